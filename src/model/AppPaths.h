@@ -1,0 +1,16 @@
+#pragma once
+// Roots of every path the program touches, injectable so that tests run in temporary folders.
+#include <QString>
+
+struct AppPaths {
+    // Where the settings file, the results log and the protected results file live.
+    QString programFolder;
+    // Root under which each loaded test gets its folder of attached files.
+    QString tempFolder;
+
+    // The program's folder when the user may write there (a portable copy, a build tree),
+    // otherwise the per-user data folder; the temporary folder of the environment.
+    static AppPaths Default();
+    // The folder of the running executable.
+    static QString ExecutableFolder();
+};

@@ -1,0 +1,98 @@
+#include "TextCodec.h"
+
+#include <array>
+
+namespace {
+
+// 0x80..0xBF of code page 1251; 0xC0..0xFF are U+0410..U+044F in order.
+constexpr std::array<char16_t, 64> kHigh = {
+    0x0402, 0x0403, 0x201A, 0x0453, 0x201E, 0x2026, 0x2020, 0x2021, 0x20AC, 0x2030, 0x0409, 0x2039, 0x040A,
+    0x040C, 0x040B, 0x040F, 0x0452, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014, 0x0098, 0x2122,
+    0x0459, 0x203A, 0x045A, 0x045C, 0x045B, 0x045F, 0x00A0, 0x040E, 0x045E, 0x0408, 0x00A4, 0x0490, 0x00A6,
+    0x00A7, 0x0401, 0x00A9, 0x0404, 0x00AB, 0x00AC, 0x00AD, 0x00AE, 0x0407, 0x00B0, 0x00B1, 0x0406, 0x0456,
+    0x0491, 0x00B5, 0x00B6, 0x00B7, 0x0451, 0x2116, 0x0454, 0x00BB, 0x0458, 0x0405, 0x0455, 0x0457};
+
+struct Tables {
+    std::array<char16_t, 256> toUnicode{};
+    std::array<unsigned char, 256> upper{};
+};
+
+Tables MakeTables() {
+    Tables t;
+    for (int b = 0; b < 256; ++b) {
+        t.toUnicode[b] = b < 0x80 ? char16_t(b) : b < 0xC0 ? kHigh[b - 0x80] : char16_t(0x0410 + (b - 0xC0));
+        t.upper[b] = static_cast<unsigned char>(b);
+    }
+    for (int b = 'a'; b <= 'z'; ++b)
+        t.upper[b] = static_cast<unsigned char>(b - 32);
+    for (int b = 0xE0; b <= 0xFF; ++b)
+        t.upper[b] = static_cast<unsigned char>(b - 32);
+    // Lower-case letters of 0x80..0xBF and their capitals.
+    const unsigned char pairs[][2] = {{0x90, 0x80}, {0x83, 0x81}, {0x9A, 0x8A}, {0x9C, 0x8C}, {0x9D, 0x8D},
+                                      {0x9E, 0x8E}, {0x9F, 0x8F}, {0xA2, 0xA1}, {0xBC, 0xA3}, {0xB4, 0xA5},
+                                      {0xB8, 0xA8}, {0xBA, 0xAA}, {0xBF, 0xAF}, {0xB3, 0xB2}, {0xBE, 0xBD}};
+    for (const auto& p : pairs)
+        t.upper[p[0]] = p[1];
+    return t;
+}
+
+const Tables& tables() {
+    static const Tables t = MakeTables();
+    return t;
+}
+
+} // namespace
+
+namespace TextCodec {
+
+char16_t CharOf(unsigned char byte) { return tables().toUnicode[byte]; }
+
+QString FromCp1251(QByteArrayView bytes) {
+    const auto& map = tables().toUnicode;
+    QString out(bytes.size(), Qt::Uninitialized);
+    QChar* dst = out.data();
+    for (qsizetype i = 0; i < bytes.size(); ++i)
+        dst[i] = QChar(map[static_cast<unsigned char>(bytes[i])]);
+    return out;
+}
+
+QByteArray ToCp1251(QStringView text) {
+    static const std::array<unsigned char, 0x500> fromCyrillic = [] {
+        std::array<unsigned char, 0x500> a{};
+        for (int b = 0x80; b < 256; ++b) {
+            const char16_t u = tables().toUnicode[b];
+            if (u < 0x500)
+                a[u] = static_cast<unsigned char>(b);
+        }
+        return a;
+    }();
+    QByteArray out(text.size(), Qt::Uninitialized);
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t u = text[i].unicode();
+        unsigned char b = '?';
+        if (u < 0x80) {
+            b = static_cast<unsigned char>(u);
+        } else if (u < 0x500 && fromCyrillic[u] != 0) {
+            b = fromCyrillic[u];
+        } else {
+            for (int k = 0; k < 64; ++k) {
+                if (kHigh[k] == u) {
+                    b = static_cast<unsigned char>(0x80 + k);
+                    break;
+                }
+            }
+        }
+        out[i] = static_cast<char>(b);
+    }
+    return out;
+}
+
+QByteArray UpperCp1251(QByteArrayView bytes) {
+    const auto& up = tables().upper;
+    QByteArray out(bytes.size(), Qt::Uninitialized);
+    for (qsizetype i = 0; i < bytes.size(); ++i)
+        out[i] = static_cast<char>(up[static_cast<unsigned char>(bytes[i])]);
+    return out;
+}
+
+} // namespace TextCodec
