@@ -74,6 +74,13 @@ QByteArray ByteReader::ReadString() {
         m_ok = false;
         return {};
     }
+    if (m_budget >= 0) {
+        if (n > m_budget) {
+            m_ok = false;
+            return {};
+        }
+        m_budget -= n;
+    }
     if (n == 0)
         return {};
     if (m_end - m_cur >= n) {

@@ -27,6 +27,10 @@ public:
     explicit ByteReader(QByteArrayView data);
     explicit ByteReader(ByteSource& source);
 
+    // Caps the total bytes that ReadString may allocate over the reader's life, for streams whose
+    // size is not known in advance (a small compressed file can claim gigabytes of text).
+    void SetStringBudget(qint64 bytes) { m_budget = bytes; }
+
     bool Ok() const { return m_ok; }
     void Fail() { m_ok = false; }
     // True when the data ended, as opposed to a source error.
@@ -62,5 +66,6 @@ private:
     const char* m_cur = nullptr;
     const char* m_end = nullptr;
     qint64 m_consumed = 0;
+    qint64 m_budget = -1;
     bool m_ok = true;
 };

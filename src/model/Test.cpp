@@ -65,11 +65,13 @@ TTheme TTest::DefaultTheme() {
 TTest::TTest(const QString& tempRoot, const QString& programFolder, const QDateTime& now)
     : Marks(DefaultMarks()), Themes({DefaultTheme()}) {
     const QString root = tempRoot.isEmpty() ? programFolder : tempRoot;
+    Created = DateTimeToDouble(now);
+    if (root.isEmpty())
+        return; // a header only, for tools that write tests
     TempFolder = QDir(root).filePath(QString::fromLatin1(NewGuidString())) + QLatin1Char('/');
     // A folder that cannot be made is not an error here: writing the attached files fails later
     // and the load reports it.
     QDir().mkpath(TempFolder);
-    Created = DateTimeToDouble(now);
 }
 
 TTest::~TTest() {

@@ -31,7 +31,8 @@ struct TTheme {
 class TTest {
 public:
     // Makes the attached-files folder under tempRoot ("temp" of the environment); when tempRoot is
-    // empty, beside the program (programFolder). `now` becomes Created.
+    // empty, beside the program (programFolder); with both empty, no folder at all (a header for
+    // a writer). `now` becomes Created.
     TTest(const QString& tempRoot, const QString& programFolder, const QDateTime& now);
     ~TTest();
     TTest(const TTest&) = delete;

@@ -1,0 +1,353 @@
+#include "TestLoader.h"
+
+#include "ByteReader.h"
+#include "Crc32.h"
+#include "Prompts.h"
+#include "TextCodec.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <zlib.h>
+
+#include <cstring>
+#include <vector>
+
+namespace {
+
+constexpr qint64 kChunk = qint64(256) << 10;
+// Far beyond any real test; a larger count is damage, refused before anything is allocated.
+constexpr qint32 kMaxTasks = 100000;
+constexpr qint32 kMaxAttachments = 100000;
+// Total text (questions, variants, names) one test may hold in memory.
+constexpr qint64 kTextBudget = qint64(1) << 30;
+const char kSignature[6] = {'Q', 'u', 'i', 'z', 'a', 'r'};
+
+struct LoadError {
+    LoadFailure failure;
+    QString detail;
+};
+
+// The container's bytes, deciphered in pieces as they are read from the file or from memory; the
+// CRC-32 of the stored bytes is taken on the way.
+class DecipheredInput {
+public:
+    DecipheredInput(QFile* file, QByteArrayView memory, const KeyRecord& key)
+        : m_file(file), m_memory(memory), m_cipher(key), m_buf(size_t(kChunk)) {}
+
+    bool ReadExact(char* dst, qint64 n) {
+        while (n > 0) {
+            if (!Fill())
+                return false;
+            const qint64 take = std::min(n, m_len - m_pos);
+            std::memcpy(dst, m_buf.data() + m_pos, size_t(take));
+            m_pos += take;
+            dst += take;
+            n -= take;
+        }
+        return true;
+    }
+
+    bool Skip(qint64 n) {
+        while (n > 0) {
+            if (!Fill())
+                return false;
+            const qint64 take = std::min(n, m_len - m_pos);
+            m_pos += take;
+            n -= take;
+        }
+        return true;
+    }
+
+    bool NextChunk(const char*& data, qint64& size) {
+        if (!Fill())
+            return false;
+        data = m_buf.data() + m_pos;
+        size = m_len - m_pos;
+        m_pos = m_len;
+        return true;
+    }
+
+    // The CRC of every stored byte, reading (without deciphering) what the loader did not need.
+    quint32 FinishCrc() {
+        if (m_file) {
+            for (;;) {
+                const qint64 n = m_file->read(m_buf.data(), kChunk);
+                if (n <= 0)
+                    break;
+                m_crc = UpdateCrc32(m_crc, m_buf.data(), n);
+            }
+        } else if (m_memPos < m_memory.size()) {
+            m_crc = UpdateCrc32(m_crc, m_memory.data() + m_memPos, m_memory.size() - m_memPos);
+            m_memPos = m_memory.size();
+        }
+        return m_crc;
+    }
+
+    bool ReadError() const { return m_readError; }
+
+private:
+    bool Fill() {
+        if (m_pos < m_len)
+            return true;
+        qint64 n = 0;
+        if (m_file) {
+            n = m_file->read(m_buf.data(), kChunk);
+            if (n < 0) {
+                m_readError = true;
+                n = 0;
+            }
+        } else {
+            n = std::min<qint64>(kChunk, m_memory.size() - m_memPos);
+            if (n > 0)
+                std::memcpy(m_buf.data(), m_memory.data() + m_memPos, size_t(n));
+            m_memPos += n;
+        }
+        if (n == 0)
+            return false;
+        m_crc = UpdateCrc32(m_crc, m_buf.data(), n);
+        m_cipher.Decipher(m_buf.data(), m_buf.data(), n);
+        m_pos = 0;
+        m_len = n;
+        return true;
+    }
+
+    QFile* m_file;
+    QByteArrayView m_memory;
+    qint64 m_memPos = 0;
+    CipherState m_cipher;
+    std::vector<char> m_buf;
+    qint64 m_pos = 0;
+    qint64 m_len = 0;
+    quint32 m_crc = 0;
+    bool m_readError = false;
+};
+
+// The payload, inflated in pieces as the reader asks for it.
+class InflateSource : public ByteSource {
+public:
+    explicit InflateSource(DecipheredInput& in) : m_in(in), m_out(size_t(kChunk)) {
+        std::memset(&m_zs, 0, sizeof m_zs);
+        m_initialised = inflateInit(&m_zs) == Z_OK;
+        m_failed = !m_initialised;
+    }
+    ~InflateSource() override {
+        if (m_initialised)
+            inflateEnd(&m_zs);
+    }
+    InflateSource(const InflateSource&) = delete;
+    InflateSource& operator=(const InflateSource&) = delete;
+
+    bool Next(const char*& data, qint64& size) override {
+        if (m_failed || m_ended)
+            return false;
+        m_zs.next_out = reinterpret_cast<Bytef*>(m_out.data());
+        m_zs.avail_out = uInt(m_out.size());
+        while (m_zs.avail_out > 0) {
+            if (m_zs.avail_in == 0) {
+                const char* p = nullptr;
+                qint64 n = 0;
+                if (!m_in.NextChunk(p, n)) {
+                    // The container ended inside the compressed stream.
+                    m_failed = true;
+                    break;
+                }
+                m_zs.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(p));
+                m_zs.avail_in = uInt(n);
+            }
+            const int ret = inflate(&m_zs, Z_NO_FLUSH);
+            if (ret == Z_STREAM_END) {
+                m_ended = true;
+                break;
+            }
+            if (ret != Z_OK && ret != Z_BUF_ERROR) {
+                m_failed = true;
+                break;
+            }
+        }
+        size = qint64(m_out.size()) - m_zs.avail_out;
+        data = m_out.data();
+        if (size > 0)
+            return true;
+        return false;
+    }
+    bool Failed() const override { return m_failed; }
+
+private:
+    DecipheredInput& m_in;
+    std::vector<char> m_out;
+    z_stream m_zs;
+    bool m_initialised = false;
+    bool m_failed = false;
+    bool m_ended = false;
+};
+
+QString Where(ByteReader& r, InflateSource& src) {
+    return src.Failed() ? QStringLiteral("damaged compressed data")
+                        : QStringLiteral("data ends or is damaged at payload offset %1").arg(r.Position());
+}
+
+LoadError ReadPayload(DecipheredInput& input, LoadedTest& loaded, const LoadOptions& options) {
+    TTest& test = *loaded.Test;
+    InflateSource inflater(input);
+    ByteReader in(inflater);
+    in.SetStringBudget(kTextBudget);
+
+    if (!test.ReadHeader(in))
+        return {LoadFailure::LoadError, QStringLiteral("test header: ") + Where(in, inflater)};
+
+    if (!test.OpenPassword.isEmpty() && !options.SkipPassword) {
+        QByteArray entered;
+        if (!options.Ask || !options.Ask->AskPassword(entered))
+            return {LoadFailure::Cancelled, QStringLiteral("password not given")};
+        if (entered != test.OpenPassword)
+            return {LoadFailure::WrongPassword, QStringLiteral("wrong password")};
+    }
+
+    const qint32 taskCount = in.ReadInt32();
+    if (!in.Ok() || taskCount < 0 || taskCount > kMaxTasks)
+        return {LoadFailure::LoadError, QStringLiteral("impossible task count %1").arg(taskCount)};
+    loaded.Tasks.reserve(size_t(std::min(taskCount, 4096)));
+    for (qint32 i = 0; i < taskCount; ++i) {
+        TTask task;
+        if (!task.ReadTask(in))
+            return {LoadFailure::LoadError, QStringLiteral("task %1: ").arg(i + 1) + Where(in, inflater)};
+        loaded.Tasks.push_back(std::move(task));
+    }
+
+    const qint32 fileCount = in.ReadInt32();
+    if (!in.Ok() || fileCount < 0 || fileCount > kMaxAttachments)
+        return {LoadFailure::LoadError, QStringLiteral("impossible attached-file count %1").arg(fileCount)};
+    for (qint32 i = 0; i < fileCount; ++i) {
+        const QByteArray name = in.ReadString();
+        const qint32 size = in.ReadInt32();
+        if (!in.Ok() || size < 0)
+            return {LoadFailure::LoadError, QStringLiteral("attached file %1: ").arg(i + 1) + Where(in, inflater)};
+        if (!IsSafeAttachmentName(name))
+            return {LoadFailure::LoadError,
+                    QStringLiteral("attached file %1 has an unsafe name \"%2\"")
+                        .arg(i + 1)
+                        .arg(TextCodec::FromCp1251(name))};
+        QFile out(AttachmentPath(test, name));
+        if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered))
+            return {LoadFailure::LoadError, QStringLiteral("cannot create %1: %2").arg(out.fileName(), out.errorString())};
+        bool written = true;
+        const bool copied = in.CopyTo(size, [&](const char* p, qint64 n) {
+            written = out.write(p, n) == n;
+            return written;
+        });
+        if (!written)
+            return {LoadFailure::LoadError, QStringLiteral("cannot write %1: %2").arg(out.fileName(), out.errorString())};
+        if (!copied)
+            return {LoadFailure::LoadError, QStringLiteral("attached file %1: ").arg(i + 1) + Where(in, inflater)};
+    }
+    if (input.ReadError())
+        return {LoadFailure::LoadError, QStringLiteral("the file could not be read")};
+    return {LoadFailure::None, {}};
+}
+
+} // namespace
+
+bool IsSafeAttachmentName(QByteArrayView name) {
+    if (name.isEmpty() || name == "." || name == "..")
+        return false;
+    for (char c : name)
+        if (c == '/' || c == '\\' || c == ':' || c == '\0')
+            return false;
+    return true;
+}
+
+QString AttachmentPath(const TTest& test, QByteArrayView name) {
+    return test.TempFolder + TextCodec::FromCp1251(name);
+}
+
+void CountTasks(TTest& test, const std::vector<TTask>& tasks) {
+    for (TTheme& theme : test.Themes)
+        theme.TaskCount = 0;
+    if (!test.UseThemes) {
+        test.TotalAskCount = qint32(tasks.size());
+        return;
+    }
+    qint64 total = 0;
+    for (TTheme& theme : test.Themes) {
+        for (const TTask& task : tasks)
+            if (task.ThemeId == theme.Id)
+                ++theme.TaskCount;
+        total += theme.AskLimited ? std::min(theme.AskCount, theme.TaskCount) : theme.TaskCount;
+    }
+    // A negative AskCount of a limited topic contributes nothing rather than subtracting.
+    test.TotalAskCount = qint32(std::max<qint64>(0, total));
+}
+
+LoadTestResult LoadTest(const QString& path, const QByteArray* stream, const LoadOptions& options) {
+    LoadTestResult result;
+    if (path.isEmpty() || (!stream && !QFileInfo(path).isFile())) {
+        result.Failure = LoadFailure::NothingToLoad;
+        return result;
+    }
+
+    auto loaded = std::make_unique<LoadedTest>();
+    loaded->Test = std::make_unique<TTest>(options.TempRoot, options.ProgramFolder, options.Now);
+    loaded->Test->FileName = path;
+    loaded->FromFile = stream == nullptr;
+
+    QFile file(path);
+    if (!stream && !file.open(QIODevice::ReadOnly)) {
+        result.Failure = LoadFailure::LoadError;
+        result.Detail = file.errorString();
+        return result;
+    }
+    DecipheredInput input(stream ? nullptr : &file, stream ? QByteArrayView(*stream) : QByteArrayView(),
+                          options.Key);
+
+    char signature[6];
+    if (!input.ReadExact(signature, 6) || std::memcmp(signature, kSignature, 6) != 0) {
+        result.Failure = LoadFailure::WrongFileType;
+        result.Detail = QStringLiteral("not a test file");
+        return result;
+    }
+    char lenBytes[4];
+    if (!input.ReadExact(lenBytes, 4)) {
+        result.Failure = LoadFailure::LoadError;
+        result.Detail = QStringLiteral("the file ends after its signature");
+        return result;
+    }
+    qint32 skipped = 0;
+    for (int i = 3; i >= 0; --i)
+        skipped = qint32((quint32(skipped) << 8) | quint8(lenBytes[i]));
+    if (skipped < 0 || !input.Skip(skipped)) {
+        result.Failure = LoadFailure::LoadError;
+        result.Detail = QStringLiteral("the file ends inside its prefix");
+        return result;
+    }
+
+    const LoadError payload = ReadPayload(input, *loaded, options);
+    if (payload.failure != LoadFailure::None) {
+        result.Failure = payload.failure;
+        result.Detail = payload.detail;
+        return result; // `loaded` goes out of scope here and its folder with it
+    }
+
+    loaded->Test->Crc = input.FinishCrc();
+    CountTasks(*loaded->Test, loaded->Tasks);
+    result.Loaded = std::move(loaded);
+    return result;
+}
+
+QString LoadFailureCaption() { return QStringLiteral("Помилка!"); }
+
+QString LoadFailureText(LoadFailure failure) {
+    switch (failure) {
+    case LoadFailure::WrongFileType:
+        return QStringLiteral("Неправильний тип файлу з тестом!");
+    case LoadFailure::WrongPassword:
+        return QStringLiteral("Неправильний пароль!");
+    case LoadFailure::LoadError:
+        return QStringLiteral("Помилка завантаження тесту!");
+    case LoadFailure::None:
+    case LoadFailure::NothingToLoad:
+    case LoadFailure::Cancelled:
+        break;
+    }
+    return {};
+}
