@@ -240,6 +240,7 @@ LoadError ReadPayload(DecipheredInput& input, LoadedTest& loaded, const LoadOpti
             return {LoadFailure::LoadError, QStringLiteral("cannot write %1: %2").arg(out.fileName(), out.errorString())};
         if (!copied)
             return {LoadFailure::LoadError, QStringLiteral("attached file %1: ").arg(i + 1) + Where(in, inflater)};
+        loaded.Files.push_back({name, size});
     }
     if (input.ReadError())
         return {LoadFailure::LoadError, QStringLiteral("the file could not be read")};

@@ -22,9 +22,15 @@ enum class LoadFailure {
     LoadError,
 };
 
+struct AttachedFile {
+    QByteArray Name;
+    qint64 Size = 0;
+};
+
 struct LoadedTest {
     std::unique_ptr<TTest> Test;
     std::vector<TTask> Tasks;
+    std::vector<AttachedFile> Files; // in stored order, written into the test's folder
     bool FromFile = false; // loaded from disk (the caller adds it to the recent files)
 };
 

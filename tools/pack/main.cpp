@@ -1,8 +1,30 @@
+// quizar-pack: the teachers' and the tests' companion. Builds test files from a readable source
+// and prints test files and protected results files in readable forms.
+#include "TestCommands.h"
+
 #include <QCoreApplication>
+
 #include <cstdio>
+#include <functional>
+#include <map>
+
+namespace {
+const char kUsage[] = "usage:\n"
+                      "  quizar-pack dump TEST.qzf [--attachments DIR]   print a test as JSON\n"
+                      "  quizar-pack build SOURCE.json -o TEST.qzf       make a test file from JSON\n";
+} // namespace
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    std::fputs("usage: quizar-pack dump|build ...\n", stderr);
-    return 2;
+    QStringList args = app.arguments().mid(1);
+    const std::map<QString, std::function<int(const QStringList&)>> commands = {
+        {"dump", DumpCommand},
+        {"build", BuildCommand},
+    };
+    const auto it = args.isEmpty() ? commands.end() : commands.find(args.first());
+    if (it == commands.end()) {
+        std::fputs(kUsage, stderr);
+        return 2;
+    }
+    return it->second(args.mid(1));
 }
