@@ -33,7 +33,7 @@ struct LoadError {
 class DecipheredInput {
 public:
     DecipheredInput(QFile* file, QByteArrayView memory, const KeyRecord& key)
-        : m_file(file), m_memory(memory), m_cipher(key), m_buf(size_t(kChunk)) {}
+        : m_file(file), m_memory(memory), m_cipher(key), m_buf(size_t(kChunk)), m_raw(file ? size_t(kChunk) : 0) {}
 
     bool ReadExact(char* dst, qint64 n) {
         while (n > 0) {
@@ -91,22 +91,23 @@ private:
         if (m_pos < m_len)
             return true;
         qint64 n = 0;
+        const char* raw = nullptr;
         if (m_file) {
-            n = m_file->read(m_buf.data(), kChunk);
+            n = m_file->read(m_raw.data(), kChunk);
             if (n < 0) {
                 m_readError = true;
                 n = 0;
             }
+            raw = m_raw.data();
         } else {
             n = std::min<qint64>(kChunk, m_memory.size() - m_memPos);
-            if (n > 0)
-                std::memcpy(m_buf.data(), m_memory.data() + m_memPos, size_t(n));
+            raw = m_memory.data() + m_memPos;
             m_memPos += n;
         }
         if (n == 0)
             return false;
-        m_crc = UpdateCrc32(m_crc, m_buf.data(), n);
-        m_cipher.Decipher(m_buf.data(), m_buf.data(), n);
+        m_crc = UpdateCrc32(m_crc, raw, n);
+        m_cipher.Decipher(raw, m_buf.data(), n);
         m_pos = 0;
         m_len = n;
         return true;
@@ -116,7 +117,8 @@ private:
     QByteArrayView m_memory;
     qint64 m_memPos = 0;
     CipherState m_cipher;
-    std::vector<char> m_buf;
+    std::vector<char> m_buf; // deciphered bytes
+    std::vector<char> m_raw; // stored bytes read from the file
     qint64 m_pos = 0;
     qint64 m_len = 0;
     quint32 m_crc = 0;
