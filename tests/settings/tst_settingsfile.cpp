@@ -1,5 +1,6 @@
 #include "ScriptedPrompts.h"
 #include "model/TextCodec.h"
+#include "settings/EndSound.h"
 #include "settings/SettingsFile.h"
 
 #include <QDir>
@@ -189,6 +190,43 @@ private slots:
         QVERIFY(!g.Save());
         QCOMPARE(g.prompts.messages.size(), 1);
         QVERIFY(QDir(g.dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).isEmpty());
+    }
+
+    void endSound_data() {
+        QTest::addColumn<bool>("useSound");
+        QTest::addColumn<bool>("useDefault");
+        QTest::addColumn<QByteArray>("dir");
+        QTest::addColumn<QByteArray>("name");
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QString>("path");
+        QTest::newRow("off") << false << false << QByteArray("/snd") << QByteArray("a.wav")
+                             << int(EndSoundChoice::Silent) << QString();
+        QTest::newRow("built-in") << true << true << QByteArray("/snd") << QByteArray("a.wav")
+                                  << int(EndSoundChoice::BuiltIn) << QString();
+        QTest::newRow("file in folder") << true << false << QByteArray("/snd") << QByteArray("a.wav")
+                                        << int(EndSoundChoice::WaveFile) << u"/snd/a.wav"_qs;
+        QTest::newRow("folder with separator") << true << false << QByteArray("/snd/") << QByteArray("a.wav")
+                                               << int(EndSoundChoice::WaveFile) << u"/snd/a.wav"_qs;
+        QTest::newRow("program folder") << true << false << QByteArray() << QByteArray("\xE7\xE2.wav")
+                                        << int(EndSoundChoice::WaveFile) << u"/opt/q/зв.wav"_qs;
+        QTest::newRow("nothing named: the folder alone") << true << false << QByteArray() << QByteArray()
+                                                         << int(EndSoundChoice::WaveFile) << u"/opt/q/"_qs;
+    }
+    void endSound() {
+        QFETCH(bool, useSound);
+        QFETCH(bool, useDefault);
+        QFETCH(QByteArray, dir);
+        QFETCH(QByteArray, name);
+        QFETCH(int, kind);
+        QFETCH(QString, path);
+        TSettings s;
+        s.IsUseSound = useSound;
+        s.IsUseDefaultSound = useDefault;
+        s.SoundFileDir = dir;
+        s.SoundFileName = name;
+        const EndSoundChoice choice = ChooseEndSound(s, "/opt/q");
+        QCOMPARE(int(choice.kind), kind);
+        QCOMPARE(choice.path, path);
     }
 };
 
