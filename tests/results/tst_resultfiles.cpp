@@ -159,6 +159,14 @@ private slots:
         QVERIFY(f.prompts.messages.isEmpty());
     }
 
+    // What is already in the log stays, even a last line without its line end.
+    void existingLogIsOnlyAppendedTo() {
+        Fixture f;
+        WriteFile(f.LogPath(), "old entry\r\nno line end");
+        QVERIFY(f.files.AppendLogLine("new").IsOk());
+        QCOMPARE(ReadFile(f.LogPath()), QByteArray("old entry\r\nno line endnew\r\n"));
+    }
+
     void blockByteForByte() {
         Fixture f;
         f.clock.Set(QDateTime(QDate(2026, 12, 8), QTime(9, 51, 41)));
