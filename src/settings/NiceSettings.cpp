@@ -11,6 +11,19 @@
 TNiceSettings::TNiceSettings(NicePropertyHost& owner)
     : m_owner(owner), m_opener(&TNiceSettings::OpenNativeStore) {}
 
+void TNiceSettings::SetUpForMainWindow() {
+    StoredProps = {QStringLiteral("Left"),
+                   QStringLiteral("Top"),
+                   QStringLiteral("Width"),
+                   QStringLiteral("Height"),
+                   QStringLiteral("Position"),
+                   QStringLiteral("WindowState"),
+                   QStringLiteral("PanelQuestion.Height")};
+    RegKey = QStringLiteral("Software\\Quizar3\\Student");
+    IniFile = QStringLiteral("Settings.ini");
+    StoreTarget = stRegistry;
+}
+
 std::unique_ptr<QSettings> TNiceSettings::OpenNativeStore(const QString& regKey) {
     QStringList parts = regKey.split(u'\\', Qt::SkipEmptyParts);
     if (!parts.isEmpty() && parts.first().compare(u"Software", Qt::CaseInsensitive) == 0)

@@ -52,6 +52,10 @@ public:
     // Replaces the stored values with the listed properties' current ones; stale values go.
     void SaveProps();
 
+    // The values the main window gives the component: its placement and the task panel's height,
+    // in the program's per-user store.
+    void SetUpForMainWindow();
+
     // The native store that a RegKey names.
     static std::unique_ptr<QSettings> OpenNativeStore(const QString& regKey);
 

@@ -59,9 +59,7 @@ struct Fixture {
         return std::make_unique<QSettings>(StorePath(), QSettings::IniFormat);
     }
     Fixture() {
-        nice.StoredProps = kMainFormProps;
-        nice.RegKey = QStringLiteral("Software\\Quizar3\\Student");
-        nice.StoreTarget = stRegistry;
+        nice.SetUpForMainWindow();
         nice.SetStoreOpener([this](const QString&) { return Open(); });
         nice.SetProgramFolder(dir.path());
     }
@@ -75,6 +73,19 @@ private slots:
         // The default store must land under this folder, never in the real home.
         QVERIFY(m_home.isValid());
         qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_home.path()));
+    }
+
+    void componentDefaultsAndMainWindowValues() {
+        FakeWindow window;
+        TNiceSettings nice(window);
+        QVERIFY(nice.StoredProps.isEmpty());
+        QCOMPARE(nice.RegKey, u"Software\\My Company\\My Program"_qs);
+        QCOMPARE(nice.IniFile, u"Settings.ini"_qs);
+        QCOMPARE(nice.StoreTarget, stIniFile);
+        nice.SetUpForMainWindow();
+        QCOMPARE(nice.StoredProps, kMainFormProps);
+        QCOMPARE(nice.RegKey, u"Software\\Quizar3\\Student"_qs);
+        QCOMPARE(nice.StoreTarget, stRegistry);
     }
 
     void defaultStoreIsNativeQuizar3Student() {
