@@ -3,6 +3,8 @@
 #include "ByteReader.h"
 #include "ByteWriter.h"
 
+#include <algorithm>
+
 namespace {
 template <typename T, typename F> QByteArray Mask(const QList<T>& items, F symbol) {
     QByteArray out;
@@ -15,7 +17,9 @@ template <typename T, typename F> QByteArray Mask(const QList<T>& items, F symbo
     return out;
 }
 
-QByteArray NumberOrStar(qint32 v) { return v < 0 ? QByteArray("*") : QByteArray::number(v); }
+QByteArray NumberOrStar(qint32 v) {
+    return v < 0 ? QByteArray("*") : QByteArray::number(v);
+}
 
 void WriteInts(ByteWriter& out, const QList<qint32>& a) {
     out.WriteInt32(qint32(a.size()));
@@ -39,14 +43,26 @@ template <typename T> void Put(QList<T>& a, int i, const T& v) {
 }
 } // namespace
 
-TResultTest::TResultTest(int taskCount)
-    : TaskPoints(taskCount, -1), TaskSeconds(taskCount, -1), TaskAnswers(taskCount),
-      TaskHintPenalty(taskCount, -1) {}
+TResultTest::TResultTest(int taskCount) {
+    const qsizetype n = std::max(taskCount, 0);
+    TaskPoints = QList<qint32>(n, -1);
+    TaskSeconds = QList<qint32>(n, -1);
+    TaskAnswers = QList<QByteArray>(n);
+    TaskHintPenalty = QList<qint32>(n, -1);
+}
 
-void TResultTest::SetTaskPoints(int task, qint32 v) { Put(TaskPoints, task, v); }
-void TResultTest::SetTaskSeconds(int task, qint32 v) { Put(TaskSeconds, task, v); }
-void TResultTest::SetTaskHintPenalty(int task, qint32 v) { Put(TaskHintPenalty, task, v); }
-void TResultTest::SetTaskAnswer(int task, const QByteArray& v) { Put(TaskAnswers, task, v); }
+void TResultTest::SetTaskPoints(int task, qint32 v) {
+    Put(TaskPoints, task, v);
+}
+void TResultTest::SetTaskSeconds(int task, qint32 v) {
+    Put(TaskSeconds, task, v);
+}
+void TResultTest::SetTaskHintPenalty(int task, qint32 v) {
+    Put(TaskHintPenalty, task, v);
+}
+void TResultTest::SetTaskAnswer(int task, const QByteArray& v) {
+    Put(TaskAnswers, task, v);
+}
 
 void TResultTest::SaveToStream(ByteWriter& out) const {
     out.WriteString(UserName);
@@ -141,12 +157,14 @@ bool TResultTest::SameStoredFields(const TResultTest& other) const {
 QByteArray TResultTest::ResultMask() const {
     // A right answer stores the task's weight, which may exceed 100; anything below -1 is not a
     // state the session produces and is shown like an unchecked task.
-    return Mask(TaskPoints, [](qint32 v) {
-        return QByteArray(v < 0 ? "*" : v == 0 ? "-" : "+");
-    });
+    return Mask(TaskPoints, [](qint32 v) { return QByteArray(v < 0 ? "*" : v == 0 ? "-" : "+"); });
 }
-QByteArray TResultTest::TimeMask() const { return Mask(TaskSeconds, NumberOrStar); }
+QByteArray TResultTest::TimeMask() const {
+    return Mask(TaskSeconds, NumberOrStar);
+}
 QByteArray TResultTest::AnswerMask() const {
     return Mask(TaskAnswers, [](const QByteArray& a) { return a; });
 }
-QByteArray TResultTest::HintMask() const { return Mask(TaskHintPenalty, NumberOrStar); }
+QByteArray TResultTest::HintMask() const {
+    return Mask(TaskHintPenalty, NumberOrStar);
+}

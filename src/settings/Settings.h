@@ -28,7 +28,7 @@ struct TSettings {
     QByteArray TitleUserName;
     QByteArray TitleUserGroup;
     QByteArray DefaultUserName = "\xD4\xE0\xEC\xE8\xEB\xE8\xFF \xC8\xEC\xFF"; // "Фамилия Имя"
-    QByteArray DefaultUserGroup = "\xCA\xEB\xE0\xF1\xF1";                   // "Класс"
+    QByteArray DefaultUserGroup = "\xCA\xEB\xE0\xF1\xF1";                     // "Класс"
     // "^[А-Я]{1}[а-я]{1,} [А-Я]{1}[а-я]{1,}$"
     QByteArray UserNameExpression = "^[\xC0-\xDF]{1}[\xE0-\xFF]{1,} [\xC0-\xDF]{1}[\xE0-\xFF]{1,}$";
     // "^[1-9]{1}[0-1]{0,1} [А-Яа-я]{1}$"
@@ -58,4 +58,6 @@ struct TSettings {
 };
 
 // Puts every setting back to its built-in default.
-inline void SetDefaultConfig(TSettings& s) { s = TSettings{}; }
+inline void SetDefaultConfig(TSettings& s) {
+    s = TSettings{};
+}

@@ -1,5 +1,6 @@
 // quizar-pack: the teachers' and the tests' companion. Builds test files from a readable source
 // and prints test files and protected results files in readable forms.
+#include "ResultsCommand.h"
 #include "TestCommands.h"
 
 #include <QCoreApplication>
@@ -11,7 +12,8 @@
 namespace {
 const char kUsage[] = "usage:\n"
                       "  quizar-pack dump TEST.qzf [--attachments DIR]   print a test as JSON\n"
-                      "  quizar-pack build SOURCE.json -o TEST.qzf       make a test file from JSON\n";
+                      "  quizar-pack build SOURCE.json -o TEST.qzf       make a test file from JSON\n"
+                      "  quizar-pack results FILE.qzpr [--csv]           print a protected results file\n";
 } // namespace
 
 int main(int argc, char** argv) {
@@ -20,6 +22,7 @@ int main(int argc, char** argv) {
     const std::map<QString, std::function<int(const QStringList&)>> commands = {
         {"dump", DumpCommand},
         {"build", BuildCommand},
+        {"results", ResultsCommand},
     };
     const auto it = args.isEmpty() ? commands.end() : commands.find(args.first());
     if (it == commands.end()) {

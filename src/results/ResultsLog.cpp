@@ -1,0 +1,165 @@
+// Paths of the result files and the results log.
+#include "ResultFiles.h"
+#include "ResultTexts.h"
+
+#include "model/DateTime.h"
+#include "model/TextCodec.h"
+#include "settings/Settings.h"
+
+#include <QDir>
+#include <QFile>
+
+namespace {
+QString JoinPath(const QString& folder, const QByteArray& fileName) {
+    return QDir::cleanPath(folder + QLatin1Char('/') + TextCodec::FromCp1251(fileName));
+}
+
+QByteArray Cp(QStringView text) {
+    return TextCodec::ToCp1251(text);
+}
+
+// Fills the "%s", "%d" and "%1.1f" placeholders of a fixed text in order with already formatted
+// values; "%%" is one percent sign.
+QByteArray Fill(QStringView text, std::initializer_list<QByteArray> values) {
+    const QByteArray t = Cp(text);
+    QByteArray out;
+    auto value = values.begin();
+    for (qsizetype i = 0; i < t.size(); ++i) {
+        if (t[i] != '%') {
+            out += t[i];
+            continue;
+        }
+        if (t.mid(i, 2) == "%%") {
+            out += '%';
+            i += 1;
+            continue;
+        }
+        const qsizetype len = t.mid(i, 5) == "%1.1f" ? 5 : 2;
+        if (value != values.end())
+            out += *value++;
+        i += len - 1;
+    }
+    return out;
+}
+
+QByteArray Decimal(qint64 v) {
+    return QByteArray::number(v);
+}
+
+// "%1.1f" with the locale's decimal separator.
+QByteArray OneDecimal(double v, const QLocale& locale) {
+    QByteArray s = QByteArray::number(v, 'f', 1);
+    if (s == "-0.0")
+        s = "0.0";
+    const QByteArray separator = Cp(locale.decimalPoint());
+    return s.replace(".", separator.isEmpty() ? QByteArray(".") : separator);
+}
+
+// A share in percent; nothing of nothing is 0 rather than a division fault.
+double Percent(qint64 part, qint64 whole) {
+    return whole == 0 ? 0.0 : double(part) * 100.0 / double(whole);
+}
+double Percent(double part, qint64 whole) {
+    return whole == 0 ? 0.0 : part * 100.0 / double(whole);
+}
+
+QByteArray TimeOfDay(double stored) {
+    const QDateTime dt = DoubleToDateTime(stored);
+    const int secs = dt.isValid() ? dt.time().msecsSinceStartOfDay() / 1000 : 0;
+    return FormatDuration(secs).toLatin1();
+}
+
+QByteArray Stamp(const QDateTime& now) {
+    return FormatDateTime(now).toLatin1();
+}
+} // namespace
+
+QString ResultFolder(const TSettings& settings, const QString& programFolder) {
+    if (!settings.DirForResult.isEmpty())
+        return QDir::cleanPath(TextCodec::FromCp1251(settings.DirForResult));
+    return QDir::cleanPath(programFolder);
+}
+
+QString ResultLogPath(const TSettings& settings, const QString& programFolder) {
+    return JoinPath(ResultFolder(settings, programFolder), settings.ResultFileName);
+}
+
+QString ProtectionResultPath(const TSettings& settings, const QString& programFolder) {
+    return JoinPath(ResultFolder(settings, programFolder), settings.ProtectionResultFileName);
+}
+
+QByteArray LogLineProgramStarted(const QDateTime& now) {
+    return Stamp(now) + ' ' + Cp(ResultTexts::ProgramStarted);
+}
+
+QByteArray LogLineTestStarted(const QDateTime& now, const QByteArray& testTitle) {
+    return Stamp(now) + ' ' + Cp(ResultTexts::TestStarted) + '"' + testTitle + '"';
+}
+
+QByteArray LogLineProgramClosed(const QDateTime& now) {
+    return Stamp(now) + ' ' + Cp(ResultTexts::ProgramClosed);
+}
+
+QList<QByteArray> ComposeLogBlock(const TResultTest& r, const QDateTime& now, const QLocale& locale) {
+    namespace T = ResultTexts;
+    const QByteArray rule(48, '-');
+    QList<QByteArray> lines;
+    lines << rule << "---------- " + Stamp(now) + " ----------";
+    switch (r.EndReason) {
+    case 1:
+        lines << Cp(T::EndAllDone);
+        break;
+    case 2:
+        lines << Cp(T::EndStopped);
+        break;
+    case 3:
+        lines << Cp(T::EndTimeOut);
+        break;
+    case 4:
+        lines << Cp(T::EndProgramClosed);
+        break;
+    default:
+        break; // a session still running has no end line
+    }
+    const QByteArray crc = QByteArray::number(quint32(r.TestCrc), 16).toUpper().rightJustified(8, '0');
+    lines << Fill(T::ComputerName, {r.ComputerName}) << Fill(T::LoginName, {r.LoginName})
+          << Fill(T::UserName, {r.UserName}) << Fill(T::UserGroup, {r.UserGroup})
+          << Fill(T::TestTitle, {r.TestTitle}) << Fill(T::TestFile, {r.TestFileName})
+          << Fill(T::TestCrc, {crc}) << Fill(T::AskCount, {Decimal(r.AskCount)})
+          << Fill(T::AskedCount, {Decimal(r.AskedCount)})
+          << Fill(T::RightCount,
+                  {Decimal(r.RightCount), OneDecimal(Percent(qint64(r.RightCount), r.AskedCount), locale)})
+          << Fill(T::WrongCount,
+                  {Decimal(r.WrongCount), OneDecimal(Percent(qint64(r.WrongCount), r.AskedCount), locale)})
+          << Fill(T::Effectiveness, {OneDecimal(Percent(qint64(r.RightCount), r.AskCount), locale)})
+          << Fill(T::HintCount, {Decimal(r.HintCount)})
+          << Fill(T::Score, {OneDecimal(r.Score, locale), Decimal(r.MaxScore),
+                             OneDecimal(Percent(r.Score, r.MaxScore), locale)})
+          << Fill(T::Mark, {r.MarkName.isEmpty() ? Decimal(r.Mark) : r.MarkName})
+          << Fill(T::ResultMask, {r.ResultMask()}) << Fill(T::TimeMask, {r.TimeMask()})
+          << Fill(T::AnswerMask, {r.AnswerMask()}) << Fill(T::HintMask, {r.HintMask()})
+          << Fill(T::StartTime, {TimeOfDay(r.StartTime)})
+          << Fill(T::EndTime, {TimeOfDay(r.EndTime)})
+          // A duration of a day or more wraps, as a time of day would.
+          << Fill(T::Duration,
+                  {FormatDuration(((qint64(r.ElapsedSeconds) % 86400) + 86400) % 86400).toLatin1()})
+          << rule;
+    return lines;
+}
+
+ResultFileStatus AppendLinesToFile(const QString& path, const QList<QByteArray>& lines) {
+    QByteArray data;
+    for (const QByteArray& line : lines)
+        data += line + "\r\n";
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
+        return ResultFileStatus::Fail(ResultFileStatus::WriteFailed,
+                                      QStringLiteral("cannot open %1: %2").arg(path, file.errorString()));
+    const bool written = file.write(data) == data.size() && file.flush();
+    const QString why = file.errorString();
+    file.close();
+    if (!written || file.error() != QFileDevice::NoError)
+        return ResultFileStatus::Fail(ResultFileStatus::WriteFailed,
+                                      QStringLiteral("cannot write %1: %2").arg(path, why));
+    return {};
+}

@@ -1,0 +1,120 @@
+#include "Zlib.h"
+
+#include <zlib.h>
+
+#include <algorithm>
+#include <limits>
+
+namespace Zlib {
+namespace {
+constexpr qsizetype kChunk = 256 * 1024;
+// zlib counts in uInt; feed larger buffers in slices.
+constexpr qsizetype kMaxSlice = std::numeric_limits<uInt>::max() / 2;
+
+void SetError(QString* error, const char* what, const z_stream& zs) {
+    if (error)
+        *error = QString::fromLatin1(what) +
+                 (zs.msg ? QStringLiteral(": ") + QString::fromLatin1(zs.msg) : QString());
+}
+} // namespace
+
+bool Inflate(QByteArrayView in, QByteArray& out, qint64 maxOut, QString* error) {
+    z_stream zs{};
+    if (inflateInit(&zs) != Z_OK) {
+        SetError(error, "inflateInit failed", zs);
+        return false;
+    }
+    out.clear();
+    const char* next = in.data();
+    qsizetype left = in.size();
+    int rc = Z_OK;
+    bool outputFull = false;
+    QByteArray buffer(kChunk, Qt::Uninitialized);
+    while (rc != Z_STREAM_END) {
+        if (zs.avail_in == 0) {
+            // With no input left, one more call is only worth it to drain output already decoded.
+            if (left == 0 && !outputFull)
+                break;
+            const qsizetype slice = std::min(left, kMaxSlice);
+            zs.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(next));
+            zs.avail_in = uInt(slice);
+            next += slice;
+            left -= slice;
+        }
+        zs.next_out = reinterpret_cast<Bytef*>(buffer.data());
+        zs.avail_out = uInt(kChunk);
+        rc = inflate(&zs, Z_NO_FLUSH);
+        if (rc != Z_OK && rc != Z_STREAM_END) {
+            SetError(error, "damaged compressed data", zs);
+            inflateEnd(&zs);
+            return false;
+        }
+        const qsizetype produced = kChunk - qsizetype(zs.avail_out);
+        outputFull = zs.avail_out == 0;
+        if (out.size() + produced > maxOut) {
+            SetError(error, "compressed data expands beyond the limit", zs);
+            inflateEnd(&zs);
+            return false;
+        }
+        out.append(buffer.constData(), produced);
+    }
+    inflateEnd(&zs);
+    if (rc != Z_STREAM_END) {
+        if (error)
+            *error = QStringLiteral("compressed data ends early");
+        return false;
+    }
+    return true;
+}
+
+bool Deflate(std::initializer_list<QByteArrayView> pieces, int level,
+             const std::function<bool(QByteArrayView)>& sink, QString* error) {
+    z_stream zs{};
+    if (deflateInit(&zs, level) != Z_OK) {
+        SetError(error, "deflateInit failed", zs);
+        return false;
+    }
+    QByteArray buffer(kChunk, Qt::Uninitialized);
+    // Runs deflate until it has taken all of its input (or, when finishing, until the stream end),
+    // handing every filled output chunk to the sink.
+    auto pump = [&](int flush) {
+        for (;;) {
+            zs.next_out = reinterpret_cast<Bytef*>(buffer.data());
+            zs.avail_out = uInt(kChunk);
+            const int rc = deflate(&zs, flush);
+            if (rc == Z_STREAM_ERROR) {
+                SetError(error, "deflate failed", zs);
+                return false;
+            }
+            const qsizetype produced = kChunk - qsizetype(zs.avail_out);
+            if (produced > 0 && !sink(QByteArrayView(buffer.constData(), produced))) {
+                if (error)
+                    *error = QStringLiteral("could not write the compressed data");
+                return false;
+            }
+            if (flush == Z_FINISH ? rc == Z_STREAM_END : (zs.avail_in == 0 && zs.avail_out != 0))
+                return true;
+        }
+    };
+    bool ok = true;
+    for (const QByteArrayView piece : pieces) {
+        const char* next = piece.data();
+        qsizetype left = piece.size();
+        while (ok && left > 0) {
+            const qsizetype slice = std::min(left, kMaxSlice);
+            zs.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(next));
+            zs.avail_in = uInt(slice);
+            next += slice;
+            left -= slice;
+            ok = pump(Z_NO_FLUSH);
+        }
+        if (!ok)
+            break;
+    }
+    if (ok)
+        ok = pump(Z_FINISH);
+    deflateEnd(&zs);
+    return ok;
+}
+
+} // namespace Zlib

@@ -1,0 +1,91 @@
+#include "results/Zlib.h"
+
+#include <QTest>
+
+#include <zlib.h>
+
+namespace {
+// Bytes that compress, but not to nothing.
+QByteArray Data(qsizetype size) {
+    QByteArray d(size, Qt::Uninitialized);
+    quint32 x = 12345;
+    for (qsizetype i = 0; i < size; ++i) {
+        x = x * 1103515245u + 12345u;
+        d[i] = char('a' + (x >> 16) % 8);
+    }
+    return d;
+}
+
+QByteArray Deflated(std::initializer_list<QByteArrayView> pieces, int level = 9) {
+    QByteArray out;
+    const bool ok = Zlib::Deflate(pieces, level, [&out](QByteArrayView c) {
+        out.append(c);
+        return true;
+    });
+    return ok ? out : QByteArray();
+}
+} // namespace
+
+class TestZlib : public QObject {
+    Q_OBJECT
+private slots:
+    // Sizes around the internal chunk of 256 KiB, where draining the last output is easy to miss.
+    void roundTripAgainstZlib_data() {
+        QTest::addColumn<qsizetype>("size");
+        for (const qsizetype s :
+             {qsizetype(0), qsizetype(1), qsizetype(256 * 1024 - 1), qsizetype(256 * 1024),
+              qsizetype(512 * 1024), qsizetype(3 * 256 * 1024 + 7)})
+            QTest::addRow("%lld", qlonglong(s)) << s;
+    }
+    void roundTripAgainstZlib() {
+        QFETCH(qsizetype, size);
+        const QByteArray data = Data(size);
+        const qsizetype half = size / 2;
+        const QByteArray packed =
+            Deflated({QByteArrayView(data).first(half), QByteArrayView(), QByteArrayView(data).sliced(half)});
+        QVERIFY(!packed.isEmpty());
+        QCOMPARE(packed.left(2), QByteArray("\x78\xDA"));
+        // zlib itself reads what we wrote...
+        uLongf outSize = uLongf(size) + 1;
+        QByteArray plain(qsizetype(outSize), Qt::Uninitialized);
+        QCOMPARE(uncompress(reinterpret_cast<Bytef*>(plain.data()), &outSize,
+                            reinterpret_cast<const Bytef*>(packed.constData()), uLong(packed.size())),
+                 Z_OK);
+        plain.resize(qsizetype(outSize));
+        QCOMPARE(plain, data);
+        // ...and we read what zlib wrote, ignoring what follows the stream.
+        uLongf bound = compressBound(uLong(size));
+        QByteArray theirs(qsizetype(bound), Qt::Uninitialized);
+        compress2(reinterpret_cast<Bytef*>(theirs.data()), &bound,
+                  reinterpret_cast<const Bytef*>(data.constData()), uLong(size), 6);
+        theirs.resize(qsizetype(bound));
+        QByteArray back;
+        QVERIFY(Zlib::Inflate(theirs + "trailing", back, qint64(1) << 30));
+        QCOMPARE(back, data);
+    }
+
+    void inflateFailures() {
+        const QByteArray packed = Deflated({Data(100000)});
+        QByteArray out;
+        QString why;
+        QVERIFY(!Zlib::Inflate(packed.left(packed.size() / 2), out, qint64(1) << 30, &why));
+        QVERIFY(!why.isEmpty());
+        QVERIFY(!Zlib::Inflate(QByteArray(), out, qint64(1) << 30));
+        QVERIFY(!Zlib::Inflate(QByteArray("not zlib at all"), out, qint64(1) << 30));
+        // A stream that expands beyond the cap stops there instead of taking the memory.
+        QVERIFY(!Zlib::Inflate(packed, out, 99999, &why));
+        QVERIFY(Zlib::Inflate(packed, out, 100000));
+    }
+
+    void deflateStopsWhenTheSinkRefuses() {
+        int calls = 0;
+        QString why;
+        QVERIFY(!Zlib::Deflate(
+            {Data(2 << 20)}, 1, [&calls](QByteArrayView) { return ++calls < 2; }, &why));
+        QCOMPARE(calls, 2);
+        QVERIFY(!why.isEmpty());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestZlib)
+#include "tst_zlib.moc"
