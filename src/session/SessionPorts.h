@@ -12,6 +12,7 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <QTime>
 
 #include <optional>
 
@@ -46,6 +47,15 @@ struct TaskPresentation {
     QList<qint32> variantOrder;    // display row -> variant slot, kinds 1 to 5
     QString hintCaption;           // the hint button's caption; empty when the task has no hint
 };
+
+// A clock reading for the status bar, "hh:nn:ss"; the hours wrap at 24 as on a clock face.
+inline QString ClockText(qint64 seconds) {
+    const qint64 ofDay = ((seconds % 86400) + 86400) % 86400;
+    return QTime(0, 0).addSecs(int(ofDay)).toString(QStringLiteral("hh:mm:ss"));
+}
+
+// A remaining time is drawn in red from this many seconds down.
+constexpr qint32 UrgentSeconds = 9;
 
 class SessionView {
 public:

@@ -139,6 +139,7 @@ public:
     explicit FakeServer(EventLog& log) : m_log(log) {}
     bool failProgress = false;
     int progress = 0;
+    std::function<void()> duringExchange; // events the exchange lets through while it waits
     QByteArray startedId;
     void SendSessionStart(const TTest&, const TResultTest&, SessionLink& link) override {
         startedId = link.sessionId;
@@ -146,6 +147,8 @@ public:
     }
     void SendProgress(const TTest&, const TResultTest&, SessionLink& link) override {
         ++progress;
+        if (duringExchange)
+            duringExchange();
         if (failProgress)
             link.online = false;
         m_log.Add("INFOPROCESS");

@@ -585,6 +585,62 @@ private slots:
         }
     }
 
+    void testTimeRunsOutDuringAServerExchange() {
+        SessionFixture f;
+        TTask timed = SessionFixture::Choice();
+        timed.TimeLimit = 1;
+        f.tasks = {timed, SessionFixture::Choice(), SessionFixture::Choice()};
+        f.test->TestTimeLimit = 3;
+        QVERIFY(f.Start());
+        f.session.TestTick();
+        f.session.TestTick();
+        f.server.duringExchange = [&f] {
+            f.session.TestTick();
+            f.session.TaskTick();
+        };
+        f.AnswerRight();
+        f.session.CheckAskTask();
+        QCOMPARE(f.view.summaries, 1);
+        QCOMPARE(f.view.finished->EndReason, quint8(3));
+        QCOMPARE(f.view.finished->TaskPoints, (QList<qint32>{1, -1, -1}));
+        QCOMPARE(f.server.progress, 1);
+        QCOMPARE(f.Messages(), (QStringList{"Час тестування вичерпано!"}));
+    }
+
+    void topicsDecideWhatIsAskedAndWhatCanBeEarned() {
+        SessionFixture f;
+        for (int i = 0; i < 5; ++i) {
+            f.tasks.append(SessionFixture::Choice(i + 1)); // weights 1 to 5
+            f.tasks.last().ThemeId = i < 3 ? 7 : 8;
+        }
+        f.test->UseThemes = true;
+        TTheme limited;
+        limited.Id = 7;
+        limited.AskLimited = true;
+        limited.AskCount = 1;
+        limited.TaskCount = 3;
+        TTheme all;
+        all.Id = 8;
+        all.TaskCount = 2;
+        f.test->Themes = {limited, all};
+        f.test->TotalAskCount = 3;
+        QVERIFY(f.Start());
+        const TResultTest& r = *f.session.Result();
+        QCOMPARE(r.AskCount, 3);
+        QVERIFY(r.Order[0] < 3);
+        QCOMPARE(r.Order.mid(1), (QList<qint32>{3, 4}));
+        QCOMPARE(r.MaxScore, r.Order[0] + 1 + 4 + 5);
+        QCOMPARE(r.TaskPoints.size(), 5); // one slot per task of the test
+        const qint32 chosen = r.Order[0];
+        for (int i = 0; i < 3; ++i) {
+            f.AnswerRight();
+            f.session.CheckAskTask();
+        }
+        QCOMPARE(f.view.finished->Score, double(f.view.finished->MaxScore));
+        for (int t = 0; t < 3; ++t)
+            QCOMPARE(f.view.finished->TaskPoints[t], t == chosen ? t + 1 : -1);
+    }
+
     void taskTimeRunsOutInsideTheHintViewer() {
         SessionFixture f;
         TTask task = SessionFixture::Choice();

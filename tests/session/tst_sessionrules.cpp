@@ -7,6 +7,7 @@
 #include "session/RandomGenerator.h"
 #include "session/RunCounter.h"
 #include "session/Scoring.h"
+#include "session/SessionPorts.h"
 #include "session/TaskSelection.h"
 #include "settings/Settings.h"
 
@@ -258,6 +259,13 @@ private slots:
             QCOMPARE(CountTestRun(noBootId, uid), 0);
             QCOMPARE(CountTestRun(noBootId, uid), 1);
         }
+    }
+
+    void clockText() {
+        QCOMPARE(ClockText(0), QStringLiteral("00:00:00"));
+        QCOMPARE(ClockText(30), QStringLiteral("00:00:30"));
+        QCOMPARE(ClockText(3 * 3600 + 25 * 60 + 7), QStringLiteral("03:25:07"));
+        QCOMPARE(ClockText(25 * 3600 + 1), QStringLiteral("01:00:01"));
     }
 
     void pointsWord_data() {
