@@ -10,7 +10,9 @@ qint32 KeyOf(const TTask& task, qint32 v) {
     return v >= 0 && v < TTask::SlotCount ? task.Keys[size_t(v)] : 0;
 }
 
-int ListIndex(const TaskAnswer& answer, int row) { return answer.chosenIndex.value(row, -1); }
+int ListIndex(const TaskAnswer& answer, int row) {
+    return answer.chosenIndex.value(row, -1);
+}
 
 QLocale NumberLocale(const QLocale& locale) {
     QLocale l = locale;
@@ -19,9 +21,13 @@ QLocale NumberLocale(const QLocale& locale) {
     return l;
 }
 
-QString FormatNumber(double x, const QLocale& locale) { return NumberLocale(locale).toString(x, 'g', 15); }
+QString FormatNumber(double x, const QLocale& locale) {
+    return NumberLocale(locale).toString(x, 'g', 15);
+}
 
-QByteArray Cp(const char16_t* text) { return TextCodec::ToCp1251(QStringView(text)); }
+QByteArray Cp(const char16_t* text) {
+    return TextCodec::ToCp1251(QStringView(text));
+}
 
 // Kinds 3 and 4: per variant "v-rank;" in variant order, 0 for no choice.
 QByteArray RankText(const QList<qint32>& variantOrder, const TaskAnswer& answer) {
@@ -154,7 +160,8 @@ Evaluation EvaluateAnswer(const TTask& task, const QList<qint32>& variantOrder, 
             break;
         }
         e.right = task.Area.Contains(answer.point->x(), answer.point->y());
-        e.answerText = "x=" + QByteArray::number(answer.point->x()) + "; y=" + QByteArray::number(answer.point->y());
+        e.answerText =
+            "x=" + QByteArray::number(answer.point->x()) + "; y=" + QByteArray::number(answer.point->y());
         break;
     default:
         e.right = false;
@@ -180,7 +187,8 @@ Feedback BuildFeedback(const TTask& task, const QList<qint32>& variantOrder, con
         switch (task.Kind) {
         case SingleChoice:
         case MultipleChoice: {
-            const bool chosen = task.Kind == SingleChoice ? answer.chosenRow == r : answer.ticked.value(r, false);
+            const bool chosen =
+                task.Kind == SingleChoice ? answer.chosenRow == r : answer.ticked.value(r, false);
             if (chosen)
                 row.variantColour = settings.ColorError;
             if (task.IsKeyRight(v)) {
@@ -221,9 +229,10 @@ Feedback BuildFeedback(const TTask& task, const QList<qint32>& variantOrder, con
             f.matchColours.append(collation(j + 1));
     }
     if (task.Kind == InputNum) {
-        f.rightAnswer = task.NumIsRange ? QStringLiteral("Верный ответ в диапазоне от %1 до %2.")
-                                              .arg(FormatNumber(task.NumFrom, locale), FormatNumber(task.NumTo, locale))
-                                        : QStringLiteral("Верный ответ: %1.").arg(FormatNumber(task.NumValue, locale));
+        f.rightAnswer = task.NumIsRange
+                            ? QStringLiteral("Верный ответ в диапазоне от %1 до %2.")
+                                  .arg(FormatNumber(task.NumFrom, locale), FormatNumber(task.NumTo, locale))
+                            : QStringLiteral("Верный ответ: %1.").arg(FormatNumber(task.NumValue, locale));
     } else if (task.Kind == InputText) {
         f.rightAnswer = QStringLiteral("Верный ответ: \"%1\".")
                             .arg(TextCodec::FromCp1251(AnswerLines(task.TextAnswers).value(0)));

@@ -14,11 +14,11 @@
 #include <optional>
 
 struct TaskAnswer {
-    int chosenRow = -1;           // single choice: the row whose button is on, -1 none
-    QList<bool> ticked;           // multiple choice: per row
-    QList<int> chosenIndex;       // ordering, matching, true/false: chosen list index per row, -1 none
-    QByteArray text;              // number or text, as typed
-    std::optional<QPoint> point;  // point on the picture, only when the pupil set one for this task
+    int chosenRow = -1;          // single choice: the row whose button is on, -1 none
+    QList<bool> ticked;          // multiple choice: per row
+    QList<int> chosenIndex;      // ordering, matching, true/false: chosen list index per row, -1 none
+    QByteArray text;             // number or text, as typed
+    std::optional<QPoint> point; // point on the picture, only when the pupil set one for this task
 };
 
 struct Evaluation {
@@ -36,19 +36,19 @@ Evaluation EvaluateAnswer(const TTask& task, const QList<qint32>& variantOrder, 
 QList<QByteArray> AnswerLines(const QByteArray& textAnswers);
 
 struct RowFeedback {
-    QString sign;                          // mark column: "+", "-" or the right rank or number
-    std::optional<quint32> variantColour;  // background of the variant text
-    std::optional<quint32> listColour;     // background of the drop-down list
+    QString sign;                         // mark column: "+", "-" or the right rank or number
+    std::optional<quint32> variantColour; // background of the variant text
+    std::optional<quint32> listColour;    // background of the drop-down list
 };
 
 // What education mode shows for a wrong answer. Colours are 0x00BBGGRR, as in the settings.
 struct Feedback {
-    QList<RowFeedback> rows;                     // per display row, kinds 1 to 5
-    QList<std::optional<quint32>> matchColours;  // matching: right-hand items in stored order
-    std::optional<TArea> area;                   // point on picture: the right area to outline
-    QString rightAnswer;                         // number and text tasks
-    QString message;                             // the box's text, without the explanation question
-    bool offerExplanation = false;               // ask whether to show the explanation
+    QList<RowFeedback> rows;                    // per display row, kinds 1 to 5
+    QList<std::optional<quint32>> matchColours; // matching: right-hand items in stored order
+    std::optional<TArea> area;                  // point on picture: the right area to outline
+    QString rightAnswer;                        // number and text tasks
+    QString message;                            // the box's text, without the explanation question
+    bool offerExplanation = false;              // ask whether to show the explanation
 };
 
 Feedback BuildFeedback(const TTask& task, const QList<qint32>& variantOrder, const TaskAnswer& answer,

@@ -169,7 +169,9 @@ Check CheckNameAndGroup(const QByteArray& name, const QByteArray& group, const Q
     return check;
 }
 
-QString RefusalTitle() { return QStringLiteral("Помилка введення!"); }
+QString RefusalTitle() {
+    return QStringLiteral("Помилка введення!");
+}
 
 QString RefusalText(const QByteArray& example) {
     return QStringLiteral("Не відповідає шаблону!\n\rЗразок: \"%1\".").arg(TextCodec::FromCp1251(example));

@@ -16,7 +16,7 @@ namespace NameRules {
 QByteArray CollapseBlanks(const QByteArray& text);
 
 struct ExpressionMatch {
-    bool valid = true;   // false: the expression does not compile; `error` says why
+    bool valid = true; // false: the expression does not compile; `error` says why
     bool matched = false;
     QString error;
 };
@@ -28,9 +28,9 @@ enum class Verdict { Accepted, NameRefused, GroupRefused, BadExpression };
 
 struct Check {
     Verdict verdict = Verdict::Accepted;
-    QByteArray name;  // collapsed, as the fields should show them afterwards
+    QByteArray name; // collapsed, as the fields should show them afterwards
     QByteArray group;
-    QString error;    // for BadExpression: the expression engine's message
+    QString error; // for BadExpression: the expression engine's message
 };
 
 // The dialog's OK: collapses both fields and checks the name first; a refused name is reported

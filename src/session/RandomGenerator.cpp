@@ -19,7 +19,9 @@ RandomGenerator::RandomGenerator(SeedSource seedSource) : m_seedSource(std::move
         m_seedSource = CounterSeed;
 }
 
-void RandomGenerator::Randomize() { m_seed = m_seedSource(); }
+void RandomGenerator::Randomize() {
+    m_seed = m_seedSource();
+}
 
 quint32 RandomGenerator::Random(quint32 n) {
     m_seed = m_seed * 134775813u + 1u; // wraps modulo 2^32

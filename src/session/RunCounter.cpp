@@ -40,8 +40,9 @@ QString Key(const char* group, const QByteArray& testUId) {
 } // namespace
 
 SettingsRunCounterStore::SettingsRunCounterStore(const QString& iniPath, BootIdSource bootId)
-    : m_settings(iniPath.isEmpty() ? std::make_unique<QSettings>(QStringLiteral("Quizar3"), QStringLiteral("Student"))
-                                   : std::make_unique<QSettings>(iniPath, QSettings::IniFormat)),
+    : m_settings(iniPath.isEmpty()
+                     ? std::make_unique<QSettings>(QStringLiteral("Quizar3"), QStringLiteral("Student"))
+                     : std::make_unique<QSettings>(iniPath, QSettings::IniFormat)),
       m_bootId(bootId ? bootId() : SystemBootId()) {}
 
 SettingsRunCounterStore::~SettingsRunCounterStore() = default;

@@ -36,7 +36,9 @@ void ScoreTask(TResultTest& result, const TTask& task, int taskNumber, bool answ
     }
 }
 
-double ScorePercent(double score, qint32 maxScore) { return maxScore == 0 ? 0.0 : score * 100.0 / maxScore; }
+double ScorePercent(double score, qint32 maxScore) {
+    return maxScore == 0 ? 0.0 : score * 100.0 / maxScore;
+}
 
 void GradeResult(TResultTest& result, const QList<TMark>& marks) {
     const double percent = ScorePercent(result.Score, result.MaxScore);

@@ -31,13 +31,17 @@ QString HintCaption(const TTask& task) {
         return {};
     if (task.HintPenalty <= 0)
         return QStringLiteral("Показати підказку?");
-    return QStringLiteral("Показати підказку? Штраф %1 %2.").arg(task.HintPenalty).arg(PointsWord(task.HintPenalty));
+    return QStringLiteral("Показати підказку? Штраф %1 %2.")
+        .arg(task.HintPenalty)
+        .arg(PointsWord(task.HintPenalty));
 }
 
 QString HintQuestion(const TTask& task) {
     if (task.HintPenalty <= 0)
         return QStringLiteral("Показать подсказку?");
-    return QStringLiteral("Показать подсказку?\r\nШтраф %1 %2.").arg(task.HintPenalty).arg(PointsWord(task.HintPenalty));
+    return QStringLiteral("Показать подсказку?\r\nШтраф %1 %2.")
+        .arg(task.HintPenalty)
+        .arg(PointsWord(task.HintPenalty));
 }
 
 std::optional<qint32> Remaining(qint32 limit, qint32 used) {
@@ -130,7 +134,9 @@ const TTask* Session::CurrentTask() const {
     return t >= 0 && size_t(t) < m_tasks.size() ? &m_tasks[size_t(t)] : nullptr;
 }
 
-qint32 Session::CurrentTaskNumber() const { return m_result ? m_result->Order.value(m_result->Position, -1) : -1; }
+qint32 Session::CurrentTaskNumber() const {
+    return m_result ? m_result->Order.value(m_result->Position, -1) : -1;
+}
 
 // ---------------------------------------------------------------- starting
 
@@ -149,7 +155,8 @@ bool Session::Start() {
         if (!m_s.prompts.AskPassword(entered))
             return false;
         if (entered != test.StartPassword) {
-            m_s.prompts.ShowMessage(SessionTexts::ErrorCaption(), SessionTexts::WrongPassword(), MsgIcon::Error);
+            m_s.prompts.ShowMessage(SessionTexts::ErrorCaption(), SessionTexts::WrongPassword(),
+                                    MsgIcon::Error);
             return false;
         }
     }
@@ -202,8 +209,8 @@ bool Session::Start() {
     qint64 maxScore = 0;
     for (qint32 t : result->Order)
         maxScore += m_tasks[size_t(t)].Weight;
-    result->MaxScore = qint32(std::clamp<qint64>(maxScore, std::numeric_limits<qint32>::min(),
-                                                 std::numeric_limits<qint32>::max()));
+    result->MaxScore = qint32(
+        std::clamp<qint64>(maxScore, std::numeric_limits<qint32>::min(), std::numeric_limits<qint32>::max()));
 
     SessionStartView start;
     start.askCount = result->AskCount;
@@ -223,8 +230,9 @@ bool Session::Start() {
     m_link.online = true;
 
     if (m_settings.IsSaveResult) {
-        const QByteArray line = TextCodec::ToCp1251(FormatDateTime(m_s.clock.Now()) + QStringLiteral(" Начат тест: \"")) +
-                                test.Title + '"';
+        const QByteArray line =
+            TextCodec::ToCp1251(FormatDateTime(m_s.clock.Now()) + QStringLiteral(" Начат тест: \"")) +
+            test.Title + '"';
         RunOutput([&] { m_s.results.AppendLogLine(line); });
     }
     RunOutput([&] { m_s.server.SendSessionStart(test, *m_result, m_link); });
@@ -358,7 +366,8 @@ void Session::ShowFeedback(const TTask& task, const TaskAnswer& answer) {
     const Feedback f = BuildFeedback(task, m_result->VariantOrder, answer, m_settings, m_s.locale);
     m_s.view.ShowFeedback(f);
     if (f.offerExplanation) {
-        if (m_s.prompts.AskYesNo(SessionTexts::AppCaption(), ExplanationQuestion(f.message), MsgIcon::Information))
+        if (m_s.prompts.AskYesNo(SessionTexts::AppCaption(), ExplanationQuestion(f.message),
+                                 MsgIcon::Information))
             m_s.view.ShowRichText(SessionTexts::ExplanationViewerCaption(), task.Explanation);
     } else {
         m_s.prompts.ShowMessage(SessionTexts::AppCaption(), f.message, MsgIcon::Information);
@@ -548,7 +557,9 @@ void Session::FinishTest() {
 
 // ---------------------------------------------------------------- workstation
 
-QByteArray SystemWorkstation::ComputerName() { return TextCodec::ToCp1251(QSysInfo::machineHostName()); }
+QByteArray SystemWorkstation::ComputerName() {
+    return TextCodec::ToCp1251(QSysInfo::machineHostName());
+}
 
 QByteArray SystemWorkstation::LoginName() {
     QString name = qEnvironmentVariable("USER");

@@ -8,8 +8,8 @@
 // time limit sets off is deferred until the command in progress has returned; commands arriving
 // meanwhile are ignored. So a task is evaluated once, a session finishes once, and the result
 // record is never touched after its release.
-#include "SessionPorts.h"
 #include "Scoring.h"
+#include "SessionPorts.h"
 #include "model/Clock.h"
 #include "model/Prompts.h"
 #include "model/ResultTest.h"

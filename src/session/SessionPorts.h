@@ -31,8 +31,8 @@ struct NameDialogData {
 
 // What the window sets up when a session starts.
 struct SessionStartView {
-    QStringList taskList;      // "1) wording" per position; empty when skipping is not allowed
-    qint32 askCount = 0;       // the progress bar's maximum
+    QStringList taskList;       // "1) wording" per position; empty when skipping is not allowed
+    qint32 askCount = 0;        // the progress bar's maximum
     bool offerDontKnow = false; // "Я не знаю..." is shown and enabled
     bool offerSkipping = false; // "Пропустити..." and the task list are shown and enabled
 };
@@ -40,12 +40,12 @@ struct SessionStartView {
 // One presentation of a task.
 struct TaskPresentation {
     const TTask* task = nullptr;
-    qint32 taskNumber = 0;         // place of the task in the test
-    qint32 position = 0;           // 0-based place in the order of asking
-    qint32 askCount = 0;           // "Питання # position+1 із askCount:"
-    qint32 askedCount = 0;         // the progress bar's position
-    QList<qint32> variantOrder;    // display row -> variant slot, kinds 1 to 5
-    QString hintCaption;           // the hint button's caption; empty when the task has no hint
+    qint32 taskNumber = 0;      // place of the task in the test
+    qint32 position = 0;        // 0-based place in the order of asking
+    qint32 askCount = 0;        // "Питання # position+1 із askCount:"
+    qint32 askedCount = 0;      // the progress bar's position
+    QList<qint32> variantOrder; // display row -> variant slot, kinds 1 to 5
+    QString hintCaption;        // the hint button's caption; empty when the task has no hint
 };
 
 // A clock reading for the status bar, "hh:nn:ss"; the hours wrap at 24 as on a clock face.

@@ -27,7 +27,8 @@ QList<qint32> ChooseTaskOrder(const TTest& test, std::span<const TTask> tasks, R
                 own.append(qint32(i));
         }
         ShuffleIndexes(own, random);
-        qsizetype take = theme.AskLimited ? std::min<qsizetype>(theme.TaskCount, theme.AskCount) : theme.TaskCount;
+        qsizetype take =
+            theme.AskLimited ? std::min<qsizetype>(theme.TaskCount, theme.AskCount) : theme.TaskCount;
         take = std::clamp<qsizetype>(take, 0, own.size());
         const qsizetype first = order.size();
         order.append(own.first(take));

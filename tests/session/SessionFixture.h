@@ -18,7 +18,9 @@
 #include <optional>
 #include <stdexcept>
 
-inline QByteArray Cp(const QString& s) { return TextCodec::ToCp1251(s); }
+inline QByteArray Cp(const QString& s) {
+    return TextCodec::ToCp1251(s);
+}
 
 // Throws from the output whose name is `failing`, to show that one failing output stops no other.
 struct EventLog {
@@ -90,8 +92,12 @@ public:
     }
     void SetTaskListImage(qint32 position, int image) override { listImages[position] = image; }
     TaskAnswer CurrentAnswer() override { return answer; }
-    void ShowTaskClock(qint32 seconds, std::optional<qint32> remaining) override { taskClock = {seconds, remaining}; }
-    void ShowTestClock(qint32 seconds, std::optional<qint32> remaining) override { testClock = {seconds, remaining}; }
+    void ShowTaskClock(qint32 seconds, std::optional<qint32> remaining) override {
+        taskClock = {seconds, remaining};
+    }
+    void ShowTestClock(qint32 seconds, std::optional<qint32> remaining) override {
+        testClock = {seconds, remaining};
+    }
     void ShowFeedback(const Feedback& f) override {
         feedback.append(f);
         m_log.Add("feedback");
@@ -200,7 +206,8 @@ struct SessionFixture {
     RandomGenerator random{[n = quint32(1)]() mutable { return n = n * 7919u + 13u; }};
     Session session{settings,
                     {view, prompts, results, server, runCounter, workstation, clock, random,
-                     [](const QByteArray& q) { return "plain " + q; }, QLocale(QLocale::Ukrainian, QLocale::Ukraine)}};
+                     [](const QByteArray& q) { return "plain " + q; },
+                     QLocale(QLocale::Ukrainian, QLocale::Ukraine)}};
 
     SessionFixture() {
         test->Title = Cp("Алгебра");
@@ -223,7 +230,8 @@ struct SessionFixture {
     }
 
     // Attaches the tasks and starts with a valid name; false when the session did not start.
-    bool Start(const QString& name = QStringLiteral("Иванов Иван"), const QString& group = QStringLiteral("10 А")) {
+    bool Start(const QString& name = QStringLiteral("Иванов Иван"),
+               const QString& group = QStringLiteral("10 А")) {
         session.AttachTest(*test, tasks);
         view.names.append(std::pair{name, group});
         session.BeginTest();

@@ -9,7 +9,9 @@
 #include <QTest>
 
 namespace {
-QByteArray Cp(const QString& s) { return TextCodec::ToCp1251(s); }
+QByteArray Cp(const QString& s) {
+    return TextCodec::ToCp1251(s);
+}
 
 TTask RowTask(int kind, const QList<qint32>& keys, int weight = 1) {
     TTask t(kind);
@@ -83,38 +85,39 @@ private slots:
             << RowTask(SingleChoice, {1, 1}) << Identity(2) << Chosen(0) << false << 0 << 0 << "1";
 
         const TTask multiple = RowTask(MultipleChoice, {1, 1, 0, 0});
-        QTest::newRow("multiple one of two") << multiple << Identity(4) << Ticked({false, true, false, false})
-                                             << false << 3 << 1 << "2;";
-        QTest::newRow("multiple A and C") << multiple << Identity(4) << Ticked({true, false, true, false}) << false
-                                          << 2 << 2 << "1;3;";
+        QTest::newRow("multiple one of two")
+            << multiple << Identity(4) << Ticked({false, true, false, false}) << false << 3 << 1 << "2;";
+        QTest::newRow("multiple A and C")
+            << multiple << Identity(4) << Ticked({true, false, true, false}) << false << 2 << 2 << "1;3;";
         QTest::newRow("multiple right, display order")
-            << multiple << Order{3, 2, 1, 0} << Ticked({false, false, true, true}) << true << 4 << 0 << "2;1;";
+            << multiple << Order{3, 2, 1, 0} << Ticked({false, false, true, true}) << true << 4 << 0
+            << "2;1;";
 
         const TTask ordering = RowTask(Ordering, {2, 1, 3});
-        QTest::newRow("ordering nothing chosen") << ordering << Identity(3) << Indexes({-1, -1, -1}) << false << 0
-                                                 << 3 << "1-0;2-0;3-0;";
+        QTest::newRow("ordering nothing chosen")
+            << ordering << Identity(3) << Indexes({-1, -1, -1}) << false << 0 << 3 << "1-0;2-0;3-0;";
         QTest::newRow("ordering right, shuffled")
             << ordering << Order{2, 0, 1} << Indexes({2, 1, 0}) << true << 3 << 0 << "1-2;2-1;3-3;";
-        QTest::newRow("ordering two right") << ordering << Identity(3) << Indexes({1, 2, 2}) << false << 2 << 1
-                                            << "1-2;2-3;3-3;";
+        QTest::newRow("ordering two right")
+            << ordering << Identity(3) << Indexes({1, 2, 2}) << false << 2 << 1 << "1-2;2-3;3-3;";
 
         const TTask matching = RowTask(Matching, {3, 1});
-        QTest::newRow("matching right") << matching << Identity(2) << Indexes({2, 0}) << true << 2 << 0
-                                        << "1-3;2-1;";
-        QTest::newRow("matching one wrong") << matching << Order{1, 0} << Indexes({1, 2}) << false << 1 << 1
-                                            << "1-3;2-2;";
+        QTest::newRow("matching right")
+            << matching << Identity(2) << Indexes({2, 0}) << true << 2 << 0 << "1-3;2-1;";
+        QTest::newRow("matching one wrong")
+            << matching << Order{1, 0} << Indexes({1, 2}) << false << 1 << 1 << "1-3;2-2;";
 
         const TTask trueFalse = RowTask(TrueFalse, {1, 2, 0});
-        QTest::newRow("truefalse untouched row") << trueFalse << Identity(3) << Indexes({1, -1, 0}) << false << 1
-                                                 << 0 << "1-Так;2-;3-;";
-        QTest::newRow("truefalse empty item against key") << trueFalse << Identity(3) << Indexes({1, 0, 0})
-                                                          << false << 1 << 0 << "1-Так;2-;3-;";
-        QTest::newRow("truefalse right, key 0 left empty") << trueFalse << Identity(3) << Indexes({1, 2, 0})
-                                                           << true << 2 << 0 << "1-Так;2-Ні;3-;";
-        QTest::newRow("truefalse wrong answer") << trueFalse << Identity(3) << Indexes({2, 2, 1}) << false << 1
-                                                << 2 << "1-Ні;2-Ні;3-Так;";
-        QTest::newRow("no variants") << RowTask(MultipleChoice, {}) << Order{} << TaskAnswer{} << true << 0 << 0
-                                     << "";
+        QTest::newRow("truefalse untouched row")
+            << trueFalse << Identity(3) << Indexes({1, -1, 0}) << false << 1 << 0 << "1-Так;2-;3-;";
+        QTest::newRow("truefalse empty item against key")
+            << trueFalse << Identity(3) << Indexes({1, 0, 0}) << false << 1 << 0 << "1-Так;2-;3-;";
+        QTest::newRow("truefalse right, key 0 left empty")
+            << trueFalse << Identity(3) << Indexes({1, 2, 0}) << true << 2 << 0 << "1-Так;2-Ні;3-;";
+        QTest::newRow("truefalse wrong answer")
+            << trueFalse << Identity(3) << Indexes({2, 2, 1}) << false << 1 << 2 << "1-Ні;2-Ні;3-Так;";
+        QTest::newRow("no variants") << RowTask(MultipleChoice, {}) << Order{} << TaskAnswer{} << true << 0
+                                     << 0 << "";
     }
     void rowKinds() {
         QFETCH(TTask, task);
@@ -166,9 +169,10 @@ private slots:
 
         TTask point(PointOnPicture);
         point.Area = {10, 20, 100, 50};
-        QTest::newRow("point on the far corner") << point << Comma << Point(QPoint(110, 70)) << true
-                                                 << "x=110; y=70";
-        QTest::newRow("point just outside") << point << Comma << Point(QPoint(111, 70)) << false << "x=111; y=70";
+        QTest::newRow("point on the far corner")
+            << point << Comma << Point(QPoint(110, 70)) << true << "x=110; y=70";
+        QTest::newRow("point just outside")
+            << point << Comma << Point(QPoint(111, 70)) << false << "x=111; y=70";
         QTest::newRow("point never set") << point << Comma << Point(std::nullopt) << false << "";
     }
     void typedAndPointKinds() {
@@ -229,9 +233,11 @@ private slots:
         const TSettings s;
         TTask number(InputNum);
         number.NumValue = 0.1;
-        QCOMPARE(BuildFeedback(number, {}, {}, s, Comma).message, QStringLiteral("Неправильно...\r\nВерный ответ: 0,1."));
+        QCOMPARE(BuildFeedback(number, {}, {}, s, Comma).message,
+                 QStringLiteral("Неправильно...\r\nВерный ответ: 0,1."));
         number.NumValue = 1234567.5;
-        QCOMPARE(BuildFeedback(number, {}, {}, s, Comma).rightAnswer, QStringLiteral("Верный ответ: 1234567,5."));
+        QCOMPARE(BuildFeedback(number, {}, {}, s, Comma).rightAnswer,
+                 QStringLiteral("Верный ответ: 1234567,5."));
         number.NumIsRange = true;
         number.NumFrom = 0.5;
         number.NumTo = 1.25;
@@ -264,32 +270,32 @@ private slots:
         QTest::addColumn<QList<int>>("counts"); // right, wrong, don't know, hints
 
         using C = QList<int>;
-        QTest::newRow("multiple A+C partial") << 2 << 3 << 4 << true << false << 2 << 2 << false << false << -1
-                                              << 1.5 << 0 << C{0, 1, 0, 0};
-        QTest::newRow("multiple A+C partial penalised") << 2 << 3 << 4 << true << false << 2 << 2 << false << true
-                                                        << -1 << 0.0 << 0 << C{0, 1, 0, 0};
-        QTest::newRow("multiple A+C whole") << 2 << 3 << 4 << true << false << 2 << 2 << true << false << -1 << 0.0
-                                            << 0 << C{0, 1, 0, 0};
-        QTest::newRow("multiple A+C whole penalised") << 2 << 3 << 4 << true << false << 2 << 2 << true << true
-                                                      << -1 << -3.0 << 0 << C{0, 1, 0, 0};
-        QTest::newRow("ordering three of five") << 3 << 5 << 5 << true << false << 3 << 2 << false << false << -1
-                                                << 3.0 << 0 << C{0, 1, 0, 0};
-        QTest::newRow("truefalse 2 right 1 wrong 1 empty") << 5 << 4 << 4 << true << false << 2 << 1 << false
-                                                           << false << -1 << 2.0 << 0 << C{0, 1, 0, 0};
-        QTest::newRow("truefalse penalised") << 5 << 4 << 4 << true << false << 2 << 1 << false << true << -1
-                                             << 1.0 << 0 << C{0, 1, 0, 0};
-        QTest::newRow("single is all or nothing") << 1 << 4 << 4 << true << false << 0 << 0 << false << true << -1
-                                                  << -4.0 << 0 << C{0, 1, 0, 0};
-        QTest::newRow("text is all or nothing") << 7 << 2 << 0 << true << false << 0 << 0 << false << false << -1
-                                                << 0.0 << 0 << C{0, 1, 0, 0};
-        QTest::newRow("right with hint 2") << 1 << 5 << 3 << true << true << 0 << 0 << true << false << 2 << 3.0
-                                           << 5 << C{1, 0, 0, 1};
-        QTest::newRow("don't know with hint 2") << 1 << 5 << 3 << false << false << 0 << 0 << true << true << 2
-                                                << -2.0 << 0 << C{0, 0, 1, 1};
+        QTest::newRow("multiple A+C partial")
+            << 2 << 3 << 4 << true << false << 2 << 2 << false << false << -1 << 1.5 << 0 << C{0, 1, 0, 0};
+        QTest::newRow("multiple A+C partial penalised")
+            << 2 << 3 << 4 << true << false << 2 << 2 << false << true << -1 << 0.0 << 0 << C{0, 1, 0, 0};
+        QTest::newRow("multiple A+C whole")
+            << 2 << 3 << 4 << true << false << 2 << 2 << true << false << -1 << 0.0 << 0 << C{0, 1, 0, 0};
+        QTest::newRow("multiple A+C whole penalised")
+            << 2 << 3 << 4 << true << false << 2 << 2 << true << true << -1 << -3.0 << 0 << C{0, 1, 0, 0};
+        QTest::newRow("ordering three of five")
+            << 3 << 5 << 5 << true << false << 3 << 2 << false << false << -1 << 3.0 << 0 << C{0, 1, 0, 0};
+        QTest::newRow("truefalse 2 right 1 wrong 1 empty")
+            << 5 << 4 << 4 << true << false << 2 << 1 << false << false << -1 << 2.0 << 0 << C{0, 1, 0, 0};
+        QTest::newRow("truefalse penalised")
+            << 5 << 4 << 4 << true << false << 2 << 1 << false << true << -1 << 1.0 << 0 << C{0, 1, 0, 0};
+        QTest::newRow("single is all or nothing")
+            << 1 << 4 << 4 << true << false << 0 << 0 << false << true << -1 << -4.0 << 0 << C{0, 1, 0, 0};
+        QTest::newRow("text is all or nothing")
+            << 7 << 2 << 0 << true << false << 0 << 0 << false << false << -1 << 0.0 << 0 << C{0, 1, 0, 0};
+        QTest::newRow("right with hint 2")
+            << 1 << 5 << 3 << true << true << 0 << 0 << true << false << 2 << 3.0 << 5 << C{1, 0, 0, 1};
+        QTest::newRow("don't know with hint 2")
+            << 1 << 5 << 3 << false << false << 0 << 0 << true << true << 2 << -2.0 << 0 << C{0, 0, 1, 1};
         QTest::newRow("free hint") << 6 << 5 << 0 << true << true << 0 << 0 << true << false << 0 << 5.0 << 5
                                    << C{1, 0, 0, 1};
-        QTest::newRow("no variants, no share") << 2 << 3 << 0 << true << false << 0 << 0 << false << true << -1
-                                               << 0.0 << 0 << C{0, 1, 0, 0};
+        QTest::newRow("no variants, no share")
+            << 2 << 3 << 0 << true << false << 0 << 0 << false << true << -1 << 0.0 << 0 << C{0, 1, 0, 0};
     }
     void scoreTask() {
         QFETCH(int, kind);

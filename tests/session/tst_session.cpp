@@ -24,8 +24,14 @@ QList<TTask> EveryKind() {
     text.TextAnswers = Cp("Київ\r\nKyiv");
     TTask point = Kind(PointOnPicture, 1);
     point.Area = {10, 10, 20, 20};
-    return {SessionFixture::Choice(2), Kind(MultipleChoice, 4, {1, 1, 0, 0}), Kind(Ordering, 3, {2, 3, 1}),
-            matching, Kind(TrueFalse, 4, {1, 2, 2, 1}), number, text, point};
+    return {SessionFixture::Choice(2),
+            Kind(MultipleChoice, 4, {1, 1, 0, 0}),
+            Kind(Ordering, 3, {2, 3, 1}),
+            matching,
+            Kind(TrueFalse, 4, {1, 2, 2, 1}),
+            number,
+            text,
+            point};
 }
 } // namespace
 
@@ -207,7 +213,7 @@ private slots:
         QCOMPARE(r.RightCount, answerRight ? 8 : 0);
         QCOMPARE(f.server.progress, 8);
         if (answerRight && !shuffled) {
-            const QStringList expected = {"2", "1;2;", "1-2;2-3;3-1;", "1-3;2-1;", "1-Так;2-Ні;3-Ні;4-Так;",
+            const QStringList expected = {"2",  "1;2;", "1-2;2-3;3-1;", "1-3;2-1;", "1-Так;2-Ні;3-Ні;4-Так;",
                                           "42", "Київ", "x=10; y=10"};
             for (int t = 0; t < 8; ++t)
                 QCOMPARE(TextCodec::FromCp1251(r.TaskAnswers[t]), expected[t]);
@@ -342,7 +348,8 @@ private slots:
 
         f.prompts.yesNo.enqueue(true);
         f.session.CheckAskTask(); // wrong, with an explanation offered and taken
-        QCOMPARE(f.prompts.questions.last().text, QStringLiteral("Неправильно...\r\n\r\nПоказать пояснения?"));
+        QCOMPARE(f.prompts.questions.last().text,
+                 QStringLiteral("Неправильно...\r\n\r\nПоказать пояснения?"));
         QCOMPARE(f.prompts.questions.last().icon, MsgIcon::Information);
         QCOMPARE(f.view.viewed.last(), (std::pair<QString, QByteArray>{"Пояснение к ответу", "because"}));
         QCOMPARE(f.view.feedback.last().rows[1].sign, QStringLiteral("+"));
@@ -354,8 +361,8 @@ private slots:
         QCOMPARE(f.prompts.messages.last().caption, QStringLiteral("Quizar"));
         QCOMPARE(f.prompts.messages.last().icon, MsgIcon::Information);
         QCOMPARE(f.log.events.mid(0, 4),
-                 (QStringList{"feedback", "message:Неправильно...\r\nВерный ответ: \"Київ\".", "clear feedback",
-                              "INFOPROCESS"}));
+                 (QStringList{"feedback", "message:Неправильно...\r\nВерный ответ: \"Київ\".",
+                              "clear feedback", "INFOPROCESS"}));
     }
 
     void taskTimeLimit() {
@@ -404,7 +411,8 @@ private slots:
         QCOMPARE(r.ElapsedSeconds, 5);
         QCOMPARE(r.RightCount, 1); // the task on screen was checked first
         QCOMPARE(r.TaskPoints, (QList<qint32>{2, -1}));
-        QCOMPARE(f.log.events.mid(0, 3), (QStringList{"INFOPROCESS", "message:Час тестування вичерпано!", "reset"}));
+        QCOMPARE(f.log.events.mid(0, 3),
+                 (QStringList{"INFOPROCESS", "message:Час тестування вичерпано!", "reset"}));
         QCOMPARE(f.prompts.messages[0].caption, QStringLiteral("Внимание!"));
         f.session.TestTick();
         QCOMPARE(f.view.summaries, 1);
@@ -438,7 +446,8 @@ private slots:
         QVERIFY(f.Start());
         f.prompts.yesNo.enqueue(false);
         QVERIFY(!f.session.RequestClose());
-        QCOMPARE(f.prompts.questions.last().text, QStringLiteral("Ви бажаєте вийти із програми під час тестаування?"));
+        QCOMPARE(f.prompts.questions.last().text,
+                 QStringLiteral("Ви бажаєте вийти із програми під час тестаування?"));
         QCOMPARE(f.session.State(), SessionState::Testing);
         QVERIFY(!f.session.DetachTest());
         f.AnswerRight();
@@ -476,15 +485,17 @@ private slots:
         f.log.events.clear();
         f.log.failing = failing;
         f.session.CheckAskTask();
-        const QString last = showUserResult
-                                 ? QStringLiteral("result window")
-                                 : QStringLiteral("message:Тест закінчено... \r\nРезультати тестування\r\nВи можете "
-                                                  "взнати у вчителя.");
-        QStringList expected = {"INFOPROCESS", "reset", "sound", "summary", "log block", "protected file",
-                                "RESULT", last};
+        const QString last =
+            showUserResult
+                ? QStringLiteral("result window")
+                : QStringLiteral("message:Тест закінчено... \r\nРезультати тестування\r\nВи можете "
+                                 "взнати у вчителя.");
+        QStringList expected = {"INFOPROCESS", "reset",          "sound",  "summary",
+                                "log block",   "protected file", "RESULT", last};
         if (!failing.isEmpty())
             expected.insert(expected.indexOf(failing) + 1, "message:disk full");
-        expected << "report" << "leave mono";
+        expected << "report"
+                 << "leave mono";
         QCOMPARE(f.log.events, expected);
         if (!failing.isEmpty()) {
             QCOMPARE(f.prompts.messages.first().caption, QStringLiteral("Помилка!"));

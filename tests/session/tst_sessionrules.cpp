@@ -16,7 +16,9 @@
 #include <QTest>
 
 namespace {
-QByteArray Cp(const QString& s) { return TextCodec::ToCp1251(s); }
+QByteArray Cp(const QString& s) {
+    return TextCodec::ToCp1251(s);
+}
 
 RandomGenerator FixedSeed(quint32 seed) {
     return RandomGenerator([seed] { return seed; });
@@ -64,7 +66,8 @@ private slots:
         QTest::addColumn<QList<qint32>>("input");
         QTest::addColumn<QList<qint32>>("expected");
         QTest::addColumn<quint32>("seedAfter");
-        QTest::newRow("five") << 12345u << QList<qint32>{0, 1, 2, 3, 4} << QList<qint32>{4, 1, 2, 0, 3} << 3438479303u;
+        QTest::newRow("five") << 12345u << QList<qint32>{0, 1, 2, 3, 4} << QList<qint32>{4, 1, 2, 0, 3}
+                              << 3438479303u;
         QTest::newRow("ten") << 0u << QList<qint32>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9}
                              << QList<qint32>{6, 2, 0, 3, 8, 5, 1, 4, 9, 7} << 3813656098u;
         // One element: one swap with itself, two draws.
@@ -138,16 +141,26 @@ private slots:
         QTest::addColumn<QString>("group");
         QTest::addColumn<int>("verdict");
         using V = NameRules::Verdict;
-        QTest::newRow("plain") << "Иванов Иван" << "10 А" << int(V::Accepted);
-        QTest::newRow("Ukrainian І is outside А-Я") << "Іван Петренко" << "10 А" << int(V::NameRefused);
-        QTest::newRow("Ё is inside А-Я") << "Ёлкин Иван" << "9 б" << int(V::Accepted);
-        QTest::newRow("ё is inside а-я") << "Фёдоров Пётр" << "1 Я" << int(V::Accepted);
-        QTest::newRow("blanks collapse") << "  Иванов   Иван " << " 11  В" << int(V::Accepted);
-        QTest::newRow("small letters") << "иванов иван" << "10 А" << int(V::NameRefused);
-        QTest::newRow("bad name wins over bad group") << "Иванов" << "12 А" << int(V::NameRefused);
-        QTest::newRow("group 12") << "Иванов Иван" << "12 А" << int(V::GroupRefused);
-        QTest::newRow("group without blank") << "Иванов Иван" << "10А" << int(V::GroupRefused);
-        QTest::newRow("group Latin letter") << "Иванов Иван" << "10 A" << int(V::GroupRefused);
+        QTest::newRow("plain") << "Иванов Иван"
+                               << "10 А" << int(V::Accepted);
+        QTest::newRow("Ukrainian І is outside А-Я") << "Іван Петренко"
+                                                    << "10 А" << int(V::NameRefused);
+        QTest::newRow("Ё is inside А-Я") << "Ёлкин Иван"
+                                         << "9 б" << int(V::Accepted);
+        QTest::newRow("ё is inside а-я") << "Фёдоров Пётр"
+                                         << "1 Я" << int(V::Accepted);
+        QTest::newRow("blanks collapse") << "  Иванов   Иван "
+                                         << " 11  В" << int(V::Accepted);
+        QTest::newRow("small letters") << "иванов иван"
+                                       << "10 А" << int(V::NameRefused);
+        QTest::newRow("bad name wins over bad group") << "Иванов"
+                                                      << "12 А" << int(V::NameRefused);
+        QTest::newRow("group 12") << "Иванов Иван"
+                                  << "12 А" << int(V::GroupRefused);
+        QTest::newRow("group without blank") << "Иванов Иван"
+                                             << "10А" << int(V::GroupRefused);
+        QTest::newRow("group Latin letter") << "Иванов Иван"
+                                            << "10 A" << int(V::GroupRefused);
     }
     void defaultExpressions() {
         QFETCH(QString, name);
@@ -164,19 +177,32 @@ private slots:
         QTest::addColumn<QString>("expression");
         QTest::addColumn<QString>("text");
         QTest::addColumn<bool>("matched");
-        QTest::newRow("found anywhere") << "ва" << "Иванов" << true;
-        QTest::newRow("case counts") << "иван" << "Иванов" << false;
-        QTest::newRow("$ only at the very end") << "^a$" << "a\n" << false;
-        QTest::newRow("counted") << "^\\d{2,3}$" << "123" << true;
-        QTest::newRow("counted too many") << "^\\d{2,3}$" << "1234" << false;
-        QTest::newRow("word letters include Cyrillic") << "^\\w+ \\S+$" << "Иван Ёж" << true;
-        QTest::newRow("negated class") << "^[^0-9]+$" << "Ивана" << true;
+        QTest::newRow("found anywhere") << "ва"
+                                        << "Иванов" << true;
+        QTest::newRow("case counts") << "иван"
+                                     << "Иванов" << false;
+        QTest::newRow("$ only at the very end") << "^a$"
+                                                << "a\n"
+                                                << false;
+        QTest::newRow("counted") << "^\\d{2,3}$"
+                                 << "123" << true;
+        QTest::newRow("counted too many") << "^\\d{2,3}$"
+                                          << "1234" << false;
+        QTest::newRow("word letters include Cyrillic") << "^\\w+ \\S+$"
+                                                       << "Иван Ёж" << true;
+        QTest::newRow("negated class") << "^[^0-9]+$"
+                                       << "Ивана" << true;
         // Ranges follow the code page's byte order: Ё (A8) to ё (B8) holds І (B2) but not Ж (C6).
-        QTest::newRow("byte order holds І") << "^[Ё-ё]$" << "І" << true;
-        QTest::newRow("byte order lacks Ж") << "^[Ё-ё]$" << "Ж" << false;
-        QTest::newRow("А-я lacks Ё") << "^[А-я]$" << "Ё" << false;
-        QTest::newRow("escaped bracket in class") << "^[\\]a]+$" << "]a]" << true;
-        QTest::newRow("empty expression") << "" << "anything" << true;
+        QTest::newRow("byte order holds І") << "^[Ё-ё]$"
+                                            << "І" << true;
+        QTest::newRow("byte order lacks Ж") << "^[Ё-ё]$"
+                                            << "Ж" << false;
+        QTest::newRow("А-я lacks Ё") << "^[А-я]$"
+                                     << "Ё" << false;
+        QTest::newRow("escaped bracket in class") << "^[\\]a]+$"
+                                                  << "]a]" << true;
+        QTest::newRow("empty expression") << ""
+                                          << "anything" << true;
     }
     void expressionRules() {
         QFETCH(QString, expression);
@@ -197,7 +223,8 @@ private slots:
         const NameRules::Check c = NameRules::CheckNameAndGroup("a", "b", "", "(b");
         QCOMPARE(c.verdict, NameRules::Verdict::BadExpression);
         QVERIFY(!c.error.isEmpty());
-        QCOMPARE(NameRules::RefusalText("10 \xC0"), QStringLiteral("Не відповідає шаблону!\n\rЗразок: \"10 А\"."));
+        QCOMPARE(NameRules::RefusalText("10 \xC0"),
+                 QStringLiteral("Не відповідає шаблону!\n\rЗразок: \"10 А\"."));
     }
 
     void greetingByHour_data() {
@@ -271,9 +298,18 @@ private slots:
     void pointsWord_data() {
         QTest::addColumn<int>("n");
         QTest::addColumn<QString>("word");
-        for (auto [n, w] : std::initializer_list<std::pair<int, const char*>>{
-                 {1, "балл"}, {2, "балла"}, {4, "балла"}, {5, "баллов"}, {11, "баллов"}, {12, "баллов"},
-                 {21, "балл"}, {22, "балла"}, {111, "баллов"}, {0, "баллов"}, {-1, "баллов"}, {-2, "баллов"}})
+        for (auto [n, w] : std::initializer_list<std::pair<int, const char*>>{{1, "балл"},
+                                                                              {2, "балла"},
+                                                                              {4, "балла"},
+                                                                              {5, "баллов"},
+                                                                              {11, "баллов"},
+                                                                              {12, "баллов"},
+                                                                              {21, "балл"},
+                                                                              {22, "балла"},
+                                                                              {111, "баллов"},
+                                                                              {0, "баллов"},
+                                                                              {-1, "баллов"},
+                                                                              {-2, "баллов"}})
             QTest::addRow("%d", n) << n << QString::fromUtf8(w);
     }
     void pointsWord() {
