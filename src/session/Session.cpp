@@ -118,7 +118,7 @@ template <typename F> void Session::RunOutput(F&& output) {
     } catch (const std::exception& e) {
         error = QString::fromLocal8Bit(e.what());
     } catch (...) {
-        error = QStringLiteral("Unknown error");
+        error = QStringLiteral("Невідома помилка");
     }
     try {
         m_s.prompts.ShowMessage(SessionTexts::ErrorCaption(), error, MsgIcon::Error);

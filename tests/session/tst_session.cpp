@@ -169,23 +169,29 @@ private slots:
     }
 
     void everyKindUnderTheScoringRules_data() {
-        QTest::addColumn<bool>("answerRight");
+        QTest::addColumn<QString>("answers"); // right, blank, or partly: only the first row as keyed
         QTest::addColumn<bool>("shuffled");
         QTest::addColumn<bool>("wholeAnswerOnly");
         QTest::addColumn<bool>("penaliseWrong");
         QTest::addColumn<double>("score");
         QTest::addColumn<int>("mark");
-        QTest::newRow("right") << true << false << true << false << 18.0 << 5;
-        QTest::newRow("right, shuffled variants") << true << true << true << true << 18.0 << 5;
-        QTest::newRow("blank") << false << false << true << false << 0.0 << 2;
-        QTest::newRow("blank, penalised") << false << false << true << true << -18.0 << 0;
+        QTest::newRow("right") << "right" << false << true << false << 18.0 << 5;
+        QTest::newRow("right, shuffled variants") << "right" << true << true << true << 18.0 << 5;
+        QTest::newRow("blank") << "blank" << false << true << false << 0.0 << 2;
+        QTest::newRow("blank, penalised") << "blank" << false << true << true << -18.0 << 0;
         // Partial credit of blank rows: multiple choice +2 (two unticked wrong variants);
         // with penalties also -2 there, ordering -3, matching -2, the others their weight.
-        QTest::newRow("blank, partial") << false << false << false << false << 2.0 << 2;
-        QTest::newRow("blank, partial, penalised") << false << false << false << true << -10.0 << 0;
+        QTest::newRow("blank, partial") << "blank" << false << false << false << 2.0 << 2;
+        QTest::newRow("blank, partial, penalised") << "blank" << false << false << true << -10.0 << 0;
+        // First row only: multiple choice 3 matches 1 mismatch, ordering 1/2, matching 1/1,
+        // true/false 1/0, each row worth one point; the other kinds are blank (weights 2, 1, 1, 1).
+        QTest::newRow("partly") << "partly" << false << true << false << 0.0 << 2;
+        QTest::newRow("partly, penalised") << "partly" << false << true << true << -18.0 << 0;
+        QTest::newRow("partly, partial") << "partly" << false << false << false << 6.0 << 2;
+        QTest::newRow("partly, partial, penalised") << "partly" << false << false << true << -3.0 << 0;
     }
     void everyKindUnderTheScoringRules() {
-        QFETCH(bool, answerRight);
+        QFETCH(QString, answers);
         QFETCH(bool, shuffled);
         SessionFixture f;
         f.tasks = EveryKind();
@@ -197,8 +203,19 @@ private slots:
         QVERIFY(f.Start());
         for (int i = 0; i < f.tasks.size(); ++i) {
             QCOMPARE(f.Shown().position, i);
-            if (answerRight)
+            if (answers != "blank")
                 f.AnswerRight();
+            if (answers == "partly") {
+                TaskAnswer& a = f.view.answer;
+                if (a.chosenRow != 0)
+                    a.chosenRow = -1;
+                for (int row = 1; row < a.ticked.size(); ++row) {
+                    a.ticked[row] = false;
+                    a.chosenIndex[row] = -1;
+                }
+                a.text.clear();
+                a.point.reset();
+            }
             f.session.CheckAskTask();
         }
         QCOMPARE(f.session.State(), SessionState::TestLoaded);
@@ -210,19 +227,56 @@ private slots:
         QTEST(r.Score, "score");
         QTEST(r.Mark, "mark");
         QCOMPARE(r.RightCount + r.WrongCount, 8);
-        QCOMPARE(r.RightCount, answerRight ? 8 : 0);
+        QCOMPARE(r.RightCount, answers == "right" ? 8 : 0);
         QCOMPARE(f.server.progress, 8);
-        if (answerRight && !shuffled) {
+        if (answers == "right" && !shuffled) {
             const QStringList expected = {"2",  "1;2;", "1-2;2-3;3-1;", "1-3;2-1;", "1-Так;2-Ні;3-Ні;4-Так;",
                                           "42", "Київ", "x=10; y=10"};
             for (int t = 0; t < 8; ++t)
                 QCOMPARE(TextCodec::FromCp1251(r.TaskAnswers[t]), expected[t]);
             QCOMPARE(r.TaskPoints, (QList<qint32>{2, 4, 3, 2, 4, 1, 1, 1}));
         }
-        if (!answerRight) {
+        if (answers == "partly") {
+            QCOMPARE(TextCodec::FromCp1251(r.TaskAnswers[2]), QStringLiteral("1-2;2-0;3-0;"));
+            QCOMPARE(TextCodec::FromCp1251(r.TaskAnswers[4]), QStringLiteral("1-Так;2-;3-;4-;"));
+        }
+        if (answers != "right") {
             QCOMPARE(r.TaskAnswers[7], QByteArray()); // no point set: no answer
             QCOMPARE(r.TaskPoints, QList<qint32>(8, 0));
         }
+    }
+
+    void reportCondition_data() {
+        QTest::addColumn<bool>("education");
+        QTest::addColumn<bool>("settingEducation");
+        QTest::addColumn<bool>("testEducation");
+        QTest::addColumn<bool>("settingNormal");
+        QTest::addColumn<bool>("testNormal");
+        QTest::addColumn<bool>("shown");
+        QTest::newRow("education, both allow") << true << true << true << false << false << true;
+        QTest::newRow("education, test refuses") << true << true << false << true << true << false;
+        QTest::newRow("education, setting refuses") << true << false << true << true << true << false;
+        QTest::newRow("normal, both allow") << false << false << false << true << true << true;
+        QTest::newRow("normal, test refuses") << false << true << true << true << false << false;
+        QTest::newRow("normal, setting refuses") << false << true << true << false << true << false;
+    }
+    void reportCondition() {
+        SessionFixture f;
+        f.tasks = {SessionFixture::Choice()};
+        QFETCH(bool, education);
+        QFETCH(bool, settingEducation);
+        QFETCH(bool, testEducation);
+        QFETCH(bool, settingNormal);
+        QFETCH(bool, testNormal);
+        f.test->EducationMode = education;
+        f.settings.IsShowDetailReportModeEducation = settingEducation;
+        f.test->ReportInEducationMode = testEducation;
+        f.settings.IsShowDetailReportModeNormal = settingNormal;
+        f.test->ReportInNormalMode = testNormal;
+        QVERIFY(f.Start());
+        f.AnswerRight();
+        f.session.CheckAskTask();
+        QTEST(f.log.events.contains("report"), "shown");
     }
 
     void dontKnowAndPresentationBookkeeping() {
