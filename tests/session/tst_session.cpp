@@ -1,6 +1,7 @@
 // Whole sessions driven through the engine with scripted windows, prompts, files and server.
 #include "SessionFixture.h"
 
+#include <QSet>
 #include <QTest>
 
 namespace {
@@ -344,6 +345,26 @@ private slots:
         QCOMPARE(f.view.finished->EndReason, quint8(1));
         QCOMPARE(f.view.finished->AskedCount, 3);
         QCOMPARE(f.view.finished->RightCount, 1);
+    }
+
+    void everyPresentationDrawsANewVariantOrder() {
+        SessionFixture f;
+        TTask many = Kind(MultipleChoice, 1, {1, 0, 1, 0, 1, 0, 1, 0, 1, 0});
+        f.tasks = {many, SessionFixture::Choice()};
+        f.test->AllowSkipping = true;
+        f.test->RandomVariantOrder = true;
+        QVERIFY(f.Start());
+        QSet<QList<qint32>> orders;
+        for (int i = 0; i < 6; ++i) {
+            if (f.Shown().position == 0)
+                orders.insert(f.Shown().variantOrder);
+            f.session.SkipTask();
+        }
+        QCOMPARE(orders.size(), 3);
+        f.test->RandomVariantOrder = false;
+        f.session.SkipTask();
+        f.session.SkipTask();
+        QCOMPARE(f.Shown().variantOrder, (QList<qint32>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9}));
     }
 
     void hintIsConfirmedAndChargedOnce() {
