@@ -1,0 +1,569 @@
+#include "Session.h"
+
+#include "NameRules.h"
+#include "RandomGenerator.h"
+#include "RunCounter.h"
+#include "SessionTexts.h"
+#include "TaskSelection.h"
+#include "model/DateTime.h"
+#include "model/TextCodec.h"
+
+#include <QSysInfo>
+
+#include <algorithm>
+#include <exception>
+#include <limits>
+
+namespace {
+
+QByteArray Trimmed(const QByteArray& text) {
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && quint8(text[begin]) <= 32)
+        ++begin;
+    while (end > begin && quint8(text[end - 1]) <= 32)
+        --end;
+    return text.mid(begin, end - begin);
+}
+
+QString HintCaption(const TTask& task) {
+    if (task.Hint.isEmpty())
+        return {};
+    if (task.HintPenalty <= 0)
+        return QStringLiteral("Показати підказку?");
+    return QStringLiteral("Показати підказку? Штраф %1 %2.")
+        .arg(task.HintPenalty)
+        .arg(PointsWord(task.HintPenalty));
+}
+
+QString HintQuestion(const TTask& task) {
+    if (task.HintPenalty <= 0)
+        return QStringLiteral("Показать подсказку?");
+    return QStringLiteral("Показать подсказку?\r\nШтраф %1 %2.")
+        .arg(task.HintPenalty)
+        .arg(PointsWord(task.HintPenalty));
+}
+
+std::optional<qint32> Remaining(qint32 limit, qint32 used) {
+    if (limit <= 0)
+        return std::nullopt;
+    return limit - used;
+}
+
+} // namespace
+
+class Session::Busy {
+public:
+    explicit Busy(Session& s) : m_s(s) { ++m_s.m_busy; }
+    ~Busy() { --m_s.m_busy; }
+    Busy(const Busy&) = delete;
+    Busy& operator=(const Busy&) = delete;
+
+private:
+    Session& m_s;
+};
+
+Session::Session(const TSettings& settings, SessionServices services)
+    : m_settings(settings), m_s(std::move(services)) {}
+
+Session::~Session() = default;
+
+bool Session::AttachTest(const TTest& test, std::span<const TTask> tasks) {
+    if (m_state == SessionState::Testing)
+        return false;
+    m_test = &test;
+    m_tasks = tasks;
+    m_state = SessionState::TestLoaded;
+    return true;
+}
+
+bool Session::DetachTest() {
+    if (m_state == SessionState::Testing)
+        return false;
+    m_test = nullptr;
+    m_tasks = {};
+    m_state = SessionState::NoTest;
+    return true;
+}
+
+template <typename F> void Session::RunCommand(F&& body) {
+    if (m_busy > 0)
+        return;
+    {
+        Busy busy(*this);
+        body();
+    }
+    RunDeferred();
+}
+
+void Session::RunDeferred() {
+    while (m_busy == 0 && m_state == SessionState::Testing && (m_testTimeUp || m_taskTimeUp)) {
+        Busy busy(*this);
+        if (m_testTimeUp) {
+            m_testTimeUp = false;
+            m_taskTimeUp = false;
+            TestTimeUp();
+        } else {
+            m_taskTimeUp = false;
+            TaskTimeUp();
+        }
+    }
+}
+
+template <typename F> void Session::RunOutput(F&& output) {
+    QString error;
+    try {
+        output();
+        return;
+    } catch (const std::exception& e) {
+        error = QString::fromLocal8Bit(e.what());
+    } catch (...) {
+        error = QStringLiteral("Невідома помилка");
+    }
+    try {
+        m_s.prompts.ShowMessage(SessionTexts::ErrorCaption(), error, MsgIcon::Error);
+    } catch (...) {
+        // Nothing more can be done about it; the remaining outputs still run.
+    }
+}
+
+const TTask* Session::CurrentTask() const {
+    if (!m_result || m_state != SessionState::Testing)
+        return nullptr;
+    const qint32 t = CurrentTaskNumber();
+    return t >= 0 && size_t(t) < m_tasks.size() ? &m_tasks[size_t(t)] : nullptr;
+}
+
+qint32 Session::CurrentTaskNumber() const {
+    return m_result ? m_result->Order.value(m_result->Position, -1) : -1;
+}
+
+// ---------------------------------------------------------------- starting
+
+void Session::BeginTest() {
+    RunCommand([this] {
+        if (m_state != SessionState::TestLoaded || !m_test)
+            return;
+        Start();
+    });
+}
+
+bool Session::Start() {
+    const TTest& test = *m_test;
+    if (!test.StartPassword.isEmpty()) {
+        QByteArray entered;
+        if (!m_s.prompts.AskPassword(entered))
+            return false;
+        if (entered != test.StartPassword) {
+            m_s.prompts.ShowMessage(SessionTexts::ErrorCaption(), SessionTexts::WrongPassword(),
+                                    MsgIcon::Error);
+            return false;
+        }
+    }
+
+    if (m_dialogName.isEmpty() || !m_settings.IsSaveLastUser)
+        m_dialogName = m_settings.DefaultUserName;
+    if (m_dialogGroup.isEmpty() || !m_settings.IsSaveLastUser)
+        m_dialogGroup = m_settings.DefaultUserGroup;
+    NameDialogData dialog{m_dialogName,
+                          m_dialogGroup,
+                          m_settings.TitleUserName,
+                          m_settings.TitleUserGroup,
+                          m_settings.UserNameExpression,
+                          m_settings.UserGroupExpression,
+                          m_settings.UserNameExample,
+                          m_settings.UserGroupExample};
+    const bool confirmed = m_s.view.AskUserName(dialog);
+    m_dialogName = dialog.userName;
+    m_dialogGroup = dialog.userGroup;
+    if (!confirmed)
+        return false;
+    const QByteArray userName = Trimmed(dialog.userName);
+    if (userName.isEmpty())
+        return false;
+
+    if (test.MaxRuns > 0 && CountTestRun(m_s.runCounter, test.UId) >= test.MaxRuns) {
+        m_s.prompts.ShowMessage(SessionTexts::AttentionCaption(), SessionTexts::RunLimitReached(test.MaxRuns),
+                                MsgIcon::Error);
+        return false;
+    }
+
+    m_s.view.ShowTestInstruction(test);
+
+    auto result = std::make_unique<TResultTest>(int(m_tasks.size()));
+    result->UserName = userName;
+    result->UserGroup = Trimmed(dialog.userGroup);
+    result->TestFileName = TextCodec::ToCp1251(test.FileName);
+    result->TestCrc = qint32(test.Crc);
+    result->TestUId = test.UId;
+    result->TestTitle = test.Title;
+    result->ComputerName = m_s.workstation.ComputerName();
+    result->LoginName = m_s.workstation.LoginName();
+
+    result->Order = ChooseTaskOrder(test, m_tasks, m_s.random);
+    if (result->Order.isEmpty()) {
+        m_s.prompts.ShowMessage(SessionTexts::AttentionCaption(), SessionTexts::NoTasks(), MsgIcon::Warning);
+        return false;
+    }
+    result->AskCount = qint32(result->Order.size());
+    qint64 maxScore = 0;
+    for (qint32 t : result->Order)
+        maxScore += m_tasks[size_t(t)].Weight;
+    result->MaxScore = qint32(
+        std::clamp<qint64>(maxScore, std::numeric_limits<qint32>::min(), std::numeric_limits<qint32>::max()));
+
+    SessionStartView start;
+    start.askCount = result->AskCount;
+    start.offerDontKnow = test.PenaliseWrong;
+    start.offerSkipping = test.AllowSkipping;
+    if (test.AllowSkipping) {
+        result->Visited = QList<qint32>(result->Order.size(), -1);
+        for (qsizetype i = 0; i < result->Order.size(); ++i) {
+            const QByteArray& question = m_tasks[size_t(result->Order[i])].Question;
+            const QByteArray plain = m_s.toPlain ? m_s.toPlain(question) : question;
+            start.taskList.append(QStringLiteral("%1) %2").arg(i + 1).arg(TextCodec::FromCp1251(plain)));
+        }
+    }
+
+    m_result = std::move(result);
+    m_link.sessionId = NewGuidString();
+    m_link.online = true;
+
+    if (m_settings.IsSaveResult) {
+        const QByteArray line =
+            TextCodec::ToCp1251(FormatDateTime(m_s.clock.Now()) + QStringLiteral(" Начат тест: \"")) +
+            test.Title + '"';
+        RunOutput([&] { m_s.results.AppendLogLine(line); });
+    }
+    RunOutput([&] { m_s.server.SendSessionStart(test, *m_result, m_link); });
+    m_s.view.SessionStarted(start);
+
+    m_result->StartTime = DateTimeToDouble(m_s.clock.Now());
+    m_state = SessionState::Testing;
+    m_testClockRunning = true;
+    m_testTimeUp = false;
+    m_taskTimeUp = false;
+    m_result->Position = 0;
+    m_result->AskedCount = 0;
+    AskTask();
+    if (test.MonoMode)
+        m_s.view.EnterMonoMode();
+    return true;
+}
+
+// ---------------------------------------------------------------- presenting
+
+void Session::AskTask() {
+    if (m_state != SessionState::Testing || !m_result)
+        return;
+    TResultTest& r = *m_result;
+    ++r.AskedCount;
+    if (m_test->AllowSkipping) {
+        r.Visited[r.Position] = 0;
+        m_s.view.SetTaskListImage(r.Position, 1);
+    }
+    const qint32 t = CurrentTaskNumber();
+    const TTask& task = m_tasks[size_t(t)];
+    r.VariantOrder.clear();
+    if (TTask::HasVariants(task.Kind)) {
+        for (int v = 0; v < task.LastVariant(); ++v)
+            r.VariantOrder.append(v);
+        if (m_test->RandomVariantOrder)
+            ShuffleIndexes(r.VariantOrder, m_s.random);
+    }
+    m_taskEvaluated = false;
+    m_taskTimeUp = false;
+    m_s.view.PresentTask({&task, t, r.Position, r.AskCount, r.AskedCount, r.VariantOrder, HintCaption(task)});
+    m_taskClockRunning = true;
+    TaskTick();
+}
+
+void Session::GoToTask(qint32 position) {
+    RunCommand([&] {
+        if (m_state != SessionState::Testing || !m_test->AllowSkipping)
+            return;
+        TResultTest& r = *m_result;
+        if (position < 0 || position >= r.Visited.size())
+            return;
+        if (r.Visited[position] < 1 && position != r.Position) {
+            r.Position = position;
+            --r.AskedCount;
+            AskTask();
+        }
+    });
+}
+
+void Session::SkipTask() {
+    RunCommand([&] {
+        if (m_state != SessionState::Testing || !m_test->AllowSkipping)
+            return;
+        TResultTest& r = *m_result;
+        qint32 found = -1;
+        for (qint32 p = r.Position + 1; p < r.Visited.size() && found < 0; ++p) {
+            if (r.Visited[p] < 1)
+                found = p;
+        }
+        for (qint32 p = 0; p <= r.Position && p < r.Visited.size() && found < 0; ++p) {
+            if (r.Visited[p] < 1)
+                found = p;
+        }
+        if (found < 0)
+            return;
+        r.Position = found;
+        --r.AskedCount;
+        AskTask();
+    });
+}
+
+// ---------------------------------------------------------------- evaluating
+
+void Session::CheckAskTask() {
+    RunCommand([this] {
+        if (m_state != SessionState::Testing)
+            return;
+        CheckAnswer(true);
+        MoveOn();
+    });
+}
+
+void Session::IDoNotKnow() {
+    RunCommand([this] {
+        if (m_state != SessionState::Testing || !m_test->PenaliseWrong)
+            return;
+        CheckAnswer(false);
+        MoveOn();
+    });
+}
+
+bool Session::CheckAnswer(bool answered) {
+    if (m_state != SessionState::Testing || !m_result || m_taskEvaluated)
+        return false;
+    m_taskEvaluated = true;
+    m_taskClockRunning = false;
+    m_taskTimeUp = false;
+    TResultTest& r = *m_result;
+    if (m_test->AllowSkipping)
+        r.Visited[r.Position] = 1;
+    const qint32 t = CurrentTaskNumber();
+    const TTask& task = m_tasks[size_t(t)];
+    const TaskAnswer answer = m_s.view.CurrentAnswer();
+    Evaluation e;
+    if (answered)
+        e = EvaluateAnswer(task, r.VariantOrder, answer, m_s.locale);
+    r.SetTaskAnswer(t, e.answerText);
+    ScoreTask(r, task, t, answered, e.right, e.matches, e.mismatches,
+              {m_test->WholeAnswerOnly, m_test->PenaliseWrong});
+    if (!e.right && m_test->EducationMode)
+        RunOutput([&] { ShowFeedback(task, answer); });
+    if (m_test->AllowSkipping)
+        m_s.view.SetTaskListImage(r.Position, 2);
+    if (m_link.online)
+        RunOutput([&] { m_s.server.SendProgress(*m_test, r, m_link); });
+    return true;
+}
+
+void Session::ShowFeedback(const TTask& task, const TaskAnswer& answer) {
+    const Feedback f = BuildFeedback(task, m_result->VariantOrder, answer, m_settings, m_s.locale);
+    m_s.view.ShowFeedback(f);
+    if (f.offerExplanation) {
+        if (m_s.prompts.AskYesNo(SessionTexts::AppCaption(), ExplanationQuestion(f.message),
+                                 MsgIcon::Information))
+            m_s.view.ShowRichText(SessionTexts::ExplanationViewerCaption(), task.Explanation);
+    } else {
+        m_s.prompts.ShowMessage(SessionTexts::AppCaption(), f.message, MsgIcon::Information);
+    }
+    m_s.view.ClearFeedback();
+}
+
+void Session::MoveOn() {
+    if (m_state != SessionState::Testing)
+        return;
+    TResultTest& r = *m_result;
+    qint32 next = -1;
+    if (m_test->AllowSkipping) {
+        for (qint32 p = r.Position + 1; p < r.Visited.size() && next < 0; ++p) {
+            if (r.Visited[p] < 1)
+                next = p;
+        }
+        for (qint32 p = 0; p < r.Position && next < 0; ++p) {
+            if (r.Visited[p] < 1)
+                next = p;
+        }
+    } else if (r.Position < r.Order.size() - 1) {
+        next = r.Position + 1;
+    }
+    if (next < 0) {
+        r.EndReason = 1;
+        FinishTest();
+        return;
+    }
+    if (m_testTimeUp) {
+        // The test's time ran out while this task's feedback or a server exchange was going on:
+        // the session ends here instead of presenting a task nobody can answer.
+        m_testTimeUp = false;
+        TestTimeUp();
+        return;
+    }
+    r.Position = next;
+    AskTask();
+}
+
+void Session::ShowPromptTask() {
+    RunCommand([this] {
+        const TTask* task = CurrentTask();
+        if (!task || task->Hint.isEmpty())
+            return;
+        const qint32 t = CurrentTaskNumber();
+        if (task->HintPenalty != 0 && m_result->GetTaskHintPenalty(t) < 0) {
+            if (!m_s.prompts.AskYesNo(SessionTexts::AppCaption(), HintQuestion(*task), MsgIcon::Question))
+                return;
+        }
+        if (!m_result)
+            return;
+        m_result->SetTaskHintPenalty(t, task->HintPenalty);
+        m_s.view.ShowRichText(SessionTexts::HintViewerCaption(), task->Hint);
+    });
+}
+
+// ---------------------------------------------------------------- clocks
+
+void Session::TaskTick() {
+    if (m_state != SessionState::Testing || !m_taskClockRunning || !m_result)
+        return;
+    const qint32 t = CurrentTaskNumber();
+    const qint32 seconds = m_result->GetTaskSeconds(t) + 1;
+    m_result->SetTaskSeconds(t, seconds);
+    const qint32 limit = m_tasks[size_t(t)].TimeLimit;
+    m_s.view.ShowTaskClock(seconds, Remaining(limit, seconds));
+    if (limit > 0 && seconds >= limit) {
+        m_taskClockRunning = false;
+        m_taskTimeUp = true;
+        RunDeferred();
+    }
+}
+
+void Session::TestTick() {
+    if (m_state != SessionState::Testing || !m_testClockRunning || !m_result)
+        return;
+    m_result->AddSecond();
+    const qint32 seconds = m_result->ElapsedSeconds;
+    m_s.view.ShowTestClock(seconds, Remaining(m_test->TestTimeLimit, seconds));
+    if (m_test->TestTimeLimit > 0 && seconds >= m_test->TestTimeLimit) {
+        m_testClockRunning = false;
+        m_testTimeUp = true;
+        RunDeferred();
+    }
+}
+
+void Session::TaskTimeUp() {
+    if (m_state != SessionState::Testing || m_taskEvaluated)
+        return;
+    m_s.prompts.ShowMessage(SessionTexts::WarningCaption(), SessionTexts::TaskTimeUp(), MsgIcon::Warning);
+    if (CheckAnswer(true))
+        MoveOn();
+}
+
+void Session::TestTimeUp() {
+    if (m_state != SessionState::Testing)
+        return;
+    m_testClockRunning = false;
+    CheckAnswer(true); // does nothing when the task on screen was already evaluated
+    if (m_state != SessionState::Testing)
+        return;
+    m_result->EndReason = 3;
+    m_s.prompts.ShowMessage(SessionTexts::WarningCaption(), SessionTexts::TestTimeUp(), MsgIcon::Warning);
+    FinishTest();
+}
+
+// ---------------------------------------------------------------- ending
+
+void Session::EndTest() {
+    RunCommand([this] {
+        if (m_state != SessionState::Testing)
+            return;
+        if (!m_s.prompts.AskYesNo(SessionTexts::RunningCaption(), SessionTexts::StopTestQuestion(),
+                                  MsgIcon::Question))
+            return;
+        if (m_state != SessionState::Testing)
+            return;
+        m_result->EndReason = 2;
+        CheckAnswer(true);
+        FinishTest();
+    });
+}
+
+bool Session::RequestClose() {
+    if (m_state != SessionState::Testing)
+        return true;
+    if (m_busy > 0)
+        return false; // a dialog of the session is open; it has to be closed first
+    bool mayClose = false;
+    RunCommand([&] {
+        if (!m_s.prompts.AskYesNo(SessionTexts::RunningCaption(), SessionTexts::CloseQuestion(),
+                                  MsgIcon::Question))
+            return;
+        if (m_state == SessionState::Testing) {
+            m_result->EndReason = 4;
+            m_taskClockRunning = false;
+            CheckAnswer(false);
+            FinishTest();
+        }
+        mayClose = true;
+    });
+    return mayClose;
+}
+
+bool Session::ShowsReport() const {
+    if (m_test->EducationMode)
+        return m_settings.IsShowDetailReportModeEducation && m_test->ReportInEducationMode;
+    return m_settings.IsShowDetailReportModeNormal && m_test->ReportInNormalMode;
+}
+
+void Session::FinishTest() {
+    if (m_state != SessionState::Testing || !m_result)
+        return;
+    m_state = SessionState::TestLoaded;
+    m_testClockRunning = false;
+    m_taskClockRunning = false;
+    m_testTimeUp = false;
+    m_taskTimeUp = false;
+    TResultTest& r = *m_result;
+    const TTest& test = *m_test;
+    r.EndTime = DateTimeToDouble(m_s.clock.Now());
+    r.RecordedTime = r.EndTime;
+    RunOutput([&] { m_s.view.ResetAnswerArea(); });
+    GradeResult(r, test.Marks);
+    RunOutput([&] { m_s.view.PlayEndSound(); });
+    RunOutput([&] { m_s.view.ShowEndSummary(test, r); });
+    if (m_settings.IsSaveResult)
+        RunOutput([&] { m_s.results.AppendResultBlock(test, r); });
+    if (m_settings.IsSaveProtectionResult)
+        RunOutput([&] { m_s.results.WriteProtectedResult(r); });
+    RunOutput([&] { m_s.server.SendResult(test, r, m_link); });
+    if (m_settings.IsShowUserResult) {
+        RunOutput([&] { m_s.view.ShowResultWindow(test, r); });
+    } else {
+        RunOutput([&] {
+            m_s.prompts.ShowMessage(SessionTexts::ResultsCaption(), SessionTexts::ResultsWithTeacher(),
+                                    MsgIcon::Warning);
+        });
+    }
+    if (ShowsReport())
+        RunOutput([&] { m_s.view.ShowDetailReport(test, r); });
+    m_result.reset();
+    if (test.MonoMode)
+        RunOutput([&] { m_s.view.LeaveMonoMode(); });
+}
+
+// ---------------------------------------------------------------- workstation
+
+QByteArray SystemWorkstation::ComputerName() {
+    return TextCodec::ToCp1251(QSysInfo::machineHostName());
+}
+
+QByteArray SystemWorkstation::LoginName() {
+    QString name = qEnvironmentVariable("USER");
+    if (name.isEmpty())
+        name = qEnvironmentVariable("USERNAME");
+    return TextCodec::ToCp1251(name);
+}

@@ -1,0 +1,125 @@
+#pragma once
+// The running session as an engine: the window turns widgets into answers and forwards its
+// commands and timer ticks here; everything to show or ask goes out through SessionView and
+// Prompts, the outputs through ResultsSink and ServerLink, and time comes from the Clock.
+//
+// Re-entrancy: a prompt, a viewer or a server exchange may deliver timer ticks (and, in principle,
+// commands) while a command of this session is still on the stack. Ticks keep counting, but what a
+// time limit sets off is deferred until the command in progress has returned; commands arriving
+// meanwhile are ignored. So a task is evaluated once, a session finishes once, and the result
+// record is never touched after its release.
+#include "Scoring.h"
+#include "SessionPorts.h"
+#include "model/Clock.h"
+#include "model/Prompts.h"
+#include "model/ResultTest.h"
+#include "settings/Settings.h"
+
+#include <QLocale>
+
+#include <functional>
+#include <memory>
+#include <span>
+
+class RandomGenerator;
+class RunCounterStore;
+
+enum class SessionState { NoTest = 1, TestLoaded = 2, Testing = 3 };
+
+struct SessionServices {
+    SessionView& view;
+    Prompts& prompts;
+    ResultsSink& results;
+    ServerLink& server;
+    RunCounterStore& runCounter;
+    Workstation& workstation;
+    const Clock& clock;
+    RandomGenerator& random;
+    // Plain text of a rich-text fragment, for the task list.
+    std::function<QByteArray(const QByteArray&)> toPlain;
+    // The pupil's locale: typed numbers and numbers in messages.
+    QLocale locale = QLocale::system();
+};
+
+class Session {
+public:
+    Session(const TSettings& settings, SessionServices services);
+    ~Session();
+    Session(const Session&) = delete;
+    Session& operator=(const Session&) = delete;
+
+    // The loaded test. The test and its tasks must outlive the session's use of them; a test
+    // cannot be replaced or dropped while a session runs (false then).
+    bool AttachTest(const TTest& test, std::span<const TTask> tasks);
+    bool DetachTest();
+
+    // "Розпочати тест".
+    void BeginTest();
+    // "Наступне (перевірити)": evaluate the answer on screen and move on.
+    void CheckAskTask();
+    // "Я не знаю...": count the task as not answered and move on.
+    void IDoNotKnow();
+    // "Пропустити...": go to the next task not yet answered, without evaluation.
+    void SkipTask();
+    // A choice in the task list.
+    void GoToTask(qint32 position);
+    // "Показати підказку".
+    void ShowPromptTask();
+    // "Закінчити тест", after the pupil's confirmation.
+    void EndTest();
+    // The window is asked to close. During a session the pupil confirms, the task on screen counts
+    // as not answered and the session finishes. True when the window may close.
+    bool RequestClose();
+
+    // Called every second by the window's timers; they do nothing while their clock is stopped.
+    void TaskTick();
+    void TestTick();
+
+    SessionState State() const { return m_state; }
+    // The running session's record; null between sessions.
+    const TResultTest* Result() const { return m_result.get(); }
+    const SessionLink& Link() const { return m_link; }
+    const TTest* Test() const { return m_test; }
+    // The task on screen; null between sessions.
+    const TTask* CurrentTask() const;
+    bool IsTaskClockRunning() const { return m_taskClockRunning; }
+    bool IsTestClockRunning() const { return m_testClockRunning; }
+
+private:
+    class Busy;
+
+    // Runs a command unless another one is on the stack, then whatever a time limit deferred.
+    template <typename F> void RunCommand(F&& body);
+    void RunDeferred();
+    // Runs one output of the session; a failure is reported and the next output still runs.
+    template <typename F> void RunOutput(F&& output);
+
+    bool Start();
+    void AskTask();
+    bool CheckAnswer(bool answered);
+    void ShowFeedback(const TTask& task, const TaskAnswer& answer);
+    void MoveOn();
+    void TaskTimeUp();
+    void TestTimeUp();
+    void FinishTest();
+    qint32 CurrentTaskNumber() const;
+    bool ShowsReport() const;
+
+    const TSettings& m_settings;
+    SessionServices m_s;
+    const TTest* m_test = nullptr;
+    std::span<const TTask> m_tasks;
+    SessionState m_state = SessionState::NoTest;
+    std::unique_ptr<TResultTest> m_result;
+    SessionLink m_link;
+    // The name dialog's fields, kept from one session to the next.
+    QByteArray m_dialogName;
+    QByteArray m_dialogGroup;
+
+    bool m_taskClockRunning = false;
+    bool m_testClockRunning = false;
+    bool m_taskEvaluated = false; // the task on screen has been evaluated
+    bool m_taskTimeUp = false;    // deferred: the task's time ran out
+    bool m_testTimeUp = false;    // deferred: the test's time ran out
+    int m_busy = 0;
+};

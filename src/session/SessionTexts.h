@@ -1,0 +1,60 @@
+#pragma once
+// The texts the session shows in message boxes, in one place.
+#include <QString>
+
+namespace SessionTexts {
+
+inline QString ErrorCaption() {
+    return QStringLiteral("Помилка!");
+}
+inline QString AttentionCaption() {
+    return QStringLiteral("Увага!");
+}
+inline QString WarningCaption() {
+    return QStringLiteral("Внимание!");
+}
+inline QString AppCaption() {
+    return QStringLiteral("Quizar");
+}
+inline QString RunningCaption() {
+    return QStringLiteral("Увага! Триває тестування...");
+}
+
+inline QString WrongPassword() {
+    return QStringLiteral("Неправильний пароль!");
+}
+inline QString RunLimitReached(qint32 maxRuns) {
+    return QStringLiteral(
+               "Вибачте, але цей тест не може бути запущеним більше %1 раз \n\rбез перезавантаження "
+               "комп’ютера.")
+        .arg(maxRuns);
+}
+inline QString NoTasks() {
+    return QStringLiteral("У тесті немає завдань для виконання.");
+}
+inline QString TaskTimeUp() {
+    return QStringLiteral("Час обмірковування завдання вичерпано!");
+}
+inline QString TestTimeUp() {
+    return QStringLiteral("Час тестування вичерпано!");
+}
+inline QString StopTestQuestion() {
+    return QStringLiteral("Ви бажаєте зупинити тестування?");
+}
+inline QString CloseQuestion() {
+    return QStringLiteral("Ви бажаєте вийти із програми під час тестаування?");
+}
+inline QString ResultsCaption() {
+    return QStringLiteral("Результати тестування");
+}
+inline QString ResultsWithTeacher() {
+    return QStringLiteral("Тест закінчено... \r\nРезультати тестування\r\nВи можете взнати у вчителя.");
+}
+inline QString HintViewerCaption() {
+    return QStringLiteral("Подсказка к заданию...");
+}
+inline QString ExplanationViewerCaption() {
+    return QStringLiteral("Пояснение к ответу");
+}
+
+} // namespace SessionTexts
