@@ -8,23 +8,6 @@
 
 namespace NameRules {
 
-QByteArray CollapseBlanks(const QByteArray& text) {
-    qsizetype begin = 0;
-    qsizetype end = text.size();
-    while (begin < end && quint8(text[begin]) <= 32)
-        ++begin;
-    while (end > begin && quint8(text[end - 1]) <= 32)
-        --end;
-    QByteArray out;
-    out.reserve(end - begin);
-    for (qsizetype i = begin; i < end; ++i) {
-        if (text[i] == ' ' && !out.isEmpty() && out.back() == ' ')
-            continue;
-        out.append(text[i]);
-    }
-    return out;
-}
-
 namespace {
 
 constexpr quint8 CapitalA = 0xC0, CapitalYa = 0xDF, SmallA = 0xE0, SmallYa = 0xFF;

@@ -6,14 +6,16 @@
 // Expressions and texts are code page 1251. An expression is searched for anywhere in the text,
 // letter case counts, ^ and $ match only at the very start and end, bracket ranges run over the
 // byte values of the code page, and the ranges А-Я and а-я also take in Ё and ё.
+#include "model/Utils.h"
+
 #include <QByteArray>
 #include <QDateTime>
 #include <QString>
 
 namespace NameRules {
 
-// Trims bytes up to 32 from both ends and shortens every inner run of blanks to one blank.
-QByteArray CollapseBlanks(const QByteArray& text);
+// The shared blank rule of the name dialog.
+using ::CollapseBlanks;
 
 struct ExpressionMatch {
     bool valid = true; // false: the expression does not compile; `error` says why

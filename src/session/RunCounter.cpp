@@ -1,5 +1,7 @@
 #include "RunCounter.h"
 
+#include "settings/UserStore.h"
+
 #include <QFile>
 #include <QSettings>
 
@@ -34,35 +36,28 @@ void MemoryRunCounterStore::WriteCount(const QByteArray& testUId, const QByteArr
 }
 
 namespace {
-QString Key(const char* group, const QByteArray& testUId) {
-    return QString::fromLatin1(group) + u'/' + QString::fromLatin1(testUId);
+const QString kBootGroup = QStringLiteral("CountRunTestBoot");
 }
-} // namespace
 
-SettingsRunCounterStore::SettingsRunCounterStore(const QString& iniPath, BootIdSource bootId)
-    : m_settings(iniPath.isEmpty()
-                     ? std::make_unique<QSettings>(QStringLiteral("Quizar3"), QStringLiteral("Student"))
-                     : std::make_unique<QSettings>(iniPath, QSettings::IniFormat)),
-      m_bootId(bootId ? bootId() : SystemBootId()) {}
-
-SettingsRunCounterStore::~SettingsRunCounterStore() = default;
+SettingsRunCounterStore::SettingsRunCounterStore(UserStore& store, BootIdSource bootId)
+    : m_store(store), m_bootId(bootId ? bootId() : SystemBootId()) {}
 
 std::optional<QByteArray> SettingsRunCounterStore::ReadCount(const QByteArray& testUId) {
-    const QVariant v = m_settings->value(Key("CountRunTest", testUId));
-    if (!v.isValid())
+    const std::optional<QString> v = m_store.CountRunTest(QString::fromLatin1(testUId));
+    if (!v)
         return std::nullopt;
-    return v.toString().toLatin1();
+    return v->toLatin1();
 }
 
 void SettingsRunCounterStore::WriteCount(const QByteArray& testUId, const QByteArray& value) {
-    m_settings->setValue(Key("CountRunTest", testUId), QString::fromLatin1(value));
-    m_settings->sync();
+    m_store.SetCountRunTest(QString::fromLatin1(testUId), QString::fromLatin1(value));
+    m_store.Sync();
 }
 
 bool SettingsRunCounterStore::MarkerExists(const QByteArray& testUId) {
     if (m_bootId.isEmpty())
         return m_localMarkers.contains(testUId);
-    return m_settings->value(Key("CountRunTestBoot", testUId)).toString().toLatin1() == m_bootId;
+    return m_store.Value(kBootGroup, QString::fromLatin1(testUId)).value_or(QString()).toLatin1() == m_bootId;
 }
 
 void SettingsRunCounterStore::CreateMarker(const QByteArray& testUId) {
@@ -70,8 +65,8 @@ void SettingsRunCounterStore::CreateMarker(const QByteArray& testUId) {
         m_localMarkers.insert(testUId);
         return;
     }
-    m_settings->setValue(Key("CountRunTestBoot", testUId), QString::fromLatin1(m_bootId));
-    m_settings->sync();
+    m_store.SetValue(kBootGroup, QString::fromLatin1(testUId), QString::fromLatin1(m_bootId));
+    m_store.Sync();
 }
 
 QByteArray SettingsRunCounterStore::SystemBootId() {

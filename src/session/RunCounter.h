@@ -11,7 +11,7 @@
 #include <memory>
 #include <optional>
 
-class QSettings;
+class UserStore;
 
 class RunCounterStore {
 public:
@@ -44,18 +44,15 @@ private:
     QSet<QByteArray> m_markers;
 };
 
-// The per-user store: an INI file (by default the program's native per-user settings,
-// organisation "Quizar3", application "Student"). The counts live in the group "CountRunTest";
-// the marker is the machine's boot id stored under "CountRunTestBoot", so it lapses when the
-// computer restarts. When no boot id can be read the markers live only as long as this object.
+// Over the per-user store: the counts live in the group "CountRunTest"; the marker is the
+// machine's boot id stored under "CountRunTestBoot", so it lapses when the computer restarts. When
+// no boot id can be read the markers live only as long as this object.
 class SettingsRunCounterStore final : public RunCounterStore {
 public:
     using BootIdSource = std::function<QByteArray()>;
 
-    // An empty path means the native per-user settings; an empty boot id source reads
-    // /proc/sys/kernel/random/boot_id.
-    explicit SettingsRunCounterStore(const QString& iniPath = {}, BootIdSource bootId = {});
-    ~SettingsRunCounterStore() override;
+    // An empty boot id source reads /proc/sys/kernel/random/boot_id.
+    explicit SettingsRunCounterStore(UserStore& store, BootIdSource bootId = {});
 
     std::optional<QByteArray> ReadCount(const QByteArray& testUId) override;
     void WriteCount(const QByteArray& testUId, const QByteArray& value) override;
@@ -65,7 +62,7 @@ public:
     static QByteArray SystemBootId();
 
 private:
-    std::unique_ptr<QSettings> m_settings;
+    UserStore& m_store;
     QByteArray m_bootId;
     QSet<QByteArray> m_localMarkers;
 };

@@ -1,5 +1,7 @@
 #include "Session.h"
 
+#include "model/Utils.h"
+
 #include "NameRules.h"
 #include "RandomGenerator.h"
 #include "RunCounter.h"
@@ -557,13 +559,6 @@ void Session::FinishTest() {
 
 // ---------------------------------------------------------------- workstation
 
-QByteArray SystemWorkstation::ComputerName() {
-    return TextCodec::ToCp1251(QSysInfo::machineHostName());
-}
+QByteArray SystemWorkstation::ComputerName() { return GetComputerNameStr(); }
 
-QByteArray SystemWorkstation::LoginName() {
-    QString name = qEnvironmentVariable("USER");
-    if (name.isEmpty())
-        name = qEnvironmentVariable("USERNAME");
-    return TextCodec::ToCp1251(name);
-}
+QByteArray SystemWorkstation::LoginName() { return GetLoginName(); }

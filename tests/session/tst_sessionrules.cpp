@@ -13,6 +13,9 @@
 
 #include <QSet>
 #include <QTemporaryDir>
+#include "settings/UserStore.h"
+
+#include <QSettings>
 #include <QTest>
 
 namespace {
@@ -264,7 +267,8 @@ private slots:
 
     void settingsStoreKeepsCountsAcrossRunsAndForgetsMarkersAtBoot() {
         QTemporaryDir dir;
-        const QString ini = dir.filePath("student.ini");
+        QSettings settings(dir.filePath("student.ini"), QSettings::IniFormat);
+        UserStore ini(settings);
         const QByteArray uid = "{0A1B2C3D-0000-1111-2222-333344445555}";
         {
             SettingsRunCounterStore store(ini, [] { return QByteArray("boot-1"); });
