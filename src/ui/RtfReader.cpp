@@ -217,6 +217,7 @@ private:
     void FlushText();
     void UpdateTable(bool wantTable);
     void MoveToCell();
+    void EnterCell();
     void EndParagraph();
     void ApplyParagraph();
     void Cell();
@@ -270,6 +271,7 @@ private:
     QTextTable* m_table = nullptr;
     int m_row = 0, m_col = 0;
     bool m_rowEnded = false;
+    bool m_cellPending = false;
     bool m_tablesAllowed = true;
     qint64 m_cellsLeft;
     QList<int> m_cellx;
@@ -879,6 +881,10 @@ void Reader::Structure() {
     const bool wantTable = Top().para.intbl && m_tablesAllowed;
     if (wantTable != (m_table != nullptr) || (m_table && m_rowEnded))
         UpdateTable(wantTable);
+    if (m_cellPending && m_table) {
+        FlushText();
+        EnterCell();
+    }
     if (m_pendingPara) {
         FlushText();
         m_cursor.insertBlock();
@@ -954,6 +960,7 @@ void Reader::UpdateTable(bool wantTable) {
         m_cursor.movePosition(QTextCursor::NextBlock);
         m_table = nullptr;
         m_pendingPara = false;
+        m_cellPending = false;
         return;
     }
     m_pendingPara = false; // the table itself starts on a line of its own
@@ -973,6 +980,7 @@ void Reader::UpdateTable(bool wantTable) {
         m_table = m_cursor.insertTable(1, columns, format);
         m_row = 0;
         m_col = 0;
+        m_cellPending = false;
         m_rowEnded = false;
         MoveToCell();
         return;
@@ -988,6 +996,7 @@ void Reader::UpdateTable(bool wantTable) {
     m_table->appendRows(1);
     ++m_row;
     m_col = 0;
+    m_cellPending = false;
     m_rowEnded = false;
     MoveToCell();
 }
@@ -1059,7 +1068,13 @@ void Reader::Cell() {
     }
     ApplyParagraph();
     m_pendingPara = false;
+    // The next cell is made when content reaches it: rich-edit ends every row with a \cell.
     ++m_col;
+    m_cellPending = true;
+}
+
+void Reader::EnterCell() {
+    m_cellPending = false;
     if (m_col >= m_table->columns()) {
         if (m_table->columns() < 63 && m_cellsLeft >= m_table->rows()) {
             m_cellsLeft -= m_table->rows();
@@ -1074,6 +1089,7 @@ void Reader::Cell() {
 void Reader::Row() {
     FlushText();
     m_pendingPara = false;
+    m_cellPending = false;
     if (!m_table) {
         EndParagraph();
         return;
