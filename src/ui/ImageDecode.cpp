@@ -95,8 +95,12 @@ QImage Decode(QByteArrayView data, const QByteArray& format, qint64 maxPixels) {
     QByteArray bytes = data.toByteArray();
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer, format);
-    reader.setDecideFormatFromContent(format.isEmpty());
+    // The content decides the format; the hint only names what the caller expects. Data that no
+    // reader recognises is refused here, before a decoder complains about it.
+    QImageReader reader(&buffer);
+    if (reader.format().isEmpty())
+        return QImage();
+    Q_UNUSED(format);
     const QSize declared = reader.size();
     if (!declared.isValid() || qint64(declared.width()) * declared.height() > maxPixels)
         return QImage();
