@@ -206,6 +206,12 @@ private:
     void OnByte(unsigned char b);
     void OnUnicode(int value);
     void CommitFont();
+    // The tables that formats are built from changed.
+    void ForgetFormats() {
+        m_formatCache.clear();
+        m_formatBuilt = false;
+        m_charDirty = true;
+    }
 
     // The builder.
     int CurrentCp();
@@ -257,6 +263,8 @@ private:
     QTextCharFormat m_format;
     CharState m_formatState;
     bool m_formatBuilt = false;
+    bool m_charDirty = true; // the character state may differ from m_formatState
+    std::vector<std::pair<CharState, QTextCharFormat>> m_formatCache;
     char16_t m_highSurrogate = 0;
 
     // Paragraphs, lists and tables.
@@ -362,6 +370,7 @@ void Reader::Push() {
 void Reader::Pop() {
     const Group closed = std::move(m_stack.back());
     m_stack.pop_back();
+    m_charDirty = true;
     Group& parent = Top();
     switch (closed.owner) {
     case Kw::Pict:
@@ -589,6 +598,7 @@ void Reader::OnWord(QByteArrayView name, bool hasParam, int param) {
 
     CharState& ch = g.ch;
     ParaState& para = g.para;
+    m_charDirty = true;
     switch (kw) {
     case Kw::Ansi: m_documentCp = 1252; break;
     case Kw::Mac: m_documentCp = 10000; break;
@@ -751,6 +761,7 @@ void Reader::OnByte(unsigned char b) {
         if (b == ';') {
             if (m_colors.size() < 4096)
                 m_colors.append(m_colorSeen ? QColor(m_red, m_green, m_blue) : QColor());
+            ForgetFormats();
             m_red = m_green = m_blue = 0;
             m_colorSeen = false;
         }
@@ -818,6 +829,7 @@ void Reader::CommitFont() {
         const int nameCp = e.codePage > 0 ? e.codePage : m_documentCp;
         e.family = (nameCp == 1251 ? TextCodec::FromCp1251(m_fontName) : From1252(m_fontName, false)).trimmed();
         m_fonts.insert(m_fontNumber, e);
+        ForgetFormats();
     }
     m_fontName.clear();
     m_cpFont = INT_MIN;
@@ -868,13 +880,26 @@ void Reader::BeginContent() {
     }
     m_afterShpPict = false;
     Structure();
+    if (!m_charDirty)
+        return;
+    m_charDirty = false;
     const CharState& ch = Top().ch;
-    if (!m_formatBuilt || !(ch == m_formatState)) {
-        FlushText();
-        m_format = BuildCharFormat(ch);
-        m_formatState = ch;
-        m_formatBuilt = true;
+    if (m_formatBuilt && ch == m_formatState)
+        return;
+    FlushText();
+    m_formatState = ch;
+    m_formatBuilt = true;
+    // Texts switch between a few formats again and again: keep the recent ones.
+    for (const auto& [state, format] : m_formatCache) {
+        if (state == ch) {
+            m_format = format;
+            return;
+        }
     }
+    m_format = BuildCharFormat(ch);
+    if (m_formatCache.size() >= 16)
+        m_formatCache.erase(m_formatCache.begin());
+    m_formatCache.emplace_back(ch, m_format);
 }
 
 void Reader::Structure() {
@@ -1170,8 +1195,16 @@ bool ReadRtf(QByteArrayView data, QTextDocument& doc) {
     doc.clear();
     if (!IsRtf(data))
         return false;
+    // One edit block without undo: the cursor then keeps no layout up to date while the document
+    // grows, which would otherwise lay out every paragraph after every insertion.
+    const bool undo = doc.isUndoRedoEnabled();
+    doc.setUndoRedoEnabled(false);
+    QTextCursor block(&doc);
+    block.beginEditBlock();
     Reader reader(data, doc);
     reader.Run();
+    block.endEditBlock();
+    doc.setUndoRedoEnabled(undo);
     return true;
 }
 
