@@ -312,6 +312,20 @@ private slots:
         QVERIFY(images[0].hasProperty(Rtf::PictureDataProperty)); // a placeholder
     }
 
+    void picturesShareAPixelBudget() {
+        // Two 2048 by 2048 pictures of one colour take a few kilobytes of input: the first fills the
+        // budget of a small fragment, the second stays a placeholder instead of 16 more megabytes.
+        QImage big(2048, 2048, QImage::Format_RGB32);
+        big.fill(Qt::gray);
+        const QByteArray hex = Encoded(big, "PNG").toHex();
+        QTextDocument doc;
+        Rtf::ReadRtf(kHead + "{\\pict\\pngblip " + hex + "}{\\pict\\pngblip " + hex + "}}", doc);
+        const QList<QTextImageFormat> images = Images(doc);
+        QCOMPARE(images.size(), 2);
+        QVERIFY(!images[0].hasProperty(Rtf::PictureDataProperty));
+        QVERIFY(images[1].hasProperty(Rtf::PictureDataProperty));
+    }
+
     void damagedInputEnds_data() {
         QTest::addColumn<QByteArray>("rtf");
         QTest::newRow("unclosed groups") << QByteArray("{\\rtf1 {{{{{ a {\\b b");
