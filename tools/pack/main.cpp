@@ -2,6 +2,7 @@
 // and prints test files and protected results files in readable forms.
 #include "ResultsCommand.h"
 #include "TestCommands.h"
+#include "TextCommand.h"
 
 #include <QCoreApplication>
 
@@ -13,7 +14,8 @@ namespace {
 const char kUsage[] = "usage:\n"
                       "  quizar-pack dump TEST.qzf [--attachments DIR]   print a test as JSON\n"
                       "  quizar-pack build SOURCE.json -o TEST.qzf       make a test file from JSON\n"
-                      "  quizar-pack results FILE.qzpr [--csv]           print a protected results file\n";
+                      "  quizar-pack results FILE.qzpr [--csv]           print a protected results file\n"
+                      "  quizar-pack text FRAGMENT-FILE                  print a text fragment's visible text\n";
 } // namespace
 
 int main(int argc, char** argv) {
@@ -23,6 +25,7 @@ int main(int argc, char** argv) {
         {"dump", DumpCommand},
         {"build", BuildCommand},
         {"results", ResultsCommand},
+        {"text", TextCommand},
     };
     const auto it = args.isEmpty() ? commands.end() : commands.find(args.first());
     if (it == commands.end()) {

@@ -1,0 +1,145 @@
+#include "RichText.h"
+
+#include "RichTextControl.h"
+#include "RtfReader.h"
+#include "RtfWriter.h"
+#include "model/TextCodec.h"
+
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextFragment>
+#include <QWidget>
+
+#include <cmath>
+
+namespace {
+
+QByteArray TrimBlanks(const QByteArray& bytes) {
+    qsizetype begin = 0;
+    qsizetype end = bytes.size();
+    while (begin < end && static_cast<unsigned char>(bytes[begin]) <= 32)
+        ++begin;
+    while (end > begin && static_cast<unsigned char>(bytes[end - 1]) <= 32)
+        --end;
+    return bytes.mid(begin, end - begin);
+}
+
+// Plain text keeps its line breaks: CR LF, a lone CR or a lone LF each end a line.
+QString PlainFromBytes(const QByteArray& bytes) {
+    QString text = TextCodec::FromCp1251(bytes);
+    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return text;
+}
+
+} // namespace
+
+void ReadFragment(const QByteArray& fragment, QTextDocument& doc) {
+    // A fragment that is not RTF, or RTF the reader cannot take, is shown as plain text.
+    if (!Rtf::ReadRtf(fragment, doc))
+        doc.setPlainText(PlainFromBytes(fragment));
+}
+
+QByteArray DocumentPlainBytes(const QTextDocument& doc) {
+    QString text = doc.toPlainText();
+    text.remove(QChar::ObjectReplacementCharacter); // pictures have no text
+    text.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
+    return TextCodec::ToCp1251(text);
+}
+
+void LoadRichText(const QByteArray& fragment, RichTextControl& control, bool plainText) {
+    control.SetPlainTextMode(plainText);
+    QTextDocument* doc = control.document();
+    if (plainText)
+        doc->setPlainText(PlainFromBytes(fragment));
+    else
+        ReadFragment(fragment, *doc);
+    control.ZoomNewContent();
+    control.moveCursor(QTextCursor::Start);
+}
+
+void ClearRichText(RichTextControl& control) {
+    LoadRichText(QByteArray(), control, false);
+    control.setCurrentCharFormat(QTextCharFormat());
+}
+
+QByteArray GetRichPlainText(RichTextControl& control, bool asPlain) {
+    const QByteArray plain = DocumentPlainBytes(*control.document());
+    if (TrimBlanks(plain).isEmpty())
+        return QByteArray();
+    control.SetPlainTextMode(asPlain);
+    return TrimBlanks(asPlain ? plain : WriteRtf(control));
+}
+
+QByteArray RichTextToPlain(const QByteArray& fragment) {
+    QTextDocument doc;
+    ReadFragment(fragment, doc);
+    return TrimBlanks(DocumentPlainBytes(doc));
+}
+
+void CopyRichText(RichTextControl& source, RichTextControl& target) {
+    source.SetPlainTextMode(false);
+    target.SetPlainTextMode(false);
+    const bool updates = target.updatesEnabled();
+    target.setUpdatesEnabled(false);
+    QTextDocument* copy = source.document()->clone(&target);
+    target.setDocument(copy);
+    target.ZoomNewContent();
+    target.setUpdatesEnabled(updates);
+    const QTextCursor from = source.textCursor();
+    QTextCursor to(copy);
+    to.setPosition(from.anchor());
+    to.setPosition(from.position(), QTextCursor::KeepAnchor);
+    target.setTextCursor(to);
+}
+
+void ChangeRichTextSize(RichTextControl& control, int delta) {
+    if (delta == 0)
+        return;
+    QTextDocument* doc = control.document();
+    const double factor = control.Zoom() / 100.0;
+    // Every character of a fragment has the same size, so a fragment changes at once exactly as
+    // its characters would one by one. Changes are collected first: applying one may merge fragments.
+    struct Change {
+        int position;
+        int length;
+        QTextCharFormat format;
+    };
+    QList<Change> changes;
+    for (QTextBlock block = doc->begin(); block.isValid(); block = block.next()) {
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            QTextCharFormat format = fragment.charFormat();
+            // Whole points, as the size is counted in twentieths of a point and divided by 20.
+            const int points = int(std::floor(std::round(control.BasePointSize(format) * 20) / 20));
+            if (points <= 1 && delta < 0)
+                continue;
+            const int size = std::max(1, points + delta);
+            format.setProperty(RichTextControl::BaseSizeProperty, double(size));
+            format.setFontPointSize(size * factor);
+            changes.append({fragment.position(), fragment.length(), format});
+        }
+    }
+    QTextCursor cursor(doc);
+    cursor.beginEditBlock();
+    for (const Change& c : std::as_const(changes)) {
+        cursor.setPosition(c.position);
+        cursor.setPosition(c.position + c.length, QTextCursor::KeepAnchor);
+        cursor.setCharFormat(c.format);
+    }
+    cursor.endEditBlock();
+    QTextCursor start(doc);
+    control.setTextCursor(start);
+}
+
+void ApplyZoom(int zoom, QWidget& window, RichTextControl& questionText, const QList<RichTextControl*>& variants) {
+    if (questionText.Zoom() == (zoom == 0 ? 100 : zoom))
+        return;
+    const bool updates = window.updatesEnabled();
+    window.setUpdatesEnabled(false);
+    questionText.SetZoom(zoom);
+    for (RichTextControl* v : variants)
+        v->SetZoom(zoom);
+    window.setUpdatesEnabled(updates);
+}

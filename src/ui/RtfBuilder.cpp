@@ -1,0 +1,344 @@
+#include "RtfReaderState.h"
+
+#include "RtfReader.h"
+
+#include <QTextDocument>
+#include <QTextList>
+#include <QTextTable>
+#include <QUrl>
+
+#include <algorithm>
+
+namespace RtfDetail {
+
+int Reader::CurrentCp() {
+    const int font = Top().ch.font >= 0 ? Top().ch.font : m_deff;
+    if (font != m_cpFont) {
+        m_cpFont = font;
+        const auto it = m_fonts.constFind(font);
+        m_cpValue = it != m_fonts.cend() && it->codePage > 0 ? it->codePage : m_documentCp;
+    }
+    return m_cpValue;
+}
+
+void Reader::AppendBytes(QByteArrayView bytes) {
+    if (Top().ch.hidden)
+        return;
+    BeginContent();
+    const int cp = CurrentCp();
+    if (cp != m_bytesCp && !m_bytes.isEmpty())
+        DecodePending();
+    m_bytesCp = cp;
+    for (const char c : bytes) {
+        if (c != '\0')
+            m_bytes.append(c);
+    }
+}
+
+void Reader::AppendChars(QStringView chars) {
+    if (Top().ch.hidden)
+        return;
+    BeginContent();
+    if (!m_bytes.isEmpty())
+        DecodePending();
+    m_text.append(chars);
+}
+
+// Everything that must happen before content lands: a lone high surrogate is given up, the
+// paragraph or table row that the content opens is made, and a change of character format ends
+// the current run.
+void Reader::BeginContent() {
+    if (m_highSurrogate) {
+        m_highSurrogate = 0;
+        m_text.append(QChar(0xFFFD));
+    }
+    m_afterShpPict = false;
+    Structure();
+    if (!m_charDirty)
+        return;
+    m_charDirty = false;
+    const CharState& ch = Top().ch;
+    if (m_formatBuilt && ch == m_formatState)
+        return;
+    FlushText();
+    m_formatState = ch;
+    m_formatBuilt = true;
+    // Texts switch between a few formats again and again: keep the recent ones.
+    for (const auto& [state, format] : m_formatCache) {
+        if (state == ch) {
+            m_format = format;
+            return;
+        }
+    }
+    m_format = BuildCharFormat(ch);
+    if (m_formatCache.size() >= 16)
+        m_formatCache.erase(m_formatCache.begin());
+    m_formatCache.emplace_back(ch, m_format);
+}
+
+void Reader::Structure() {
+    const bool wantTable = Top().para.intbl && m_tablesAllowed;
+    if (wantTable != (m_table != nullptr) || (m_table && m_rowEnded))
+        UpdateTable(wantTable);
+    if (m_cellPending && m_table) {
+        FlushText();
+        EnterCell();
+    }
+    if (m_pendingPara) {
+        FlushText();
+        m_cursor.insertBlock();
+        m_pendingPara = false;
+    }
+}
+
+void Reader::DecodePending() {
+    m_text += DecodeCodePage(m_bytes, m_bytesCp);
+    m_bytes.clear();
+}
+
+void Reader::FlushText() {
+    if (!m_bytes.isEmpty())
+        DecodePending();
+    if (m_text.isEmpty())
+        return;
+    m_cursor.insertText(m_text, m_format);
+    m_text.clear();
+}
+
+QTextCharFormat Reader::BuildCharFormat(const CharState& ch) {
+    QTextCharFormat f;
+    const int font = ch.font >= 0 ? ch.font : m_deff;
+    const auto it = m_fonts.constFind(font);
+    if (it != m_fonts.cend() && !it->family.isEmpty())
+        f.setFontFamilies({it->family});
+    if (ch.size > 0)
+        f.setFontPointSize(ch.size / 2.0);
+    if (ch.bold)
+        f.setFontWeight(QFont::Bold);
+    if (ch.italic)
+        f.setFontItalic(true);
+    if (ch.underline)
+        f.setFontUnderline(true);
+    if (ch.strike)
+        f.setFontStrikeOut(true);
+    if (ch.vertical)
+        f.setVerticalAlignment(ch.vertical == 1 ? QTextCharFormat::AlignSuperScript
+                                                : QTextCharFormat::AlignSubScript);
+    if (ch.fg > 0 && ch.fg < m_colors.size() && m_colors[ch.fg].isValid())
+        f.setForeground(m_colors[ch.fg]);
+    if (ch.bg > 0 && ch.bg < m_colors.size() && m_colors[ch.bg].isValid())
+        f.setBackground(m_colors[ch.bg]);
+    if (ch.link >= 0 && ch.link < m_links.size()) {
+        f.setAnchor(true);
+        f.setAnchorHref(m_links[ch.link]);
+    }
+    return f;
+}
+
+void Reader::UpdateTable(bool wantTable) {
+    FlushText();
+    if (!wantTable) {
+        // Leave the table: the block after it takes what follows.
+        m_cursor = m_table->lastCursorPosition();
+        m_cursor.movePosition(QTextCursor::NextBlock);
+        m_table = nullptr;
+        m_pendingPara = false;
+        m_cellPending = false;
+        return;
+    }
+    m_pendingPara = false; // the table itself starts on a line of its own
+    if (!m_table) {
+        const int columns = std::max<int>(1, int(m_cellx.size()));
+        if (m_cellsLeft < columns) {
+            m_tablesAllowed = false;
+            return;
+        }
+        m_cellsLeft -= columns;
+        QTextTableFormat format;
+        format.setBorder(1);
+        format.setBorderStyle(QTextFrameFormat::BorderStyle_Solid);
+        format.setBorderCollapse(true);
+        format.setCellPadding(2);
+        format.setCellSpacing(0);
+        m_table = m_cursor.insertTable(1, columns, format);
+        m_row = 0;
+        m_col = 0;
+        m_cellPending = false;
+        m_rowEnded = false;
+        MoveToCell();
+        return;
+    }
+    const int columns = m_table->columns();
+    if (m_cellsLeft < columns) {
+        // Out of budget: the rest is read as plain paragraphs.
+        m_tablesAllowed = false;
+        UpdateTable(false);
+        return;
+    }
+    m_cellsLeft -= columns;
+    m_table->appendRows(1);
+    ++m_row;
+    m_col = 0;
+    m_cellPending = false;
+    m_rowEnded = false;
+    MoveToCell();
+}
+
+void Reader::MoveToCell() { m_cursor = m_table->cellAt(m_row, m_col).firstCursorPosition(); }
+
+void Reader::EndParagraph() {
+    Structure();
+    FlushText();
+    ApplyParagraph();
+    m_pendingPara = true;
+}
+
+void Reader::ApplyParagraph() {
+    const ParaState& p = Top().para;
+    QTextBlockFormat bf;
+    bf.setAlignment(p.align);
+    bf.setTopMargin(std::max(0, p.sb) / 15.0);
+    bf.setBottomMargin(std::max(0, p.sa) / 15.0);
+    bf.setRightMargin(std::max(0, p.ri) / 15.0);
+    if (p.list == ListKind::None) {
+        bf.setLeftMargin(std::max(0, p.li) / 15.0);
+        bf.setTextIndent(p.fi / 15.0);
+    }
+    if (!p.tabs.isEmpty())
+        bf.setTabPositions(p.tabs);
+    m_cursor.setBlockFormat(bf);
+
+    const QTextBlock block = m_cursor.block();
+    if (p.list != ListKind::None) {
+        // The marker text that precedes the paragraph is drawn by the list instead.
+        if (m_pnStart >= block.position() && m_pnEnd > m_pnStart) {
+            QTextCursor c(&m_doc);
+            c.setPosition(int(m_pnStart));
+            c.setPosition(int(m_pnEnd), QTextCursor::KeepAnchor);
+            c.removeSelectedText();
+        }
+        if (m_list && m_listKind == p.list && m_listLevel == p.listLevel &&
+            m_listLastBlock == block.blockNumber() - 1) {
+            m_list->add(block);
+        } else {
+            QTextListFormat lf;
+            switch (p.list) {
+            case ListKind::Bullet: lf.setStyle(QTextListFormat::ListDisc); break;
+            case ListKind::LowerAlpha: lf.setStyle(QTextListFormat::ListLowerAlpha); break;
+            case ListKind::UpperAlpha: lf.setStyle(QTextListFormat::ListUpperAlpha); break;
+            case ListKind::LowerRoman: lf.setStyle(QTextListFormat::ListLowerRoman); break;
+            case ListKind::UpperRoman: lf.setStyle(QTextListFormat::ListUpperRoman); break;
+            default: lf.setStyle(QTextListFormat::ListDecimal); break;
+            }
+            lf.setIndent(p.listLevel);
+            m_list = m_cursor.createList(lf);
+            m_listKind = p.list;
+            m_listLevel = p.listLevel;
+        }
+        m_listLastBlock = block.blockNumber();
+    } else {
+        m_list = nullptr;
+    }
+    m_pnStart = m_pnEnd = -1;
+}
+
+void Reader::Cell() {
+    Structure();
+    FlushText();
+    if (!m_table) {
+        AppendChars(u"\t"); // a cell outside any table, or beyond the budget
+        return;
+    }
+    ApplyParagraph();
+    m_pendingPara = false;
+    // The next cell is made when content reaches it: rich-edit ends every row with a \cell.
+    ++m_col;
+    m_cellPending = true;
+}
+
+void Reader::EnterCell() {
+    m_cellPending = false;
+    if (m_col >= m_table->columns()) {
+        if (m_table->columns() < 63 && m_cellsLeft >= m_table->rows()) {
+            m_cellsLeft -= m_table->rows();
+            m_table->appendColumns(1);
+        } else {
+            m_col = m_table->columns() - 1; // further cells share the last one
+        }
+    }
+    MoveToCell();
+}
+
+void Reader::Row() {
+    FlushText();
+    m_pendingPara = false;
+    m_cellPending = false;
+    if (!m_table) {
+        EndParagraph();
+        return;
+    }
+    if (m_cellx.size() == m_table->columns()) {
+        QList<QTextLength> widths;
+        int left = m_trleft;
+        for (const int x : std::as_const(m_cellx)) {
+            widths.append(QTextLength(QTextLength::FixedLength, std::clamp(x - left, 1, 1 << 16) / 15.0));
+            left = x;
+        }
+        QTextTableFormat format = m_table->format();
+        format.setColumnWidthConstraints(widths);
+        m_table->setFormat(format);
+    }
+    m_rowEnded = true;
+}
+
+void Reader::InsertPicture() {
+    if (m_pict.bytes.isEmpty() && m_pict.kind != RtfPicture::Wmf && m_pict.kind != RtfPicture::Emf)
+        return;
+    const QImage image = DecodeRtfPicture(m_pict, m_pixelsLeft);
+    if (!image.isNull())
+        m_pixelsLeft -= qint64(image.width()) * image.height();
+    const QSizeF size = RtfPictureDisplaySize(m_pict, image.size());
+    Group& g = Top();
+    const Dest saved = g.dest;
+    g.dest = Dest::Text; // the picture belongs to the text around its group
+    BeginContent();
+    g.dest = saved;
+    FlushText();
+    QTextImageFormat f;
+    f.setWidth(size.width());
+    f.setHeight(size.height());
+    if (!image.isNull()) {
+        const QString name = QStringLiteral("rtfpict:%1").arg(m_pictures++);
+        m_doc.addResource(QTextDocument::ImageResource, QUrl(name), image);
+        f.setName(name);
+    } else {
+        // Kept with its bytes as a placeholder of the right size for a later renderer.
+        static const QImage placeholder = [] {
+            QImage img(1, 1, QImage::Format_RGB32);
+            img.fill(QColor(224, 224, 224));
+            return img;
+        }();
+        const QString name = QStringLiteral("rtfpict:placeholder");
+        if (m_doc.resource(QTextDocument::ImageResource, QUrl(name)).isNull())
+            m_doc.addResource(QTextDocument::ImageResource, QUrl(name), placeholder);
+        f.setName(name);
+        f.setProperty(Rtf::PictureKindProperty, int(m_pict.kind));
+        f.setProperty(Rtf::PictureDataProperty, m_pict.bytes);
+    }
+    m_cursor.insertImage(f);
+    m_pict = RtfPicture{};
+}
+
+void Reader::Finish() {
+    FlushText();
+    if (m_highSurrogate) {
+        m_highSurrogate = 0;
+        AppendChars(u"\uFFFD");
+        FlushText();
+    }
+    // The paragraph mark that rich-edit writes after the last paragraph opens no new one.
+    if (!m_pendingPara)
+        ApplyParagraph();
+}
+
+} // namespace RtfDetail

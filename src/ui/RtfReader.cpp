@@ -1,0 +1,579 @@
+#include "RtfReader.h"
+
+#include "RtfReaderState.h"
+#include "model/TextCodec.h"
+
+#include <QTextDocument>
+
+#include <algorithm>
+
+namespace RtfDetail {
+
+void Reader::Run() {
+    m_stack.reserve(Rtf::MaxDepth + 1);
+    m_stack.push_back(Group{});
+    bool rootOpened = false;
+    while (!m_done) {
+        const RtfToken t = m_tokens.Next();
+        if (t.kind == RtfToken::End)
+            break;
+        if (m_ucSkip > 0) {
+            if (t.kind == RtfToken::GroupOpen || t.kind == RtfToken::GroupClose) {
+                m_ucSkip = 0;
+            } else if (t.kind == RtfToken::Text && t.text.size() > m_ucSkip) {
+                const int skip = m_ucSkip;
+                m_ucSkip = 0;
+                OnText(t.text.sliced(skip));
+                continue;
+            } else {
+                m_ucSkip -= t.kind == RtfToken::Text ? int(t.text.size()) : 1;
+                continue;
+            }
+        }
+        switch (t.kind) {
+        case RtfToken::GroupOpen:
+            if (!rootOpened) {
+                rootOpened = true; // the root group is the bottom of the stack
+                break;
+            }
+            Push();
+            break;
+        case RtfToken::GroupClose:
+            if (m_overflow > 0)
+                --m_overflow;
+            else if (m_stack.size() > 1)
+                Pop();
+            else
+                m_done = true; // the root closed: what follows is not part of the document
+            break;
+        case RtfToken::Word:
+            OnWord(t.text, t.hasParam, t.value);
+            break;
+        case RtfToken::Symbol:
+            OnSymbol(t.symbol);
+            break;
+        case RtfToken::Hex:
+            Top().fresh = false;
+            if (Top().dest != Dest::Pict) // picture data is written in plain hex digits only
+                OnByte(static_cast<unsigned char>(t.value));
+            break;
+        case RtfToken::Text:
+            OnText(t.text);
+            break;
+        case RtfToken::Binary:
+            Top().fresh = false;
+            if (Top().dest == Dest::Pict)
+                m_pict.bytes.append(t.text.data(), t.text.size());
+            break;
+        case RtfToken::End:
+            break;
+        }
+    }
+    Finish();
+}
+
+void Reader::Push() {
+    if (int(m_stack.size()) >= Rtf::MaxDepth) {
+        ++m_overflow;
+        return;
+    }
+    Group g = Top();
+    g.owner = Kw::Rtf;
+    g.starred = false;
+    g.fresh = true;
+    m_stack.push_back(std::move(g));
+}
+
+void Reader::Pop() {
+    const Group closed = std::move(m_stack.back());
+    m_stack.pop_back();
+    m_charDirty = true;
+    Group& parent = Top();
+    switch (closed.owner) {
+    case Kw::Pict:
+        InsertPicture();
+        break;
+    case Kw::ShpPict:
+        m_afterShpPict = true;
+        break;
+    case Kw::PnText:
+        FlushText();
+        m_pnEnd = m_cursor.position();
+        break;
+    case Kw::Pn:
+        // The list words of \pn describe the paragraph around it.
+        parent.para.list = m_pnList;
+        parent.para.listLevel = m_pnLevel;
+        break;
+    case Kw::FldInst: {
+        // HYPERLINK "target": the result of the field becomes a link to the target.
+        const QString inst = TextCodec::FromCp1251(m_fieldInst).trimmed();
+        if (inst.startsWith(QLatin1String("HYPERLINK"), Qt::CaseInsensitive)) {
+            QString target = inst.mid(9).trimmed();
+            const qsizetype q1 = target.indexOf(QLatin1Char('"'));
+            const qsizetype q2 = q1 >= 0 ? target.indexOf(QLatin1Char('"'), q1 + 1) : -1;
+            if (q2 > q1)
+                target = target.mid(q1 + 1, q2 - q1 - 1);
+            if (!target.isEmpty() && m_links.size() < 4096) {
+                m_links.append(target);
+                parent.ch.link = int(m_links.size() - 1);
+            }
+        }
+        m_fieldInst.clear();
+        break;
+    }
+    default:
+        break;
+    }
+    if (closed.dest == Dest::FontTable && !m_fontName.isEmpty())
+        CommitFont(); // an entry closed without its ';'
+}
+
+void Reader::OnDestination(Kw kw) {
+    Group& g = Top();
+    g.owner = kw;
+    switch (kw) {
+    case Kw::FontTable:
+        g.dest = Dest::FontTable;
+        break;
+    case Kw::ColorTable:
+        g.dest = Dest::ColorTable;
+        m_colorSeen = false;
+        break;
+    case Kw::Pict:
+        g.dest = Dest::Pict;
+        m_pict = RtfPicture{};
+        m_nibble = -1;
+        break;
+    case Kw::ShpPict:
+        g.dest = Dest::Text;
+        break;
+    case Kw::NonShpPict:
+        // The same picture in an older form, for readers that cannot take the preferred one.
+        g.dest = m_afterShpPict ? Dest::Skip : Dest::Text;
+        break;
+    case Kw::Object:
+        g.dest = Dest::Object;
+        break;
+    case Kw::Result:
+        g.dest = Dest::Text;
+        break;
+    case Kw::PnText:
+        g.dest = Dest::Text;
+        Structure();
+        FlushText();
+        m_pnStart = m_cursor.position();
+        m_pnEnd = -1;
+        break;
+    case Kw::Pn:
+        g.dest = Dest::Pn;
+        m_pnList = ListKind::None;
+        m_pnLevel = 1;
+        break;
+    case Kw::FldInst:
+        g.dest = Dest::FieldInst;
+        m_fieldInst.clear();
+        break;
+    case Kw::Field:
+    case Kw::FldRslt:
+        break;
+    default:
+        g.dest = Dest::Skip;
+        break;
+    }
+}
+
+void Reader::OnWord(QByteArrayView name, bool hasParam, int param) {
+    Group& g = Top();
+    const bool fresh = g.fresh;
+    g.fresh = false;
+    const Kw* found = FindKeyword(name);
+    if (!found) {
+        if (g.starred && fresh)
+            g.dest = Dest::Skip; // an unknown destination that readers may ignore
+        return;
+    }
+    const Kw kw = *found;
+    if (g.dest == Dest::Skip)
+        return;
+    const int p = hasParam ? param : 0;
+    const bool on = !hasParam || param != 0;
+    switch (kw) {
+    case Kw::Skip:
+    case Kw::PnTxt:
+    case Kw::FontTable:
+    case Kw::ColorTable:
+    case Kw::Pict:
+    case Kw::ShpPict:
+    case Kw::NonShpPict:
+    case Kw::Object:
+    case Kw::Result:
+    case Kw::PnText:
+    case Kw::Pn:
+    case Kw::Field:
+    case Kw::FldInst:
+    case Kw::FldRslt:
+        if (g.dest == Dest::Object && kw != Kw::Result) {
+            g.dest = Dest::Skip; // inside an object only the result is shown
+            return;
+        }
+        OnDestination(kw);
+        return;
+    case Kw::Star:
+        return;
+    default:
+        break;
+    }
+    if (g.starred && fresh) {
+        // \* before a word that is not a destination we take: skip the group.
+        g.dest = Dest::Skip;
+        return;
+    }
+
+    switch (g.dest) {
+    case Dest::FontTable:
+        switch (kw) {
+        case Kw::F:
+            if (!m_fontName.isEmpty())
+                CommitFont();
+            m_fontNumber = p;
+            m_fontCharset = -1;
+            m_fontCpg = 0;
+            break;
+        case Kw::FCharset:
+            m_fontCharset = p;
+            break;
+        case Kw::Cpg:
+            m_fontCpg = p;
+            break;
+        default:
+            break;
+        }
+        return;
+    case Dest::ColorTable:
+        if (kw == Kw::Red || kw == Kw::Green || kw == Kw::Blue) {
+            const int v = std::clamp(p, 0, 255);
+            (kw == Kw::Red ? m_red : kw == Kw::Green ? m_green : m_blue) = v;
+            m_colorSeen = true;
+        }
+        return;
+    case Dest::Pict:
+        switch (kw) {
+        case Kw::PngBlip: m_pict.kind = RtfPicture::Png; break;
+        case Kw::JpegBlip: m_pict.kind = RtfPicture::Jpeg; break;
+        case Kw::DiBitmap: m_pict.kind = RtfPicture::Dib; break;
+        case Kw::WBitmap: m_pict.kind = RtfPicture::Wbitmap; break;
+        case Kw::WMetafile: m_pict.kind = RtfPicture::Wmf; break;
+        case Kw::EmfBlip: m_pict.kind = RtfPicture::Emf; break;
+        case Kw::OtherBlip: m_pict.kind = RtfPicture::Unknown; break;
+        case Kw::PicW: m_pict.picw = p; break;
+        case Kw::PicH: m_pict.pich = p; break;
+        case Kw::PicWGoal: m_pict.goalw = p; break;
+        case Kw::PicHGoal: m_pict.goalh = p; break;
+        case Kw::PicScaleX: m_pict.scalex = p; break;
+        case Kw::PicScaleY: m_pict.scaley = p; break;
+        case Kw::WbmBitsPixel: m_pict.bitsPixel = p; break;
+        case Kw::WbmPlanes: m_pict.planes = p; break;
+        case Kw::WbmWidthBytes: m_pict.widthBytes = p; break;
+        default: break;
+        }
+        return;
+    case Dest::Pn:
+        switch (kw) {
+        case Kw::PnLvlBlt: m_pnList = ListKind::Bullet; break;
+        case Kw::PnLvlBody: m_pnList = ListKind::Decimal; break;
+        case Kw::PnLvlCont: m_pnList = ListKind::None; break;
+        case Kw::PnLvl:
+            m_pnList = ListKind::Decimal;
+            m_pnLevel = std::clamp(p, 1, 9);
+            break;
+        case Kw::PnDec:
+        case Kw::PnUcLtr:
+        case Kw::PnLcLtr:
+        case Kw::PnUcRm:
+        case Kw::PnLcRm:
+            if (m_pnList != ListKind::Bullet) {
+                m_pnList = kw == Kw::PnDec     ? ListKind::Decimal
+                           : kw == Kw::PnUcLtr ? ListKind::UpperAlpha
+                           : kw == Kw::PnLcLtr ? ListKind::LowerAlpha
+                           : kw == Kw::PnUcRm  ? ListKind::UpperRoman
+                                               : ListKind::LowerRoman;
+            }
+            break;
+        default:
+            break;
+        }
+        return;
+    case Dest::Skip:
+    case Dest::FieldInst:
+    case Dest::Object:
+        return;
+    case Dest::Text:
+        break;
+    }
+
+    CharState& ch = g.ch;
+    ParaState& para = g.para;
+    m_charDirty = true;
+    switch (kw) {
+    case Kw::Ansi: m_documentCp = 1252; break;
+    case Kw::Mac: m_documentCp = 10000; break;
+    case Kw::Pc: m_documentCp = 437; break;
+    case Kw::Pca: m_documentCp = 850; break;
+    case Kw::AnsiCpg:
+        if (p > 0)
+            m_documentCp = p;
+        m_cpFont = INT_MIN;
+        break;
+    case Kw::Deff:
+        m_deff = p;
+        m_cpFont = INT_MIN;
+        break;
+    case Kw::F: ch.font = p; break;
+    case Kw::Plain: {
+        const int link = ch.link;
+        ch = CharState{};
+        ch.link = link; // a field's result stays a link through \plain
+        break;
+    }
+    case Kw::Fs: ch.size = p > 0 ? std::min(p, 3276) : 0; break;
+    case Kw::B: ch.bold = on; break;
+    case Kw::I: ch.italic = on; break;
+    case Kw::Ul: ch.underline = on; break;
+    case Kw::UlNone: ch.underline = false; break;
+    case Kw::Strike: ch.strike = on; break;
+    case Kw::Super: ch.vertical = on ? 1 : 0; break;
+    case Kw::Sub: ch.vertical = on ? 2 : 0; break;
+    case Kw::NoSuperSub: ch.vertical = 0; break;
+    case Kw::Cf: ch.fg = p; break;
+    case Kw::Highlight:
+    case Kw::Cb: ch.bg = p; break;
+    case Kw::V: ch.hidden = on; break;
+    case Kw::Uc: g.uc = std::max(p, 0); break;
+    case Kw::U:
+        OnUnicode(p);
+        m_ucSkip = g.uc;
+        break;
+    case Kw::Pard: para = ParaState{}; break;
+    case Kw::Ql: para.align = Qt::AlignLeft; break;
+    case Kw::Qc: para.align = Qt::AlignHCenter; break;
+    case Kw::Qr: para.align = Qt::AlignRight; break;
+    case Kw::Qj: para.align = Qt::AlignJustify; break;
+    case Kw::Li: para.li = p; break;
+    case Kw::Ri: para.ri = p; break;
+    case Kw::Fi: para.fi = p; break;
+    case Kw::Sb: para.sb = p; break;
+    case Kw::Sa: para.sa = p; break;
+    case Kw::Tqr: para.nextTab = QTextOption::RightTab; break;
+    case Kw::Tqc: para.nextTab = QTextOption::CenterTab; break;
+    case Kw::Tqdec: para.nextTab = QTextOption::DelimiterTab; break;
+    case Kw::Tx:
+        if (para.tabs.size() < 64) {
+            QTextOption::Tab tab(std::clamp(p, 0, 1 << 20) / 15.0, para.nextTab);
+            if (para.nextTab == QTextOption::DelimiterTab)
+                tab.delimiter = QLatin1Char('.');
+            para.tabs.append(tab);
+        }
+        para.nextTab = QTextOption::LeftTab;
+        break;
+    case Kw::Intbl: para.intbl = true; break;
+    case Kw::Par: EndParagraph(); break;
+    case Kw::Line: AppendChars(u"\u2028"); break;
+    case Kw::Tab: AppendChars(u"\t"); break;
+    case Kw::Trowd:
+        m_cellx.clear();
+        m_trleft = 0;
+        break;
+    case Kw::Cellx:
+        if (m_cellx.size() < 63)
+            m_cellx.append(p);
+        break;
+    case Kw::Cell: Cell(); break;
+    case Kw::Row: Row(); break;
+    case Kw::Emdash: AppendChars(u"\u2014"); break;
+    case Kw::Endash: AppendChars(u"\u2013"); break;
+    case Kw::Bullet: AppendChars(u"\u2022"); break;
+    case Kw::Lquote: AppendChars(u"\u2018"); break;
+    case Kw::Rquote: AppendChars(u"\u2019"); break;
+    case Kw::Ldblquote: AppendChars(u"\u201C"); break;
+    case Kw::Rdblquote: AppendChars(u"\u201D"); break;
+    case Kw::Emspace: AppendChars(u"\u2003"); break;
+    case Kw::Enspace: AppendChars(u"\u2002"); break;
+    case Kw::Qmspace: AppendChars(u"\u2005"); break;
+    case Kw::Zwj: AppendChars(u"\u200D"); break;
+    case Kw::Zwnj: AppendChars(u"\u200C"); break;
+    case Kw::Ltrmark: AppendChars(u"\u200E"); break;
+    case Kw::Rtlmark: AppendChars(u"\u200F"); break;
+    default: break;
+    }
+}
+
+void Reader::OnSymbol(char c) {
+    Group& g = Top();
+    if (c == '*') {
+        if (g.fresh)
+            g.starred = true;
+        return;
+    }
+    const bool fresh = g.fresh;
+    g.fresh = false;
+    if (g.starred && fresh) {
+        g.dest = Dest::Skip;
+        return;
+    }
+    switch (c) {
+    case '\\':
+    case '{':
+    case '}':
+        OnByte(static_cast<unsigned char>(c));
+        break;
+    case '~':
+        if (g.dest == Dest::Text)
+            AppendChars(u"\u00A0");
+        break;
+    case '-':
+        if (g.dest == Dest::Text)
+            AppendChars(u"\u00AD");
+        break;
+    case '_':
+        if (g.dest == Dest::Text)
+            AppendChars(u"\u2011");
+        break;
+    default:
+        break; // \| \: and unknown symbols mean nothing here
+    }
+}
+
+void Reader::OnText(QByteArrayView bytes) {
+    Group& g = Top();
+    if (g.starred && g.fresh) {
+        g.dest = Dest::Skip;
+    }
+    g.fresh = false;
+    if (g.dest == Dest::Text) {
+        AppendBytes(bytes);
+        return;
+    }
+    if (g.dest == Dest::Skip || g.dest == Dest::Object)
+        return;
+    for (const char c : bytes)
+        OnByte(static_cast<unsigned char>(c));
+}
+
+void Reader::OnByte(unsigned char b) {
+    Group& g = Top();
+    switch (g.dest) {
+    case Dest::Text:
+        AppendBytes(QByteArrayView(reinterpret_cast<const char*>(&b), 1));
+        return;
+    case Dest::FontTable:
+        if (b == ';')
+            CommitFont();
+        else if (m_fontName.size() < 256) {
+            m_fontName.append(char(b));
+        }
+        return;
+    case Dest::ColorTable:
+        if (b == ';') {
+            if (m_colors.size() < 4096)
+                m_colors.append(m_colorSeen ? QColor(m_red, m_green, m_blue) : QColor());
+            ForgetFormats();
+            m_red = m_green = m_blue = 0;
+            m_colorSeen = false;
+        }
+        return;
+    case Dest::Pict: {
+        int v = -1;
+        if (b >= '0' && b <= '9')
+            v = b - '0';
+        else if (b >= 'a' && b <= 'f')
+            v = b - 'a' + 10;
+        else if (b >= 'A' && b <= 'F')
+            v = b - 'A' + 10;
+        if (v < 0)
+            return;
+        if (m_nibble < 0) {
+            m_nibble = v;
+        } else {
+            m_pict.bytes.append(char(m_nibble * 16 + v));
+            m_nibble = -1;
+        }
+        return;
+    }
+    case Dest::FieldInst:
+        if (m_fieldInst.size() < 2048)
+            m_fieldInst.append(char(b));
+        return;
+    case Dest::Pn:
+    case Dest::Skip:
+    case Dest::Object:
+        return;
+    }
+}
+
+void Reader::OnUnicode(int value) {
+    if (Top().dest != Dest::Text)
+        return;
+    int v = value < 0 ? value + 65536 : value;
+    if (v <= 0 || v > 0xFFFF)
+        return;
+    const auto c = char16_t(v);
+    if (QChar::isHighSurrogate(c)) {
+        if (m_highSurrogate)
+            AppendChars(u"\uFFFD");
+        m_highSurrogate = c;
+        return;
+    }
+    if (QChar::isLowSurrogate(c)) {
+        if (!m_highSurrogate) {
+            AppendChars(u"\uFFFD");
+            return;
+        }
+        const char16_t pair[2] = {m_highSurrogate, c};
+        m_highSurrogate = 0;
+        AppendChars(QStringView(pair, 2));
+        return;
+    }
+    AppendChars(QStringView(&c, 1));
+}
+
+void Reader::CommitFont() {
+    if (m_fontNumber >= 0 && m_fonts.size() < 1024) {
+        FontEntry e;
+        // 0 means "the document's code page", looked up when text needs it.
+        e.codePage = m_fontCpg > 0 ? m_fontCpg : m_fontCharset >= 0 ? CodePageOfCharset(m_fontCharset, 0) : 0;
+        const int nameCp = e.codePage > 0 ? e.codePage : m_documentCp;
+        e.family = DecodeCodePage(m_fontName, nameCp == 1251 ? 1251 : 1252).trimmed();
+        m_fonts.insert(m_fontNumber, e);
+        ForgetFormats();
+    }
+    m_fontName.clear();
+    m_cpFont = INT_MIN;
+}
+
+} // namespace RtfDetail
+
+namespace Rtf {
+
+bool IsRtf(QByteArrayView data) {
+    return data.size() >= 5 && QByteArrayView(data.first(5)).compare("{\\rtf", Qt::CaseInsensitive) == 0;
+}
+
+bool ReadRtf(QByteArrayView data, QTextDocument& doc) {
+    doc.clear();
+    if (!IsRtf(data))
+        return false;
+    // One edit block without undo: the cursor then keeps no layout up to date while the document
+    // grows, which would otherwise lay out every paragraph after every insertion.
+    const bool undo = doc.isUndoRedoEnabled();
+    doc.setUndoRedoEnabled(false);
+    QTextCursor block(&doc);
+    block.beginEditBlock();
+    RtfDetail::Reader reader(data, doc);
+    reader.Run();
+    block.endEditBlock();
+    doc.setUndoRedoEnabled(undo);
+    return true;
+}
+
+} // namespace Rtf

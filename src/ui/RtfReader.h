@@ -1,0 +1,35 @@
+#pragma once
+// Reads RTF as a Windows rich-edit control writes it into a QTextDocument.
+//
+// The reader is built in four layers: RtfTokenizer splits the bytes, a stack of group states keeps
+// the character, paragraph and destination state that RTF scopes by braces, the destinations
+// route each token (text, font table, colour table, picture, list marker, field, skipped), and a
+// builder turns runs of equally formatted text, paragraphs, lists, tables and pictures into the
+// document through one QTextCursor.
+//
+// It never fails on damaged input: unbalanced braces, cut escapes, overlong words and numbers and
+// forged counts are all read as far as they make sense. Nesting deeper than MaxDepth is flattened,
+// tables and pictures draw on budgets derived from the input's size, so the document's memory stays
+// a small multiple of the input.
+#include <QByteArrayView>
+#include <QTextFormat>
+
+class QTextDocument;
+
+namespace Rtf {
+
+inline constexpr int MaxDepth = 200;
+
+// Properties of the image format of a picture the reader could not decode (metafiles): the
+// picture's kind (RtfPicture::Kind) and its bytes, kept for a later renderer.
+inline constexpr int PictureKindProperty = QTextFormat::UserProperty + 1;
+inline constexpr int PictureDataProperty = QTextFormat::UserProperty + 2;
+
+// True when the bytes begin with "{\rtf" in any letter case.
+bool IsRtf(QByteArrayView data);
+
+// Replaces the content of `doc` by the document read from `data`. Returns false, leaving the
+// document empty, when the data is not RTF (see IsRtf).
+bool ReadRtf(QByteArrayView data, QTextDocument& doc);
+
+} // namespace Rtf

@@ -1,0 +1,42 @@
+#include "ShowQuestionImageForm.h"
+
+#include <QLabel>
+#include <QShowEvent>
+#include <QVBoxLayout>
+
+TShowQuestionImageForm::TShowQuestionImageForm(QWidget* mainWindow)
+    : QWidget(nullptr, Qt::Window | Qt::WindowStaysOnTopHint), m_mainWindow(mainWindow) {
+    setObjectName(QStringLiteral("ShowQuestionImageForm"));
+    setWindowTitle(QStringLiteral("Перегляд малюнка до завдання"));
+    m_image = new QLabel(this);
+    m_image->setObjectName(QStringLiteral("QuestionImage"));
+    m_image->setScaledContents(true); // stretched to the window, proportions not kept
+    m_image->setMinimumSize(1, 1);
+    m_image->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_image);
+}
+
+void TShowQuestionImageForm::ShowPicture(const QPixmap& picture) {
+    m_image->setPixmap(picture);
+    if (isVisible()) {
+        raise();
+        activateWindow();
+        return;
+    }
+    show();
+}
+
+void TShowQuestionImageForm::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (event->spontaneous())
+        return; // restored from minimised: keep the size the pupil gave it
+    const QSize natural = m_image->pixmap().size();
+    if (!natural.isEmpty())
+        resize(natural);
+    if (m_mainWindow) {
+        const QRect frame = m_mainWindow->window()->frameGeometry();
+        move(frame.center() - rect().center());
+    }
+}

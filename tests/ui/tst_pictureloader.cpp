@@ -1,0 +1,143 @@
+#include "ui/PictureLoader.h"
+
+#include "ScriptedPrompts.h"
+
+#include <QBuffer>
+#include <QLabel>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+QByteArray Encoded(const QImage& image, const char* format) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, format);
+    return bytes;
+}
+
+// A 1 by 1 GIF, written by hand: Qt reads GIF but does not write it.
+const QByteArray kGif("GIF89a\x01\x00\x01\x00\x80\x00\x00\xff\x00\x00\x00\x00\x00,\x00\x00\x00\x00\x01\x00\x01\x00\x00"
+                      "\x02\x02\x44\x01\x00;",
+                      35);
+
+// A JPEG whose frame header claims 65000 by 65000 pixels.
+QByteArray ForgedJpeg(const QByteArray& jpeg) {
+    QByteArray forged = jpeg;
+    for (qsizetype i = 0; i + 8 < forged.size(); ++i) {
+        if (uchar(forged[i]) == 0xFF && (uchar(forged[i + 1]) == 0xC0 || uchar(forged[i + 1]) == 0xC2)) {
+            forged[i + 5] = char(0xFD), forged[i + 6] = char(0xE8);
+            forged[i + 7] = char(0xFD), forged[i + 8] = char(0xE8);
+            break;
+        }
+    }
+    return forged;
+}
+
+} // namespace
+
+class TestPictureLoader : public QObject {
+    Q_OBJECT
+private:
+    QTemporaryDir m_dir;
+
+    QString Folder() const { return m_dir.path() + QLatin1Char('/'); }
+    void Write(const QString& name, const QByteArray& bytes) {
+        QFile f(Folder() + name);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+    }
+
+private slots:
+    void initTestCase() {
+        QImage image(5, 3, QImage::Format_RGB32);
+        image.fill(Qt::blue);
+        const QByteArray bmp = Encoded(image, "BMP");
+        const QByteArray jpg = Encoded(image, "JPG");
+        Write("a.bmp", bmp);
+        Write("a.dib", bmp);
+        Write("a.rle", bmp);
+        Write("a.ico", Encoded(image, "ICO"));
+        Write("a.gif", kGif);
+        Write(u"картинка.png"_qs, Encoded(image, "PNG"));
+        Write("a.PNG", Encoded(image, "PNG"));
+        Write("a.jpg", jpg);
+        Write("a.jpeg", jpg);
+        Write("a.wmf", QByteArray("\xd7\xcd\xc6\x9a", 4) + QByteArray(40, '\0'));
+        Write("a.emf", QByteArray(40, '\0'));
+        Write("damaged.png", Encoded(image, "PNG").left(30));
+        Write("huge.jpg", ForgedJpeg(jpg));
+        Write("png-named.jpg", Encoded(image, "PNG"));
+        Write("a.txt", "hello");
+        QByteArray hugeBmp = bmp;
+        hugeBmp[18] = char(0xFF), hugeBmp[19] = char(0xFF), hugeBmp[20] = char(0xFF), hugeBmp[21] = 0x00;
+        hugeBmp[22] = char(0xFF), hugeBmp[23] = char(0xFF), hugeBmp[24] = char(0xFF), hugeBmp[25] = 0x00;
+        Write("huge.bmp", hugeBmp);
+    }
+
+    void load_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QSize>("size"); // invalid: "Ошибка загрузки изображения!"
+        QTest::newRow("bmp") << "a.bmp" << QSize(5, 3);
+        QTest::newRow("dib") << "a.dib" << QSize(5, 3);
+        QTest::newRow("rle") << "a.rle" << QSize(5, 3);
+        QTest::newRow("ico") << "a.ico" << QSize(5, 3);
+        QTest::newRow("gif") << "a.gif" << QSize(1, 1);
+        QTest::newRow("png with a cyrillic name") << u"картинка.png"_qs << QSize(5, 3);
+        QTest::newRow("upper-case extension") << "a.PNG" << QSize(5, 3);
+        QTest::newRow("jpg") << "a.jpg" << QSize(5, 3);
+        QTest::newRow("jpeg") << "a.jpeg" << QSize(5, 3);
+        QTest::newRow("wmf not yet") << "a.wmf" << QSize();
+        QTest::newRow("emf not yet") << "a.emf" << QSize();
+        QTest::newRow("damaged") << "damaged.png" << QSize();
+        QTest::newRow("jpeg claiming a gigantic size") << "huge.jpg" << QSize();
+        QTest::newRow("bmp claiming a gigantic size") << "huge.bmp" << QSize();
+        QTest::newRow("png under a jpeg name") << "png-named.jpg" << QSize();
+        QTest::newRow("unknown extension") << "a.txt" << QSize();
+    }
+    void load() {
+        QFETCH(QString, name);
+        QFETCH(QSize, size);
+        QLabel control;
+        ScriptedPrompts prompts;
+        const bool ok = LoadQuestionPicture(control, name, Folder(), prompts);
+        QCOMPARE(ok, size.isValid());
+        QCOMPARE(control.isEnabled(), ok);
+        QCOMPARE(control.isHidden(), !ok);
+        if (ok) {
+            QCOMPARE(control.pixmap().size(), size);
+            QVERIFY(prompts.messages.isEmpty());
+        } else {
+            QCOMPARE(prompts.messages.size(), 1);
+            QCOMPARE(prompts.messages[0].text, u"Ошибка загрузки изображения!"_qs);
+            QCOMPARE(prompts.messages[0].caption, u"QuizarStudent"_qs);
+            QVERIFY(control.pixmap().isNull());
+        }
+    }
+
+    void missingFile() {
+        QLabel control;
+        ScriptedPrompts prompts;
+        QVERIFY(!LoadAnswerPicture(control, "none.png", Folder(), prompts));
+        QCOMPARE(prompts.messages.size(), 1);
+        QCOMPARE(prompts.messages[0].text, u"Файл: "_qs + Folder() + u"none.png с изображением отсутствует!"_qs);
+        QCOMPARE(prompts.messages[0].icon, MsgIcon::None);
+        QVERIFY(control.isHidden());
+        QVERIFY(!control.isEnabled());
+    }
+
+    void emptyNameClearsSilently() {
+        QLabel control;
+        ScriptedPrompts prompts;
+        QVERIFY(LoadQuestionPicture(control, "a.bmp", Folder(), prompts));
+        QVERIFY(!LoadQuestionPicture(control, QString(), Folder(), prompts));
+        QVERIFY(control.pixmap().isNull());
+        QVERIFY(control.isHidden());
+        QVERIFY(!control.isEnabled());
+        QVERIFY(prompts.messages.isEmpty());
+    }
+};
+
+QTEST_MAIN(TestPictureLoader)
+#include "tst_pictureloader.moc"
