@@ -23,7 +23,9 @@ bool ByteReader::Refill() {
     return true;
 }
 
-bool ByteReader::AtEnd() { return m_cur == m_end && !Refill() && !(m_source && m_source->Failed()); }
+bool ByteReader::AtEnd() {
+    return m_cur == m_end && !Refill() && !(m_source && m_source->Failed());
+}
 
 bool ByteReader::ReadBytes(char* dst, qint64 n) {
     if (!m_ok || n < 0)
@@ -60,11 +62,21 @@ template <typename T> T ByteReader::ReadLE() {
     return out;
 }
 
-quint8 ByteReader::ReadUInt8() { return ReadLE<quint8>(); }
-bool ByteReader::ReadBool() { return ReadLE<quint8>() != 0; }
-qint32 ByteReader::ReadInt32() { return static_cast<qint32>(ReadLE<quint32>()); }
-quint32 ByteReader::ReadUInt32() { return ReadLE<quint32>(); }
-double ByteReader::ReadDouble() { return ReadLE<double>(); }
+quint8 ByteReader::ReadUInt8() {
+    return ReadLE<quint8>();
+}
+bool ByteReader::ReadBool() {
+    return ReadLE<quint8>() != 0;
+}
+qint32 ByteReader::ReadInt32() {
+    return static_cast<qint32>(ReadLE<quint32>());
+}
+quint32 ByteReader::ReadUInt32() {
+    return ReadLE<quint32>();
+}
+double ByteReader::ReadDouble() {
+    return ReadLE<double>();
+}
 
 QByteArray ByteReader::ReadString() {
     const qint32 n = ReadInt32();

@@ -89,7 +89,8 @@ bool DecipherBuffer(const char* src, qint64 srcLen, char* dst, const KeyRecord& 
     return true;
 }
 
-bool DecipherStream(const QByteArray& source, qint64 position, QByteArray& destination, const KeyRecord& key) {
+bool DecipherStream(const QByteArray& source, qint64 position, QByteArray& destination,
+                    const KeyRecord& key) {
     position = std::clamp<qint64>(position, 0, source.size());
     destination.resize(source.size() - position);
     CipherState(key).Decipher(source.constData() + position, destination.data(), destination.size());

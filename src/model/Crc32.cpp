@@ -18,7 +18,9 @@ quint32 UpdateCrc32(quint32 crc, const void* data, qint64 length) {
     return crc;
 }
 
-quint32 BufferCrc32(const void* data, qint64 length) { return UpdateCrc32(0, data, length); }
+quint32 BufferCrc32(const void* data, qint64 length) {
+    return UpdateCrc32(0, data, length);
+}
 
 quint32 FileCrc32(const QString& path) {
     QFile f(path);

@@ -28,7 +28,9 @@ QDateTime DoubleToDateTime(double value) {
     return QDateTime(kEpoch.addDays(days), QTime::fromMSecsSinceStartOfDay(int(ms)));
 }
 
-QString FormatDateTime(const QDateTime& dt) { return dt.toString(QStringLiteral("dd.MM.yyyy HH:mm:ss")); }
+QString FormatDateTime(const QDateTime& dt) {
+    return dt.toString(QStringLiteral("dd.MM.yyyy HH:mm:ss"));
+}
 
 QString FormatDuration(qint64 seconds) {
     if (seconds < 0)

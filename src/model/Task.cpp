@@ -20,10 +20,15 @@ int ReadSlotCount(ByteReader& in) {
 }
 } // namespace
 
-TTask::TTask(int kind) : Kind(kind >= SingleChoice && kind <= PointOnPicture ? quint8(kind) : quint8(NoKind)) {}
+TTask::TTask(int kind)
+    : Kind(kind >= SingleChoice && kind <= PointOnPicture ? quint8(kind) : quint8(NoKind)) {}
 
-int TTask::LastVariant() const { return LastFilled(Variants); }
-int TTask::LastMatch() const { return LastFilled(Matches); }
+int TTask::LastVariant() const {
+    return LastFilled(Variants);
+}
+int TTask::LastMatch() const {
+    return LastFilled(Matches);
+}
 
 bool TTask::ReadTask(ByteReader& in) {
     Kind = in.ReadUInt8();

@@ -16,7 +16,9 @@ constexpr qint32 kMaxMarks = 10000;
 constexpr qint32 kMaxThemes = 100000;
 } // namespace
 
-QByteArray NewGuidString() { return QUuid::createUuid().toString(QUuid::WithBraces).toUpper().toLatin1(); }
+QByteArray NewGuidString() {
+    return QUuid::createUuid().toString(QUuid::WithBraces).toUpper().toLatin1();
+}
 
 bool DeleteFolder(const QString& path, QString* errorText) {
     QDir dir(path);
@@ -57,8 +59,9 @@ TTheme TTest::DefaultTheme() {
     t.Id = 0;
     t.Name = QByteArray("\xCE\xE1\xF9\xE8\xE9 \xF1\xEF\xE8\xF1\xEE\xEA \xE7\xE0\xE4\xE0\xED\xE8\xE9 "
                         "(\xE1\xE5\xE7 \xF2\xE5\xEC\xFB)"); // "Общий список заданий (без темы)"
-    t.Comment = QByteArray("\xCE\xF1\xED\xEE\xE2\xED\xE0\xFF \xF2\xE5\xEC\xE0. \xC5\xE5 \xF3\xE4\xE0\xEB\xE8\xF2\xFC "
-                           "\xED\xE5\xEB\xFC\xE7\xFF."); // "Основная тема. Ее удалить нельзя."
+    t.Comment =
+        QByteArray("\xCE\xF1\xED\xEE\xE2\xED\xE0\xFF \xF2\xE5\xEC\xE0. \xC5\xE5 \xF3\xE4\xE0\xEB\xE8\xF2\xFC "
+                   "\xED\xE5\xEB\xFC\xE7\xFF."); // "Основная тема. Ее удалить нельзя."
     return t;
 }
 
@@ -97,7 +100,8 @@ void TTest::SetMark(int n, qint32 percent, const QByteArray& name) {
     Marks[n - 1].Name = name;
 }
 
-void TTest::AddTheme(qint32 id, const QByteArray& name, bool limited, qint32 count, const QByteArray& comment) {
+void TTest::AddTheme(qint32 id, const QByteArray& name, bool limited, qint32 count,
+                     const QByteArray& comment) {
     TTheme* target = nullptr;
     for (TTheme& t : Themes) {
         if (t.Id == id) {

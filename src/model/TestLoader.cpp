@@ -33,7 +33,8 @@ struct LoadError {
 class DecipheredInput {
 public:
     DecipheredInput(QFile* file, QByteArrayView memory, const KeyRecord& key)
-        : m_file(file), m_memory(memory), m_cipher(key), m_buf(size_t(kChunk)), m_raw(file ? size_t(kChunk) : 0) {}
+        : m_file(file), m_memory(memory), m_cipher(key), m_buf(size_t(kChunk)),
+          m_raw(file ? size_t(kChunk) : 0) {}
 
     bool ReadExact(char* dst, qint64 n) {
         while (n > 0) {
@@ -224,24 +225,27 @@ LoadError ReadPayload(DecipheredInput& input, LoadedTest& loaded, const LoadOpti
         const QByteArray name = in.ReadString();
         const qint32 size = in.ReadInt32();
         if (!in.Ok() || size < 0)
-            return {LoadFailure::LoadError, QStringLiteral("attached file %1: ").arg(i + 1) + Where(in, inflater)};
-        if (!IsSafeAttachmentName(name))
             return {LoadFailure::LoadError,
-                    QStringLiteral("attached file %1 has an unsafe name \"%2\"")
-                        .arg(i + 1)
-                        .arg(TextCodec::FromCp1251(name))};
+                    QStringLiteral("attached file %1: ").arg(i + 1) + Where(in, inflater)};
+        if (!IsSafeAttachmentName(name))
+            return {LoadFailure::LoadError, QStringLiteral("attached file %1 has an unsafe name \"%2\"")
+                                                .arg(i + 1)
+                                                .arg(TextCodec::FromCp1251(name))};
         QFile out(AttachmentPath(test, name));
         if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered))
-            return {LoadFailure::LoadError, QStringLiteral("cannot create %1: %2").arg(out.fileName(), out.errorString())};
+            return {LoadFailure::LoadError,
+                    QStringLiteral("cannot create %1: %2").arg(out.fileName(), out.errorString())};
         bool written = true;
         const bool copied = in.CopyTo(size, [&](const char* p, qint64 n) {
             written = out.write(p, n) == n;
             return written;
         });
         if (!written)
-            return {LoadFailure::LoadError, QStringLiteral("cannot write %1: %2").arg(out.fileName(), out.errorString())};
+            return {LoadFailure::LoadError,
+                    QStringLiteral("cannot write %1: %2").arg(out.fileName(), out.errorString())};
         if (!copied)
-            return {LoadFailure::LoadError, QStringLiteral("attached file %1: ").arg(i + 1) + Where(in, inflater)};
+            return {LoadFailure::LoadError,
+                    QStringLiteral("attached file %1: ").arg(i + 1) + Where(in, inflater)};
         loaded.Files.push_back({name, size});
     }
     if (input.ReadError())
@@ -337,7 +341,9 @@ LoadTestResult LoadTest(const QString& path, const QByteArray* stream, const Loa
     return result;
 }
 
-QString LoadFailureCaption() { return QStringLiteral("Помилка!"); }
+QString LoadFailureCaption() {
+    return QStringLiteral("Помилка!");
+}
 
 QString LoadFailureText(LoadFailure failure) {
     switch (failure) {

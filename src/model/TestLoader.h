@@ -31,7 +31,7 @@ struct LoadedTest {
     std::unique_ptr<TTest> Test;
     std::vector<TTask> Tasks;
     std::vector<AttachedFile> Files; // in stored order, written into the test's folder
-    bool FromFile = false; // loaded from disk (the caller adds it to the recent files)
+    bool FromFile = false;           // loaded from disk (the caller adds it to the recent files)
 };
 
 struct LoadTestResult {
@@ -42,8 +42,8 @@ struct LoadTestResult {
 };
 
 struct LoadOptions {
-    QString TempRoot;      // where the attached-files folder is made
-    QString ProgramFolder; // its fallback when TempRoot is empty
+    QString TempRoot;       // where the attached-files folder is made
+    QString ProgramFolder;  // its fallback when TempRoot is empty
     Prompts* Ask = nullptr; // asks the open password; without it a protected test is cancelled
     QDateTime Now;          // Created of the new header before it is read
     KeyRecord Key = kProgramKey;

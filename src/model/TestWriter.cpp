@@ -4,7 +4,8 @@
 
 #include <zlib.h>
 
-QByteArray BuildPayload(const TTest& test, const std::vector<TTask>& tasks, const std::vector<Attachment>& files) {
+QByteArray BuildPayload(const TTest& test, const std::vector<TTask>& tasks,
+                        const std::vector<Attachment>& files) {
     QByteArray payload;
     ByteWriter w(payload);
     test.WriteHeader(w);
@@ -27,13 +28,14 @@ QByteArray WrapPayload(QByteArrayView payload, const KeyRecord& key) {
     uLongf bound = compressBound(uLong(payload.size()));
     plain.resize(prefix + qsizetype(bound));
     if (compress2(reinterpret_cast<Bytef*>(plain.data() + prefix), &bound,
-                  reinterpret_cast<const Bytef*>(payload.data()), uLong(payload.size()), Z_DEFAULT_COMPRESSION) != Z_OK)
+                  reinterpret_cast<const Bytef*>(payload.data()), uLong(payload.size()),
+                  Z_DEFAULT_COMPRESSION) != Z_OK)
         return {};
     plain.resize(prefix + qsizetype(bound));
     return EncipherBuffer(plain, key);
 }
 
-QByteArray WriteTestFile(const TTest& test, const std::vector<TTask>& tasks, const std::vector<Attachment>& files,
-                         const KeyRecord& key) {
+QByteArray WriteTestFile(const TTest& test, const std::vector<TTask>& tasks,
+                         const std::vector<Attachment>& files, const KeyRecord& key) {
     return WrapPayload(BuildPayload(test, tasks, files), key);
 }

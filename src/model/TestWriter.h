@@ -13,9 +13,10 @@ struct Attachment {
 };
 
 // The decompressed payload: header, task count, tasks, attached-file count, attached files.
-QByteArray BuildPayload(const TTest& test, const std::vector<TTask>& tasks, const std::vector<Attachment>& files);
+QByteArray BuildPayload(const TTest& test, const std::vector<TTask>& tasks,
+                        const std::vector<Attachment>& files);
 // The whole container. The output is deterministic for the same input.
-QByteArray WriteTestFile(const TTest& test, const std::vector<TTask>& tasks, const std::vector<Attachment>& files,
-                         const KeyRecord& key = kProgramKey);
+QByteArray WriteTestFile(const TTest& test, const std::vector<TTask>& tasks,
+                         const std::vector<Attachment>& files, const KeyRecord& key = kProgramKey);
 // Wraps an already built payload: compresses it, adds the prefix, enciphers.
 QByteArray WrapPayload(QByteArrayView payload, const KeyRecord& key = kProgramKey);

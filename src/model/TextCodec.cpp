@@ -45,7 +45,9 @@ const Tables& tables() {
 
 namespace TextCodec {
 
-char16_t CharOf(unsigned char byte) { return tables().toUnicode[byte]; }
+char16_t CharOf(unsigned char byte) {
+    return tables().toUnicode[byte];
+}
 
 QString FromCp1251(QByteArrayView bytes) {
     const auto& map = tables().toUnicode;

@@ -49,7 +49,9 @@ QByteArray ComputerNameFromHost(const QString& hostName) {
     return TextCodec::ToCp1251(label.toUpper()).left(15);
 }
 
-QByteArray GetComputerNameStr() { return ComputerNameFromHost(QSysInfo::machineHostName()); }
+QByteArray GetComputerNameStr() {
+    return ComputerNameFromHost(QSysInfo::machineHostName());
+}
 
 QByteArray LoginNameFrom(const QString& userName) {
     // The system call this stands in for has room for 15 characters and fails beyond.

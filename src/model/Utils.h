@@ -11,7 +11,9 @@ QString CollapseBlanks(QStringView text);
 inline const QByteArray& IfThenStr(bool condition, const QByteArray& a, const QByteArray& b) {
     return condition ? a : b;
 }
-inline const QString& IfThenStr(bool condition, const QString& a, const QString& b) { return condition ? a : b; }
+inline const QString& IfThenStr(bool condition, const QString& a, const QString& b) {
+    return condition ? a : b;
+}
 
 // Removes every leading and trailing byte of code 32 or less.
 QByteArray TrimBlanks(QByteArrayView text);

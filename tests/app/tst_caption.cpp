@@ -9,11 +9,16 @@ private slots:
         QTest::addColumn<bool>("hasTest");
         QTest::addColumn<QString>("fileName");
         QTest::addColumn<QString>("caption");
-        QTest::newRow("no test") << false << "" << "Quizar Student";
-        QTest::newRow("unix path") << true << "/home/p/algebra.qzf" << "algebra.qzf - Quizar Student";
-        QTest::newRow("windows path") << true << "C:\\tests\\geo.qzf" << "geo.qzf - Quizar Student";
-        QTest::newRow("drive only") << true << "D:quiz.qzf" << "quiz.qzf - Quizar Student";
-        QTest::newRow("server name") << true << "history.qzf" << "history.qzf - Quizar Student";
+        QTest::newRow("no test") << false << ""
+                                 << "Quizar Student";
+        QTest::newRow("unix path") << true << "/home/p/algebra.qzf"
+                                   << "algebra.qzf - Quizar Student";
+        QTest::newRow("windows path") << true << "C:\\tests\\geo.qzf"
+                                      << "geo.qzf - Quizar Student";
+        QTest::newRow("drive only") << true << "D:quiz.qzf"
+                                    << "quiz.qzf - Quizar Student";
+        QTest::newRow("server name") << true << "history.qzf"
+                                     << "history.qzf - Quizar Student";
     }
     void caption() {
         QFETCH(bool, hasTest);

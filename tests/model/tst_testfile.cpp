@@ -12,7 +12,9 @@
 
 namespace {
 
-std::vector<Attachment> TwoPictures() { return {{"pic.png", QByteArray(100000, 'p')}, {"empty.bin", {}}}; }
+std::vector<Attachment> TwoPictures() {
+    return {{"pic.png", QByteArray(100000, 'p')}, {"empty.bin", {}}};
+}
 
 bool FolderIsEmpty(const QString& path) {
     return QDir(path).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden).isEmpty();
@@ -71,7 +73,8 @@ private slots:
         QByteArray back(plain.size(), '\0');
         QVERIFY(DecipherBuffer(stored.constData(), stored.size(), back.data(), kProgramKey, back.size()));
         QCOMPARE(back, plain);
-        QVERIFY(!DecipherBuffer(stored.constData(), stored.size(), back.data(), kProgramKey, back.size() - 1));
+        QVERIFY(
+            !DecipherBuffer(stored.constData(), stored.size(), back.data(), kProgramKey, back.size() - 1));
         QByteArray fromStream;
         QVERIFY(DecipherStream(stored, 0, fromStream, kProgramKey));
         QCOMPARE(fromStream, plain);
@@ -148,7 +151,8 @@ private slots:
             QCOMPARE(t.Themes[1].Name, QByteArray("One"));
             QCOMPARE(t.UId, test.UId);
             QCOMPARE(t.Saved, 45000.5);
-            QVERIFY(t.RandomTaskOrder && t.EducationMode && t.AllowSkipping && t.MonoMode && !t.PenaliseWrong);
+            QVERIFY(t.RandomTaskOrder && t.EducationMode && t.AllowSkipping && t.MonoMode &&
+                    !t.PenaliseWrong);
             QCOMPARE(t.StartPassword, QByteArray("go"));
             QVERIFY(r->Loaded->Tasks == tasks);
             QCOMPARE(t.Crc, BufferCrc32(bytes));
@@ -188,7 +192,8 @@ private slots:
 
     void nothingToLoad() {
         QCOMPARE(LoadTest(QString(), nullptr, Options()).Failure, LoadFailure::NothingToLoad);
-        QCOMPARE(LoadTest(m_dir.filePath("absent.qzf"), nullptr, Options()).Failure, LoadFailure::NothingToLoad);
+        QCOMPARE(LoadTest(m_dir.filePath("absent.qzf"), nullptr, Options()).Failure,
+                 LoadFailure::NothingToLoad);
         QVERIFY(FolderIsEmpty(m_temp));
     }
 
@@ -255,11 +260,11 @@ private slots:
         QTest::newRow("name with NUL") << oneFile(QByteArray("a\0b", 3), 1, "x") << LoadFailure::LoadError;
         QTest::newRow("file shorter than its size") << oneFile("a.png", 100, "xyz") << LoadFailure::LoadError;
         QTest::newRow("negative file size") << oneFile("a.png", -1, "") << LoadFailure::LoadError;
-        QTest::newRow("negative file count") << withFiles([](ByteWriter& w) { w.WriteInt32(-1); })
-                                             << LoadFailure::LoadError;
+        QTest::newRow("negative file count")
+            << withFiles([](ByteWriter& w) { w.WriteInt32(-1); }) << LoadFailure::LoadError;
         QTest::newRow("no file count") << withFiles([](ByteWriter&) {}) << LoadFailure::LoadError;
-        QTest::newRow("huge file count") << withFiles([](ByteWriter& w) { w.WriteInt32(0x7FFFFFFF); })
-                                         << LoadFailure::LoadError;
+        QTest::newRow("huge file count")
+            << withFiles([](ByteWriter& w) { w.WriteInt32(0x7FFFFFFF); }) << LoadFailure::LoadError;
 
         auto oneTask = [&](auto writeTask) {
             PayloadBuilder p;
@@ -301,16 +306,16 @@ private slots:
             w.WriteInt32(1 << 30);
             w.WriteBytes("short");
         }) << LoadFailure::LoadError;
-        QTest::newRow("task cut short") << oneTask([&](ByteWriter& w) { taskStart(w, InputNum); })
-                                        << LoadFailure::LoadError;
+        QTest::newRow("task cut short")
+            << oneTask([&](ByteWriter& w) { taskStart(w, InputNum); }) << LoadFailure::LoadError;
         PayloadBuilder negativeTasks;
         negativeTasks.Header();
         negativeTasks.w.WriteInt32(-1);
         QTest::newRow("negative task count") << wrap(negativeTasks.bytes) << LoadFailure::LoadError;
         PayloadBuilder cutHeader;
         cutHeader.Header();
-        QTest::newRow("header cut short") << wrap(cutHeader.bytes.left(cutHeader.bytes.size() - 3))
-                                          << LoadFailure::LoadError;
+        QTest::newRow("header cut short")
+            << wrap(cutHeader.bytes.left(cutHeader.bytes.size() - 3)) << LoadFailure::LoadError;
     }
     void brokenFilesLeaveNothing() {
         QFETCH(QByteArray, bytes);

@@ -33,7 +33,8 @@ private slots:
     void upperCase_data() {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("upper");
-        QTest::newRow("latin") << "abc xyz 123" << "ABC XYZ 123";
+        QTest::newRow("latin") << "abc xyz 123"
+                               << "ABC XYZ 123";
         QTest::newRow("russian") << u"привет, мир"_qs << u"ПРИВЕТ, МИР"_qs;
         QTest::newRow("yo and ukrainian") << u"ёїієґ"_qs << u"ЁЇІЄҐ"_qs;
         QTest::newRow("serbian and belarusian") << u"ђѓљњќћџўјѕ"_qs << u"ЂЃЉЊЌЋЏЎЈЅ"_qs;

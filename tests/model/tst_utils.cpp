@@ -11,11 +11,13 @@ private slots:
     void collapseBlanks_data() {
         QTest::addColumn<QByteArray>("text");
         QTest::addColumn<QByteArray>("expected");
-        QTest::newRow("blanks around and between") << QByteArray("  Ivan   Petrenko  ") << QByteArray("Ivan Petrenko");
+        QTest::newRow("blanks around and between")
+            << QByteArray("  Ivan   Petrenko  ") << QByteArray("Ivan Petrenko");
         QTest::newRow("control characters at the ends") << QByteArray("\t\r\nA B\x01") << QByteArray("A B");
         QTest::newRow("tab inside stays") << QByteArray("A\t\tB") << QByteArray("A\t\tB");
         QTest::newRow("only blanks") << QByteArray("   ") << QByteArray();
-        QTest::newRow("cyrillic") << QByteArray("\xC8\xE2\xE0\xED  \xC8") << QByteArray("\xC8\xE2\xE0\xED \xC8");
+        QTest::newRow("cyrillic") << QByteArray("\xC8\xE2\xE0\xED  \xC8")
+                                  << QByteArray("\xC8\xE2\xE0\xED \xC8");
     }
     void collapseBlanks() {
         QFETCH(QByteArray, text);

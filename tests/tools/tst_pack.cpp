@@ -58,7 +58,8 @@ private slots:
         QCOMPARE(o["Crc"].toString().size(), 8);
         QCOMPARE(o["Crc"].toString(), o["Crc"].toString().toUpper());
         QCOMPARE(o["Tasks"].toArray()[7].toObject()["Area"].toObject()["Width"].toInt(), 100);
-        QCOMPARE(o["Tasks"].toArray()[6].toObject()["TextAnswers"].toString(), QStringLiteral("Київ\r\nКиев\r\nKyiv"));
+        QCOMPARE(o["Tasks"].toArray()[6].toObject()["TextAnswers"].toString(),
+                 QStringLiteral("Київ\r\nКиев\r\nKyiv"));
         QCOMPARE(o["TotalAskCount"].toInt(), 8); // topics on, none limited: every task is asked
     }
 
@@ -81,16 +82,17 @@ private slots:
         QTest::newRow("unknown top-level key") << QByteArray(R"({"Titel": "x"})") << "Titel";
         QTest::newRow("wrong type") << QByteArray(R"({"MaxRuns": "3"})") << "MaxRuns";
         QTest::newRow("fraction for an integer") << QByteArray(R"({"MaxRuns": 1.5})") << "MaxRuns";
-        QTest::newRow("unknown task key") << QByteArray(R"({"Tasks": [{"Kind": 1, "Answer": 1}]})")
-                                          << "Tasks[0].Answer";
-        QTest::newRow("eleven variants") << QByteArray(R"({"Tasks": [{"Variants": ["1","2","3","4","5","6","7","8","9","10","11"]}]})")
-                                         << "Tasks[0].Variants";
+        QTest::newRow("unknown task key")
+            << QByteArray(R"({"Tasks": [{"Kind": 1, "Answer": 1}]})") << "Tasks[0].Answer";
+        QTest::newRow("eleven variants")
+            << QByteArray(R"({"Tasks": [{"Variants": ["1","2","3","4","5","6","7","8","9","10","11"]}]})")
+            << "Tasks[0].Variants";
         QTest::newRow("text outside code page 1251") << QByteArray(R"({"Author": "中"})") << "Author";
         QTest::newRow("mark as a number") << QByteArray(R"({"Marks": [3]})") << "Marks[0]";
-        QTest::newRow("unsafe attachment name") << QByteArray(R"({"Attachments": [{"Name": "../x"}]})")
-                                                << "Attachments[0].Name";
-        QTest::newRow("missing attachment file") << QByteArray(R"({"Attachments": [{"Name": "nope.png"}]})")
-                                                 << "Attachments[0]";
+        QTest::newRow("unsafe attachment name")
+            << QByteArray(R"({"Attachments": [{"Name": "../x"}]})") << "Attachments[0].Name";
+        QTest::newRow("missing attachment file")
+            << QByteArray(R"({"Attachments": [{"Name": "nope.png"}]})") << "Attachments[0]";
     }
     void badSourcesNameTheKey() {
         QFETCH(QByteArray, json);

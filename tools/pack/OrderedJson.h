@@ -14,8 +14,7 @@ public:
     JNode() = default;
     // Numbers, booleans and strings convert implicitly, as they do to QJsonValue.
     template <typename T>
-        requires std::is_constructible_v<QJsonValue, T>
-    JNode(T v) : m_scalar(QJsonValue(v)) {}
+    requires std::is_constructible_v<QJsonValue, T> JNode(T v) : m_scalar(QJsonValue(v)) {}
     static JNode Object() { return JNode(Kind::Object); }
     static JNode Array() { return JNode(Kind::Array); }
 

@@ -75,7 +75,10 @@ int BuildCommand(const QStringList& args) {
     QJsonParseError parseError;
     const QJsonDocument doc = QJsonDocument::fromJson(f.readAll(), &parseError);
     if (doc.isNull())
-        return Fail(QStringLiteral("%1: offset %2: %3").arg(input).arg(parseError.offset).arg(parseError.errorString()));
+        return Fail(QStringLiteral("%1: offset %2: %3")
+                        .arg(input)
+                        .arg(parseError.offset)
+                        .arg(parseError.errorString()));
     if (!doc.isObject())
         return Fail(QStringLiteral("%1: the test must be a JSON object").arg(input));
     TestSource source;

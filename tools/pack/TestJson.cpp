@@ -12,7 +12,9 @@
 
 namespace {
 
-QJsonValue Text(const QByteArray& bytes) { return TextCodec::FromCp1251(bytes); }
+QJsonValue Text(const QByteArray& bytes) {
+    return TextCodec::FromCp1251(bytes);
+}
 
 JNode TextArray(const std::array<QByteArray, TTask::SlotCount>& slots_) {
     JNode a = JNode::Array();
@@ -26,7 +28,10 @@ JNode TaskToJson(const TTask& t) {
     for (qint32 k : t.Keys)
         keys.Append(k);
     JNode area = JNode::Object();
-    area.Add("Left", t.Area.Left).Add("Top", t.Area.Top).Add("Width", t.Area.Width).Add("Height", t.Area.Height);
+    area.Add("Left", t.Area.Left)
+        .Add("Top", t.Area.Top)
+        .Add("Width", t.Area.Width)
+        .Add("Height", t.Area.Height);
     JNode o = JNode::Object();
     o.Add("Kind", int(t.Kind))
         .Add("Question", Text(t.Question))
@@ -134,7 +139,8 @@ private:
     }
     bool Fail(const char* key, const char* what) {
         if (m_error.isEmpty())
-            m_error = QStringLiteral("\"%1\" must be %2").arg(Name(QString::fromLatin1(key)), QLatin1String(what));
+            m_error =
+                QStringLiteral("\"%1\" must be %2").arg(Name(QString::fromLatin1(key)), QLatin1String(what));
         return false;
     }
 
@@ -158,7 +164,8 @@ bool ReadTextSlots(const QJsonArray& a, const QString& name, std::array<QByteArr
             return ElementError(error, QStringLiteral("%1[%2]").arg(name).arg(i), "a string");
         out[size_t(i)] = TextCodec::ToCp1251(a[i].toString());
         if (TextCodec::FromCp1251(out[size_t(i)]) != a[i].toString())
-            return ElementError(error, QStringLiteral("%1[%2]").arg(name).arg(i), "text that code page 1251 can hold");
+            return ElementError(error, QStringLiteral("%1[%2]").arg(name).arg(i),
+                                "text that code page 1251 can hold");
     }
     return true;
 }
@@ -179,8 +186,10 @@ bool ReadTask(const QJsonObject& o, const QString& path, TTask& t, QString& erro
     r.Int("HintPenalty", t.HintPenalty);
     r.Text("Explanation", t.Explanation);
     r.Int("ThemeId", t.ThemeId);
-    r.Array("Variants", [&](const QJsonArray& a, const QString& n) { return ReadTextSlots(a, n, t.Variants, error); });
-    r.Array("Matches", [&](const QJsonArray& a, const QString& n) { return ReadTextSlots(a, n, t.Matches, error); });
+    r.Array("Variants",
+            [&](const QJsonArray& a, const QString& n) { return ReadTextSlots(a, n, t.Variants, error); });
+    r.Array("Matches",
+            [&](const QJsonArray& a, const QString& n) { return ReadTextSlots(a, n, t.Matches, error); });
     r.Array("Keys", [&](const QJsonArray& a, const QString& n) {
         if (a.size() > TTask::SlotCount)
             return ElementError(error, n, "an array of at most 10 integers");
@@ -378,7 +387,10 @@ bool TestFromJson(const QJsonObject& json, const QString& baseDir, TestSource& o
             }
             file.Data = f.readAll();
             if (size >= 0 && size != file.Data.size()) {
-                error = QStringLiteral("%1: %2 holds %3 bytes, not %4").arg(item, path).arg(file.Data.size()).arg(size);
+                error = QStringLiteral("%1: %2 holds %3 bytes, not %4")
+                            .arg(item, path)
+                            .arg(file.Data.size())
+                            .arg(size);
                 return false;
             }
             out.Files.push_back(file);

@@ -11,11 +11,12 @@
 #include <map>
 
 namespace {
-const char kUsage[] = "usage:\n"
-                      "  quizar-pack dump TEST.qzf [--attachments DIR]   print a test as JSON\n"
-                      "  quizar-pack build SOURCE.json -o TEST.qzf       make a test file from JSON\n"
-                      "  quizar-pack results FILE.qzpr [--csv]           print a protected results file\n"
-                      "  quizar-pack text FRAGMENT-FILE                  print a text fragment's visible text\n";
+const char kUsage[] =
+    "usage:\n"
+    "  quizar-pack dump TEST.qzf [--attachments DIR]   print a test as JSON\n"
+    "  quizar-pack build SOURCE.json -o TEST.qzf       make a test file from JSON\n"
+    "  quizar-pack results FILE.qzpr [--csv]           print a protected results file\n"
+    "  quizar-pack text FRAGMENT-FILE                  print a text fragment's visible text\n";
 } // namespace
 
 int main(int argc, char** argv) {
