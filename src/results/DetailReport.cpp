@@ -256,5 +256,7 @@ void ShowDetailReport(QWidget& owner, const RichTextControl& questionText, const
     report->hide();
     report->SetBaseFont(questionText.BaseFont());
     WriteDetailReport(*report->document(), test, tasks, result, sources);
+    // The viewer takes the control's caret with it; the pupil starts reading at the top.
+    report->moveCursor(QTextCursor::Start);
     ViewRichControl(*report, TextCodec::ToCp1251(DetailReportCaption()), &owner);
 }

@@ -7,10 +7,13 @@
 #include "model/TextCodec.h"
 
 #include <QEvent>
+#include <QFontMetrics>
 #include <QFrame>
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
+
+#include <algorithm>
 
 namespace {
 
@@ -75,18 +78,26 @@ void PaintChart(QWidget& box, const QColor& circle, std::initializer_list<std::p
 TShowResultForm::TShowResultForm(QWidget* parent, const QLocale& locale) : QDialog(parent), m_locale(locale) {
     setObjectName(QStringLiteral("ShowResultForm"));
     setWindowTitle(QStringLiteral("Результати тесту"));
-    QFont font(QStringLiteral("Tahoma"));
+    QFont font;
+    // Where Tahoma is missing, a sans serif of similar width keeps the captions beside their figures.
+    font.setFamilies({QStringLiteral("Tahoma"), QStringLiteral("Liberation Sans"), QStringLiteral("Arial"),
+                      QStringLiteral("Nimbus Sans"), QStringLiteral("DejaVu Sans Condensed")});
     font.setPointSize(8);
     setFont(font);
     setFixedSize(ClientWidth, ClientHeight);
 
-    const int left = 12;
-    const int valueRight = 250; // right edge of the figures
+    const int left = 8;
+    const int valueRight = 254; // right edge of the figures
     const int rowHeight = 24;
     int y = 10;
+    QFont rowFont = font;
+    rowFont.setPointSize(12);
+    // The figures get the width of the widest they show; the captions take the rest.
+    const int valueWidth = QFontMetrics(rowFont).horizontalAdvance(QStringLiteral("100,0%.")) + 2;
     auto row = [&](const QString& labelName, const QString& caption, const QString& valueName) {
-        MakeLabel(this, labelName, caption, 12, QRect(left, y, 190, rowHeight));
-        QLabel* value = MakeLabel(this, valueName, QString(), 12, QRect(valueRight - 80, y, 80, rowHeight),
+        MakeLabel(this, labelName, caption, 12, QRect(left, y, valueRight - valueWidth - left, rowHeight));
+        QLabel* value = MakeLabel(this, valueName, QString(), 12,
+                                  QRect(valueRight - valueWidth, y, valueWidth, rowHeight),
                                   Qt::AlignRight | Qt::AlignVCenter);
         y += rowHeight + 2;
         return value;
@@ -105,8 +116,8 @@ TShowResultForm::TShowResultForm(QWidget* parent, const QLocale& locale) : QDial
     m_result->setText(QStringLiteral("100,0%"));
 
     const int chartTop = 28;
-    const int tasksLeft = 262;
-    const int pointsLeft = tasksLeft + ChartSize + 12;
+    const int tasksLeft = 264;
+    const int pointsLeft = tasksLeft + ChartSize + 10;
     SetColour(MakeLabel(this, QStringLiteral("Label2"), QStringLiteral("Питання:"), 8,
                         QRect(tasksLeft, chartTop - 18, ChartSize, 16)),
               LabelGrey);
@@ -124,7 +135,9 @@ TShowResultForm::TShowResultForm(QWidget* parent, const QLocale& locale) : QDial
 
     m_yourScore = MakeLabel(this, QStringLiteral("YourScore"),
                             QStringLiteral("Набрано балів: %1.1f із %d можливих.\nВаш результат: %1.1f%%."),
-                            12, QRect((ClientWidth - 312) / 2, 118, 312, 38), Qt::AlignCenter);
+                            12, QRect((ClientWidth - 312) / 2, 114, 312, 38), Qt::AlignCenter);
+    // Two lines of a taller fallback font need more than the 38 pixels that Tahoma fills.
+    m_yourScore->setFixedHeight(std::max(38, 2 * m_yourScore->fontMetrics().lineSpacing() + 2));
     SetColour(m_yourScore, LabelGreen);
 
     auto* bevel = new QFrame(this);
