@@ -6,8 +6,14 @@
 #include "model/TextCodec.h"
 #include "results/DetailReport.h"
 #include "session/RandomGenerator.h"
+#include "ui/RichTextControl.h"
+#include "ui/TextViewForm.h"
 
+#include <QApplication>
+#include <QClipboard>
+#include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
 #include <vector>
 
@@ -225,6 +231,32 @@ private slots:
         }
         QVERIFY(order != QList<qint32>({0, 1, 2, 3}));
         QVERIFY(texts.contains(right));
+    }
+
+    void shownInTheViewerWithoutTheClipboard() {
+        Fixture f;
+        f.result.Order = {0, 7};
+        QApplication::clipboard()->setText(u"the pupil's own text"_qs);
+        QWidget main;
+        RichTextControl questionText(&main);
+        QString caption, firstLine;
+        int caret = -1;
+        QTimer::singleShot(0, [&] {
+            auto* viewer = qobject_cast<TTextViewForm*>(QApplication::activeModalWidget());
+            QVERIFY(viewer);
+            caption = viewer->windowTitle();
+            firstLine = viewer->Viewer()->document()->firstBlock().text();
+            caret = viewer->Viewer()->textCursor().position();
+            QTest::mouseClick(viewer->OkButton(), Qt::LeftButton);
+        });
+        DetailReportSources sources{f.random, f.prompts, Comma, [](const QString&) { return Blank(8, 8); }};
+        ShowDetailReport(main, questionText, f.test, f.tasks, f.result, sources);
+        QCOMPARE(caption, u"Отчет по прохождению теста"_qs);
+        QCOMPARE(firstLine, u"Тест: /tests/algebra.qzf"_qs);
+        QCOMPARE(caret, 0);
+        QCOMPARE(QApplication::clipboard()->text(), u"the pupil's own text"_qs);
+        // The hidden report control is gone with the viewer.
+        QCOMPARE(main.findChildren<RichTextControl*>().size(), 1);
     }
 };
 
