@@ -1,9 +1,11 @@
 #include "MonoMode.h"
 
+#include <QApplication>
 #include <QEvent>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWidget>
+#include <QWindow>
 
 namespace {
 
@@ -68,9 +70,15 @@ void MonoMode::TimerModeMonoTimer() {
         m_window.setGeometry(TargetGeometry());
     if (!m_window.isVisible())
         m_window.show();
-    if (CanTakeForeground() && !m_window.isActiveWindow() && !QGuiApplication::modalWindow()) {
-        m_window.raise();
-        m_window.activateWindow();
+    // Only another program in front counts: a dialog or viewer of our own may have the focus.
+    if (CanTakeForeground() && !QApplication::activeWindow()) {
+        if (QWindow* modal = QGuiApplication::modalWindow()) {
+            modal->raise();
+            modal->requestActivate();
+        } else {
+            m_window.raise();
+            m_window.activateWindow();
+        }
     }
 }
 
