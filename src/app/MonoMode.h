@@ -4,10 +4,11 @@
 // position, size, flags and state it had.
 //
 // The flags are set once on entry: setting them again re-creates the native window, which the
-// pupil would see as flicker. Losing the focus and being minimised are answered as the window
-// learns of them (activation and state-change events); the 100 ms watchdog only covers what no
-// event reports, such as another window raised over ours without taking the focus, or a window
-// manager that moved or resized us.
+// pupil would see as flicker. Losing the focus to another program and being minimised are
+// answered as the window learns of them (activation and state-change events); the 100 ms watchdog
+// only covers what no event reports, such as another window raised over ours without taking the
+// focus, or a window manager that moved or resized us. A dialog of our own may have the focus;
+// when another program takes it from the dialog, the dialog gets it back.
 //
 // On Wayland a program may neither raise nor activate itself and the compositor decides about
 // stacking, so the mode there keeps the window borderless and full screen and leaves the rest to
