@@ -64,9 +64,12 @@ void MonoMode::TimerModeMonoTimer() {
         m_window.setWindowFlags(m_window.windowFlags() | MonoFlags);
         m_window.show();
     }
-    if (m_window.windowState() & Qt::WindowMinimized || !(m_window.windowState() & Qt::WindowFullScreen))
+    // Full screen brings its own geometry, which may arrive later than the state; the geometry is
+    // only corrected on a window that is full screen already.
+    const Qt::WindowStates state = m_window.windowState();
+    if (state & Qt::WindowMinimized || !(state & Qt::WindowFullScreen))
         m_window.setWindowState(Qt::WindowFullScreen | Qt::WindowActive);
-    if (m_window.geometry() != TargetGeometry())
+    else if (m_window.geometry() != TargetGeometry())
         m_window.setGeometry(TargetGeometry());
     if (!m_window.isVisible())
         m_window.show();
