@@ -1,5 +1,6 @@
 // Paths of the result files and the results log.
 #include "ResultFiles.h"
+#include "ResultFormat.h"
 #include "ResultTexts.h"
 
 #include "model/DateTime.h"
@@ -46,27 +47,12 @@ QByteArray Decimal(qint64 v) {
     return QByteArray::number(v);
 }
 
-// "%1.1f" with the locale's decimal separator.
-QByteArray OneDecimal(double v, const QLocale& locale) {
-    QByteArray s = QByteArray::number(v, 'f', 1);
-    if (s == "-0.0")
-        s = "0.0";
-    const QByteArray separator = Cp(locale.decimalPoint());
-    return s.replace(".", separator.isEmpty() ? QByteArray(".") : separator);
-}
-
-// A share in percent; nothing of nothing is 0 rather than a division fault.
-double Percent(qint64 part, qint64 whole) {
-    return whole == 0 ? 0.0 : double(part) * 100.0 / double(whole);
-}
-double Percent(double part, qint64 whole) {
-    return whole == 0 ? 0.0 : part * 100.0 / double(whole);
+QByteArray OneDecimalCp(double v, const QLocale& locale) {
+    return Cp(OneDecimal(v, locale));
 }
 
 QByteArray TimeOfDay(double stored) {
-    const QDateTime dt = DoubleToDateTime(stored);
-    const int secs = dt.isValid() ? dt.time().msecsSinceStartOfDay() / 1000 : 0;
-    return FormatDuration(secs).toLatin1();
+    return StoredTimeOfDay(stored).toLatin1();
 }
 
 QByteArray Stamp(const QDateTime& now) {
@@ -127,23 +113,21 @@ QList<QByteArray> ComposeLogBlock(const TResultTest& r, const QDateTime& now, co
           << Fill(T::TestTitle, {r.TestTitle}) << Fill(T::TestFile, {r.TestFileName})
           << Fill(T::TestCrc, {crc}) << Fill(T::AskCount, {Decimal(r.AskCount)})
           << Fill(T::AskedCount, {Decimal(r.AskedCount)})
-          << Fill(T::RightCount,
-                  {Decimal(r.RightCount), OneDecimal(Percent(qint64(r.RightCount), r.AskedCount), locale)})
-          << Fill(T::WrongCount,
-                  {Decimal(r.WrongCount), OneDecimal(Percent(qint64(r.WrongCount), r.AskedCount), locale)})
-          << Fill(T::Effectiveness, {OneDecimal(Percent(qint64(r.RightCount), r.AskCount), locale)})
+          << Fill(T::RightCount, {Decimal(r.RightCount),
+                                  OneDecimalCp(SharePercent(qint64(r.RightCount), r.AskedCount), locale)})
+          << Fill(T::WrongCount, {Decimal(r.WrongCount),
+                                  OneDecimalCp(SharePercent(qint64(r.WrongCount), r.AskedCount), locale)})
+          << Fill(T::Effectiveness, {OneDecimalCp(SharePercent(qint64(r.RightCount), r.AskCount), locale)})
           << Fill(T::HintCount, {Decimal(r.HintCount)})
-          << Fill(T::Score, {OneDecimal(r.Score, locale), Decimal(r.MaxScore),
-                             OneDecimal(Percent(r.Score, r.MaxScore), locale)})
+          << Fill(T::Score, {OneDecimalCp(r.Score, locale), Decimal(r.MaxScore),
+                             OneDecimalCp(SharePercent(r.Score, r.MaxScore), locale)})
           << Fill(T::Mark, {r.MarkName.isEmpty() ? Decimal(r.Mark) : r.MarkName})
           << Fill(T::ResultMask, {r.ResultMask()}) << Fill(T::TimeMask, {r.TimeMask()})
           << Fill(T::AnswerMask, {r.AnswerMask()}) << Fill(T::HintMask, {r.HintMask()})
           << Fill(T::StartTime, {TimeOfDay(r.StartTime)})
           << Fill(T::EndTime, {TimeOfDay(r.EndTime)})
           // A duration of a day or more wraps, as a time of day would.
-          << Fill(T::Duration,
-                  {FormatDuration(((qint64(r.ElapsedSeconds) % 86400) + 86400) % 86400).toLatin1()})
-          << rule;
+          << Fill(T::Duration, {WrappedDuration(r.ElapsedSeconds).toLatin1()}) << rule;
     return lines;
 }
 

@@ -21,10 +21,6 @@ QLocale NumberLocale(const QLocale& locale) {
     return l;
 }
 
-QString FormatNumber(double x, const QLocale& locale) {
-    return NumberLocale(locale).toString(x, 'g', 15);
-}
-
 QByteArray Cp(const char16_t* text) {
     return TextCodec::ToCp1251(QStringView(text));
 }
@@ -63,6 +59,10 @@ QByteArray TrueFalseText(const QList<qint32>& variantOrder, const TaskAnswer& an
 }
 
 } // namespace
+
+QString FormatNumber(double x, const QLocale& locale) {
+    return NumberLocale(locale).toString(x, 'g', 15);
+}
 
 QList<QByteArray> AnswerLines(const QByteArray& textAnswers) {
     QByteArray text = textAnswers;

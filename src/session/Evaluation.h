@@ -32,6 +32,10 @@ struct Evaluation {
 Evaluation EvaluateAnswer(const TTask& task, const QList<qint32>& variantOrder, const TaskAnswer& answer,
                           const QLocale& locale);
 
+// A number in the general format: up to 15 significant digits, no trailing zeros, the locale's
+// decimal separator and no group separators.
+QString FormatNumber(double x, const QLocale& locale);
+
 // The accepted answers of a text task, one per line; a final line break adds no empty line.
 QList<QByteArray> AnswerLines(const QByteArray& textAnswers);
 

@@ -14,6 +14,7 @@
 #include <QStringList>
 #include <QTime>
 
+#include <algorithm>
 #include <optional>
 
 // The fields of the name dialog. The dialog lives for the whole run, so the engine hands it the
@@ -56,6 +57,20 @@ inline QString ClockText(qint64 seconds) {
 
 // A remaining time is drawn in red from this many seconds down.
 constexpr qint32 UrgentSeconds = 9;
+
+// What a status-bar panel of a remaining time shows: nothing without a limit; otherwise the time,
+// in red (255, 0, 0) centred on one line from UrgentSeconds down. A limit already passed reads
+// 00:00:00 rather than wrapping to the evening before.
+struct RemainingClock {
+    QString text;
+    bool urgent = false;
+};
+inline RemainingClock RemainingClockText(std::optional<qint32> remaining) {
+    if (!remaining)
+        return {};
+    const qint32 left = std::max<qint32>(*remaining, 0);
+    return {ClockText(left), left <= UrgentSeconds};
+}
 
 class SessionView {
 public:

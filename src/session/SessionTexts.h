@@ -57,4 +57,30 @@ inline QString ExplanationViewerCaption() {
     return QStringLiteral("Пояснение к ответу");
 }
 
+// The instruction above the answer widgets of a task kind; `variantCount` is the task's
+// LastVariant. Empty for a task of no kind.
+inline QString TaskPrompt(int kind, int variantCount) {
+    switch (kind) {
+    case 1:
+        return QStringLiteral("Оберіть один із %1 варіантів відповіді:").arg(variantCount);
+    case 2:
+        return QStringLiteral("Оберіть декілька із %1 варіантів відповіді:").arg(variantCount);
+    case 3:
+        return QStringLiteral("Вкажіть порядок слідування всіх %1 варіантів відповіді:").arg(variantCount);
+    case 4:
+        return QStringLiteral("Вкажіть відповідність для всіх %1 варіантів відповіді:").arg(variantCount);
+    case 5:
+        return QStringLiteral("Вкажіть істинність або хибність для %1 варіантів відповіді:")
+            .arg(variantCount);
+    case 6:
+        return QStringLiteral("Введіть число:");
+    case 7:
+        return QStringLiteral("Введіть відповідь:");
+    case 8:
+        return QStringLiteral("Вкажіть місце на малюнку:");
+    default:
+        return QString();
+    }
+}
+
 } // namespace SessionTexts

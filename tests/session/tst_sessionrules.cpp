@@ -11,9 +11,9 @@
 #include "session/TaskSelection.h"
 #include "settings/Settings.h"
 
+#include "settings/UserStore.h"
 #include <QSet>
 #include <QTemporaryDir>
-#include "settings/UserStore.h"
 
 #include <QSettings>
 #include <QTest>
@@ -297,6 +297,26 @@ private slots:
         QCOMPARE(ClockText(30), QStringLiteral("00:00:30"));
         QCOMPARE(ClockText(3 * 3600 + 25 * 60 + 7), QStringLiteral("03:25:07"));
         QCOMPARE(ClockText(25 * 3600 + 1), QStringLiteral("01:00:01"));
+    }
+
+    void remainingClockTurnsRedAtNine_data() {
+        QTest::addColumn<std::optional<qint32>>("remaining");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("urgent");
+        QTest::newRow("no limit") << std::optional<qint32>() << QString() << false;
+        QTest::newRow("ten left") << std::optional<qint32>(10) << u"00:00:10"_qs << false;
+        QTest::newRow("nine left") << std::optional<qint32>(9) << u"00:00:09"_qs << true;
+        QTest::newRow("none left") << std::optional<qint32>(0) << u"00:00:00"_qs << true;
+        QTest::newRow("past the limit") << std::optional<qint32>(-3) << u"00:00:00"_qs << true;
+        QTest::newRow("an hour") << std::optional<qint32>(3600) << u"01:00:00"_qs << false;
+    }
+    void remainingClockTurnsRedAtNine() {
+        QFETCH(std::optional<qint32>, remaining);
+        QFETCH(QString, text);
+        QFETCH(bool, urgent);
+        const RemainingClock clock = RemainingClockText(remaining);
+        QCOMPARE(clock.text, text);
+        QCOMPARE(clock.urgent, urgent);
     }
 
     void pointsWord_data() {
