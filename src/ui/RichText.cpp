@@ -85,7 +85,7 @@ void CopyRichText(RichTextControl& source, RichTextControl& target) {
     target.setUpdatesEnabled(false);
     QTextDocument* copy = source.document()->clone(&target);
     target.setDocument(copy);
-    target.ZoomNewContent();
+    target.ZoomAllContent();
     target.setUpdatesEnabled(updates);
     const QTextCursor from = source.textCursor();
     QTextCursor to(copy);

@@ -29,8 +29,11 @@ public:
     // 0 switches the zoom off (100 per cent). A ratio outside 1..MaxZoom is refused: false, and the
     // zoom stays as it was.
     bool SetZoom(int percent);
-    // Scales content that was put into the document without the zoom (after loading or copying).
+    // Scales content that was put into the document without the zoom (after loading).
     void ZoomNewContent();
+    // Scales all content to this control's zoom, whatever zoom it was shown at before (after copying
+    // from another control).
+    void ZoomAllContent() { Rescale(m_zoom / 100.0, false); }
 
     // The unzoomed point size of a character format: its own size, else the base font's.
     double BasePointSize(const QTextCharFormat& format) const;

@@ -81,3 +81,14 @@ bool ViewRichControl(RichTextControl& control, const QByteArray& caption, QWidge
     form.SetCaption(caption);
     return form.exec() == QDialog::Accepted;
 }
+
+bool ShowFocusedTextInViewer(QWidget& mainWindow, bool enabled) {
+    if (!enabled)
+        return false;
+    // Exactly the control of task texts: a subclass of it is some other kind of text.
+    auto* control = qobject_cast<RichTextControl*>(mainWindow.focusWidget());
+    if (!control || control->metaObject() != &RichTextControl::staticMetaObject)
+        return false;
+    ViewRichControl(*control, QByteArray(), &mainWindow);
+    return true;
+}

@@ -125,6 +125,14 @@ private slots:
         QCOMPARE(target.textCursor().selectionEnd(), 7);
         QCOMPARE(target.textCursor().selectedText(), u"two"_qs);
         QCOMPARE(target.textCursor().charFormat().fontWeight(), int(QFont::Bold));
+        // The copy is shown at the target's zoom, not at the source's.
+        RichTextControl zoomed;
+        LoadRichText("{\\rtf1 \\fs20 z}", zoomed, false);
+        zoomed.SetZoom(200);
+        CopyRichText(zoomed, target);
+        QTextCursor z(target.document());
+        z.setPosition(1);
+        QCOMPARE(z.charFormat().fontPointSize(), 10.0);
         // The copy is the target's own: changing it leaves the source alone.
         ChangeRichTextSize(target, 5);
         QCOMPARE(Sizes(source).first(), 12.0);

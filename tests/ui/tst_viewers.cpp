@@ -121,6 +121,32 @@ private slots:
         QCOMPARE(seen, u"two|Перегляд"_qs);
     }
 
+    void focusedTextInTheViewer() {
+        QWidget main;
+        auto* button = new QPushButton(u"b"_qs, &main);
+        auto* variant = new RichTextControl(&main);
+        LoadRichText("{\\rtf1 variant text}", *variant, false);
+        button->setFocus();
+        QCOMPARE(main.focusWidget(), button);
+        QVERIFY(!ShowFocusedTextInViewer(main, true)); // the focus is on a button
+        variant->setFocus();
+        QCOMPARE(main.focusWidget(), variant);
+        QVERIFY(!ShowFocusedTextInViewer(main, false)); // no session runs
+        QTextCursor sel(variant->document());
+        sel.setPosition(8);
+        sel.setPosition(12, QTextCursor::KeepAnchor);
+        variant->setTextCursor(sel);
+        QString seen;
+        QTimer::singleShot(0, [&] {
+            auto* form = qobject_cast<TTextViewForm*>(QApplication::activeModalWidget());
+            QVERIFY(form);
+            seen = form->Viewer()->textCursor().selectedText();
+            form->accept();
+        });
+        QVERIFY(ShowFocusedTextInViewer(main, true));
+        QCOMPARE(seen, u"text"_qs);
+    }
+
     void pictureViewer() {
         QWidget main;
         TShowQuestionImageForm viewer(&main);
