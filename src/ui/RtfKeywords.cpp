@@ -45,6 +45,7 @@ const std::unordered_map<std::string_view, Kw>& Keywords() {
         {"li", Kw::Li}, {"ri", Kw::Ri}, {"fi", Kw::Fi}, {"sb", Kw::Sb}, {"sa", Kw::Sa}, {"tx", Kw::Tx},
         {"tqr", Kw::Tqr}, {"tqc", Kw::Tqc}, {"tqdec", Kw::Tqdec}, {"par", Kw::Par}, {"sect", Kw::Par},
         {"page", Kw::Par}, {"line", Kw::Line}, {"tab", Kw::Tab}, {"intbl", Kw::Intbl}, {"trowd", Kw::Trowd},
+        {"trleft", Kw::TrLeft},
         {"cellx", Kw::Cellx}, {"cell", Kw::Cell}, {"row", Kw::Row}, {"emdash", Kw::Emdash},
         {"endash", Kw::Endash}, {"bullet", Kw::Bullet}, {"lquote", Kw::Lquote}, {"rquote", Kw::Rquote},
         {"ldblquote", Kw::Ldblquote}, {"rdblquote", Kw::Rdblquote}, {"emspace", Kw::Emspace},

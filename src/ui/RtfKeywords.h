@@ -20,7 +20,7 @@ enum class Kw {
     // paragraphs
     Pard, Ql, Qc, Qr, Qj, Li, Ri, Fi, Sb, Sa, Tx, Tqr, Tqc, Tqdec, Par, Line, Tab, Intbl,
     // tables
-    Trowd, Cellx, Cell, Row,
+    Trowd, TrLeft, Cellx, Cell, Row,
     // special characters
     Emdash, Endash, Bullet, Lquote, Rquote, Ldblquote, Rdblquote, Emspace, Enspace, Qmspace, Zwj, Zwnj,
     Ltrmark, Rtlmark,

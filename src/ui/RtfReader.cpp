@@ -380,6 +380,7 @@ void Reader::OnWord(QByteArrayView name, bool hasParam, int param) {
     case Kw::Par: EndParagraph(); break;
     case Kw::Line: AppendChars(u"\u2028"); break;
     case Kw::Tab: AppendChars(u"\t"); break;
+    case Kw::TrLeft: m_trleft = p; break;
     case Kw::Trowd:
         m_cellx.clear();
         m_trleft = 0;
@@ -544,6 +545,9 @@ void Reader::CommitFont() {
         e.codePage = m_fontCpg > 0 ? m_fontCpg : m_fontCharset >= 0 ? CodePageOfCharset(m_fontCharset, 0) : 0;
         const int nameCp = e.codePage > 0 ? e.codePage : m_documentCp;
         e.family = DecodeCodePage(m_fontName, nameCp == 1251 ? 1251 : 1252).trimmed();
+        // "Times New Roman CYR" and the like name the Cyrillic half of a font of old systems.
+        if (e.family.endsWith(QLatin1String(" CYR"), Qt::CaseInsensitive))
+            e.family.chop(4);
         m_fonts.insert(m_fontNumber, e);
         ForgetFormats();
     }

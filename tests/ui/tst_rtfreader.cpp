@@ -125,7 +125,7 @@ private slots:
     void fontTable() {
         QTextDocument doc;
         Rtf::ReadRtf("{\\rtf1\\ansi\\ansicpg1251\\deff0{\\fonttbl{\\f0\\froman\\fcharset204{\\*\\panose "
-                     "02020603050405020304}Times New Roman{\\*\\falt Times};}{\\f1\\fswiss\\fcharset0{\\*\\fname "
+                     "02020603050405020304}Times New Roman CYR{\\*\\falt Times};}{\\f1\\fswiss\\fcharset0{\\*\\fname "
                      "Arial;}Arial;}{\\f2\\fnil\\fcharset204 \\'c0\\'f0\\'e8\\'e0\\'eb;}}\\f0 a\\f1 b\\f2 c\\f7 "
                      "d\\par}",
                      doc);
@@ -232,6 +232,7 @@ private slots:
         QCOMPARE(cellText(1, 1), u"d\u2029e"_qs);
         const QList<QTextLength> widths = table->format().columnWidthConstraints();
         QCOMPARE(widths.size(), 2);
+        QCOMPARE(widths[0].rawValue(), 1608 / 15.0); // from \trleft-108 to \cellx1500
         QCOMPARE(widths[1].rawValue(), 100.0);
         QVERIFY(doc.toPlainText().startsWith(u"before\n"_qs));
         QVERIFY(doc.toPlainText().endsWith(u"\nafter"_qs));
