@@ -23,7 +23,9 @@ void OnJpegError(j_common_ptr info) {
 
 void OnJpegMessage(j_common_ptr, int) {} // warnings of damaged but readable files stay quiet
 
-quint32 ReadLE32(const unsigned char* p) { return p[0] | (p[1] << 8) | (p[2] << 16) | (quint32(p[3]) << 24); }
+quint32 ReadLE32(const unsigned char* p) {
+    return p[0] | (p[1] << 8) | (p[2] << 16) | (quint32(p[3]) << 24);
+}
 
 // The decoding proper; kept free of objects with destructors because libjpeg leaves by longjmp.
 // Returns false on any error; `out` receives the pixels as 32-bit RGB.

@@ -63,8 +63,8 @@ bool LoadPicture(QLabel& control, const QString& name, const QString& folder, Pr
     const QImage image = LoadPictureFile(path);
     if (image.isNull()) {
         hide();
-        prompts.ShowMessage(QString::fromUtf16(PictureTexts::Caption), QString::fromUtf16(PictureTexts::LoadError),
-                            MsgIcon::None);
+        prompts.ShowMessage(QString::fromUtf16(PictureTexts::Caption),
+                            QString::fromUtf16(PictureTexts::LoadError), MsgIcon::None);
         return false;
     }
     control.setPixmap(QPixmap::fromImage(image));

@@ -133,7 +133,8 @@ void ChangeRichTextSize(RichTextControl& control, int delta) {
     control.setTextCursor(start);
 }
 
-void ApplyZoom(int zoom, QWidget& window, RichTextControl& questionText, const QList<RichTextControl*>& variants) {
+void ApplyZoom(int zoom, QWidget& window, RichTextControl& questionText,
+               const QList<RichTextControl*>& variants) {
     if (questionText.Zoom() == (zoom == 0 ? 100 : zoom))
         return;
     const bool updates = window.updatesEnabled();

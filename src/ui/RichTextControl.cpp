@@ -35,7 +35,9 @@ bool RichTextControl::SetZoom(int percent) {
     return true;
 }
 
-void RichTextControl::ZoomNewContent() { Rescale(m_zoom / 100.0, true); }
+void RichTextControl::ZoomNewContent() {
+    Rescale(m_zoom / 100.0, true);
+}
 
 double RichTextControl::BasePointSize(const QTextCharFormat& format) const {
     const QVariant base = format.property(BaseSizeProperty);
@@ -129,9 +131,13 @@ void RichTextControl::mouseReleaseEvent(QMouseEvent* event) {
     emit MouseReleased();
 }
 
-void RichTextControl::contextMenuEvent(QContextMenuEvent* event) { event->ignore(); }
+void RichTextControl::contextMenuEvent(QContextMenuEvent* event) {
+    event->ignore();
+}
 
-bool RichTextControl::canInsertFromMimeData(const QMimeData*) const { return false; }
+bool RichTextControl::canInsertFromMimeData(const QMimeData*) const {
+    return false;
+}
 
 QMimeData* RichTextControl::createMimeDataFromSelection() const {
     // Nothing of a test's text leaves through the clipboard or a drag.

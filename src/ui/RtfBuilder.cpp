@@ -184,7 +184,9 @@ void Reader::UpdateTable(bool wantTable) {
     MoveToCell();
 }
 
-void Reader::MoveToCell() { m_cursor = m_table->cellAt(m_row, m_col).firstCursorPosition(); }
+void Reader::MoveToCell() {
+    m_cursor = m_table->cellAt(m_row, m_col).firstCursorPosition();
+}
 
 void Reader::EndParagraph() {
     Structure();
@@ -223,12 +225,24 @@ void Reader::ApplyParagraph() {
         } else {
             QTextListFormat lf;
             switch (p.list) {
-            case ListKind::Bullet: lf.setStyle(QTextListFormat::ListDisc); break;
-            case ListKind::LowerAlpha: lf.setStyle(QTextListFormat::ListLowerAlpha); break;
-            case ListKind::UpperAlpha: lf.setStyle(QTextListFormat::ListUpperAlpha); break;
-            case ListKind::LowerRoman: lf.setStyle(QTextListFormat::ListLowerRoman); break;
-            case ListKind::UpperRoman: lf.setStyle(QTextListFormat::ListUpperRoman); break;
-            default: lf.setStyle(QTextListFormat::ListDecimal); break;
+            case ListKind::Bullet:
+                lf.setStyle(QTextListFormat::ListDisc);
+                break;
+            case ListKind::LowerAlpha:
+                lf.setStyle(QTextListFormat::ListLowerAlpha);
+                break;
+            case ListKind::UpperAlpha:
+                lf.setStyle(QTextListFormat::ListUpperAlpha);
+                break;
+            case ListKind::LowerRoman:
+                lf.setStyle(QTextListFormat::ListLowerRoman);
+                break;
+            case ListKind::UpperRoman:
+                lf.setStyle(QTextListFormat::ListUpperRoman);
+                break;
+            default:
+                lf.setStyle(QTextListFormat::ListDecimal);
+                break;
             }
             lf.setIndent(p.listLevel);
             m_list = m_cursor.createList(lf);

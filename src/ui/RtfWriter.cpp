@@ -36,8 +36,8 @@ public:
             out += "{\\f" + QByteArray::number(i) + "\\fnil\\fcharset204 " + Escape(m_fonts[i]) + ";}";
         out += "}\r\n{\\colortbl ;";
         for (const QColor& c : std::as_const(m_colors))
-            out += "\\red" + QByteArray::number(c.red()) + "\\green" + QByteArray::number(c.green()) + "\\blue" +
-                   QByteArray::number(c.blue()) + ";";
+            out += "\\red" + QByteArray::number(c.red()) + "\\green" + QByteArray::number(c.green()) +
+                   "\\blue" + QByteArray::number(c.blue()) + ";";
         out += "}\r\n\\uc1 " + body + "\\par\r\n}\r\n";
         return out;
     }
@@ -63,7 +63,8 @@ private:
             } else {
                 const QByteArray b = TextCodec::ToCp1251(QStringView(&c, 1));
                 if (b != "?" || c == '?') {
-                    out += "\\'" + QByteArray::number(static_cast<unsigned char>(b[0]), 16).rightJustified(2, '0');
+                    out += "\\'" +
+                           QByteArray::number(static_cast<unsigned char>(b[0]), 16).rightJustified(2, '0');
                 } else {
                     out += "\\u" + QByteArray::number(qint16(c)) + '?';
                 }
@@ -148,7 +149,8 @@ private:
         const double h = base.isValid() ? f.doubleProperty(RichTextControl::BaseHeightProperty) : f.height();
         QByteArray kind;
         QByteArray data;
-        const QVariant resource = m_control.document()->resource(QTextDocument::ImageResource, QUrl(f.name()));
+        const QVariant resource =
+            m_control.document()->resource(QTextDocument::ImageResource, QUrl(f.name()));
         const QImage image = resource.value<QImage>();
         if (f.hasProperty(Rtf::PictureDataProperty)) {
             kind = f.intProperty(Rtf::PictureKindProperty) == 6 ? "\\emfblip" : "\\wmetafile8";
@@ -163,8 +165,10 @@ private:
         }
         out += "{\\pict" + kind;
         if (!image.isNull() && !f.hasProperty(Rtf::PictureDataProperty))
-            out += "\\picw" + QByteArray::number(image.width()) + "\\pich" + QByteArray::number(image.height());
-        out += "\\picwgoal" + QByteArray::number(qRound(w * 15)) + "\\pichgoal" + QByteArray::number(qRound(h * 15));
+            out +=
+                "\\picw" + QByteArray::number(image.width()) + "\\pich" + QByteArray::number(image.height());
+        out += "\\picwgoal" + QByteArray::number(qRound(w * 15)) + "\\pichgoal" +
+               QByteArray::number(qRound(h * 15));
         out += "\r\n";
         const QByteArray hex = data.toHex();
         for (qsizetype i = 0; i < hex.size(); i += 128)
@@ -179,4 +183,6 @@ private:
 
 } // namespace
 
-QByteArray WriteRtf(const RichTextControl& control) { return Writer(control).Run(); }
+QByteArray WriteRtf(const RichTextControl& control) {
+    return Writer(control).Run();
+}

@@ -14,7 +14,9 @@
 
 namespace {
 
-QString Text(const QByteArray& cp1251) { return TextCodec::FromCp1251(cp1251); }
+QString Text(const QByteArray& cp1251) {
+    return TextCodec::FromCp1251(cp1251);
+}
 
 // The grades from the last to the first; grades at 0 per cent or less are not criteria.
 void AddCriteria(const TestInfoData& test, QList<InfoLine>& lines) {
@@ -24,13 +26,14 @@ void AddCriteria(const TestInfoData& test, QList<InfoLine>& lines) {
         if (m.Percent <= 0)
             continue;
         const QString name = m.Name.isEmpty() ? QString::number(m.Number) : Text(m.Name);
-        lines.append({QStringLiteral("  \"%1\" не менее %2% макс. баллов;").arg(name).arg(m.Percent), false, true});
+        lines.append(
+            {QStringLiteral("  \"%1\" не менее %2% макс. баллов;").arg(name).arg(m.Percent), false, true});
     }
 }
 
 int AskTaskRule(const TestInfoData& test) {
     return test.AskTaskCount >= 1 && test.AskTaskCount < test.LoadedTaskCount ? test.AskTaskCount
-                                                                               : test.LoadedTaskCount;
+                                                                              : test.LoadedTaskCount;
 }
 
 // "hh:nn:ss" as a time of day: a limit of a day or more wraps past 24 hours.
@@ -71,14 +74,14 @@ QList<InfoLine> TestInfoLines(const TestInfoData& test) {
     lines.append({test.RandomVariantOrder ? QStringLiteral("Порядок следования вариантов: случайный.")
                                           : QStringLiteral("Порядок следования вариантов: нормальный.")});
     if (test.TestTimeLimit > 0)
-        lines.append({QStringLiteral("%1: %2.")
-                          .arg(QStringLiteral("Ограничение по времени для всего теста"), TimeOfDay(test.TestTimeLimit))});
+        lines.append({QStringLiteral("%1: %2.").arg(QStringLiteral("Ограничение по времени для всего теста"),
+                                                    TimeOfDay(test.TestTimeLimit))});
     lines.append({QString()});
     lines.append({QStringLiteral("UId теста: %1").arg(Text(test.UId)), false, false, true});
-    lines.append({QStringLiteral("Тест создан: %1.").arg(FormatDateTime(DoubleToDateTime(test.Created))), false,
-                  false, true});
-    lines.append({QStringLiteral("Тест сохранен: %1.").arg(FormatDateTime(DoubleToDateTime(test.Saved))), false,
-                  false, true});
+    lines.append({QStringLiteral("Тест создан: %1.").arg(FormatDateTime(DoubleToDateTime(test.Created))),
+                  false, false, true});
+    lines.append({QStringLiteral("Тест сохранен: %1.").arg(FormatDateTime(DoubleToDateTime(test.Saved))),
+                  false, false, true});
     return lines;
 }
 

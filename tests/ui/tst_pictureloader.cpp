@@ -18,9 +18,10 @@ QByteArray Encoded(const QImage& image, const char* format) {
 }
 
 // A 1 by 1 GIF, written by hand: Qt reads GIF but does not write it.
-const QByteArray kGif("GIF89a\x01\x00\x01\x00\x80\x00\x00\xff\x00\x00\x00\x00\x00,\x00\x00\x00\x00\x01\x00\x01\x00\x00"
-                      "\x02\x02\x44\x01\x00;",
-                      35);
+const QByteArray
+    kGif("GIF89a\x01\x00\x01\x00\x80\x00\x00\xff\x00\x00\x00\x00\x00,\x00\x00\x00\x00\x01\x00\x01\x00\x00"
+         "\x02\x02\x44\x01\x00;",
+         35);
 
 // A JPEG whose frame header claims 65000 by 65000 pixels.
 QByteArray ForgedJpeg(const QByteArray& jpeg) {
@@ -121,7 +122,8 @@ private slots:
         ScriptedPrompts prompts;
         QVERIFY(!LoadAnswerPicture(control, "none.png", Folder(), prompts));
         QCOMPARE(prompts.messages.size(), 1);
-        QCOMPARE(prompts.messages[0].text, u"Файл: "_qs + Folder() + u"none.png с изображением отсутствует!"_qs);
+        QCOMPARE(prompts.messages[0].text,
+                 u"Файл: "_qs + Folder() + u"none.png с изображением отсутствует!"_qs);
         QCOMPARE(prompts.messages[0].icon, MsgIcon::None);
         QVERIFY(control.isHidden());
         QVERIFY(!control.isEnabled());

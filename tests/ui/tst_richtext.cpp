@@ -12,7 +12,9 @@
 
 namespace {
 
-QByteArray Cp(const QString& s) { return TextCodec::ToCp1251(s); }
+QByteArray Cp(const QString& s) {
+    return TextCodec::ToCp1251(s);
+}
 
 // The size in points of every character of the control, as one list.
 QList<double> Sizes(const RichTextControl& c) {
@@ -24,8 +26,9 @@ QList<double> Sizes(const RichTextControl& c) {
     return sizes;
 }
 
-const QByteArray kMixed = "{\\rtf1\\ansi\\ansicpg1251{\\fonttbl{\\f0\\fnil\\fcharset204 Arial;}}\\f0\\fs2 ab\\fs24 "
-                          "cd\\fs23 e\\par}";
+const QByteArray kMixed =
+    "{\\rtf1\\ansi\\ansicpg1251{\\fonttbl{\\f0\\fnil\\fcharset204 Arial;}}\\f0\\fs2 ab\\fs24 "
+    "cd\\fs23 e\\par}";
 
 } // namespace
 
@@ -88,9 +91,10 @@ private slots:
         QCOMPARE(GetRichPlainText(c, true), QByteArray());
         QCOMPARE(GetRichPlainText(c, false), QByteArray());
 
-        LoadRichText(Cp(u"{\\rtf1\\ansi\\ansicpg1251{\\fonttbl{\\f0\\fcharset204 Arial;}}{\\colortbl ;\\red255\\green0"
-                         "\\blue0;}\\f0\\fs28 \\qc {\\b Жирный} {\\cf1 red}\\par x\\{y\\}\\par}"_qs),
-                     c, false);
+        LoadRichText(
+            Cp(u"{\\rtf1\\ansi\\ansicpg1251{\\fonttbl{\\f0\\fcharset204 Arial;}}{\\colortbl ;\\red255\\green0"
+               "\\blue0;}\\f0\\fs28 \\qc {\\b Жирный} {\\cf1 red}\\par x\\{y\\}\\par}"_qs),
+            c, false);
         QCOMPARE(GetRichPlainText(c, true), Cp(u"Жирный red\r\nx{y}"_qs));
         QVERIFY(c.PlainTextMode());
         // Saved as RTF, the content reads back the same.
@@ -104,7 +108,8 @@ private slots:
         QCOMPARE(cur.charFormat().fontWeight(), int(QFont::Bold));
         QCOMPARE(cur.charFormat().fontPointSize(), 14.0);
         QCOMPARE(cur.charFormat().fontFamilies().toStringList(), QStringList{"Arial"});
-        QCOMPARE(back.document()->begin().blockFormat().alignment() & Qt::AlignHorizontal_Mask, Qt::AlignHCenter);
+        QCOMPARE(back.document()->begin().blockFormat().alignment() & Qt::AlignHorizontal_Mask,
+                 Qt::AlignHCenter);
         cur.setPosition(back.toPlainText().indexOf(u"red"_qs) + 1);
         QCOMPARE(cur.charFormat().foreground().color(), QColor(255, 0, 0));
     }
@@ -112,7 +117,8 @@ private slots:
     void copyRichTextKeepsContentAndSelection() {
         RichTextControl source;
         RichTextControl target;
-        LoadRichText("{\\rtf1 one {\\b two} three{\\pict\\wmetafile8\\picwgoal150\\pichgoal150 01}}", source, false);
+        LoadRichText("{\\rtf1 one {\\b two} three{\\pict\\wmetafile8\\picwgoal150\\pichgoal150 01}}", source,
+                     false);
         LoadRichText("old", target, true);
         QTextCursor sel(source.document());
         sel.setPosition(4);

@@ -92,7 +92,8 @@ private slots:
         LoadRichText("secret", *form.Viewer(), false);
         form.Viewer()->selectAll();
         QGuiApplication::clipboard()->setText(u"before"_qs);
-        for (const auto& key : {QKeySequence::Copy, QKeySequence::Cut, QKeySequence::Paste, QKeySequence::Undo})
+        for (const auto& key :
+             {QKeySequence::Copy, QKeySequence::Cut, QKeySequence::Paste, QKeySequence::Undo})
             QTest::keySequence(form.Viewer(), key);
         QCOMPARE(QGuiApplication::clipboard()->text(), u"before"_qs);
         QCOMPARE(form.Viewer()->toPlainText(), u"secret"_qs);
