@@ -146,7 +146,6 @@ void Reader::UpdateTable(bool wantTable) {
         m_cellPending = false;
         return;
     }
-    m_pendingPara = false; // the table itself starts on a line of its own
     if (!m_table) {
         const int columns = std::max<int>(1, int(m_cellx.size()));
         if (m_cellsLeft < columns) {
@@ -154,6 +153,7 @@ void Reader::UpdateTable(bool wantTable) {
             return;
         }
         m_cellsLeft -= columns;
+        m_pendingPara = false; // the table itself starts on a line of its own
         QTextTableFormat format;
         format.setBorder(1);
         format.setBorderStyle(QTextFrameFormat::BorderStyle_Solid);
@@ -176,6 +176,7 @@ void Reader::UpdateTable(bool wantTable) {
         return;
     }
     m_cellsLeft -= columns;
+    m_pendingPara = false;
     m_table->appendRows(1);
     ++m_row;
     m_col = 0;
