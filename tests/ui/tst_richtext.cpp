@@ -1,14 +1,18 @@
 #include "model/TextCodec.h"
 #include "ui/RichText.h"
 #include "ui/RichTextControl.h"
+#include "ui/RtfReader.h"
 
+#include <QBuffer>
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QImage>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextFragment>
+#include <QUrl>
 
 namespace {
 
@@ -112,6 +116,32 @@ private slots:
                  Qt::AlignHCenter);
         cur.setPosition(back.toPlainText().indexOf(u"red"_qs) + 1);
         QCOMPARE(cur.charFormat().foreground().color(), QColor(255, 0, 0));
+    }
+
+    void savedRtfKeepsPicturesAndCharactersBeyondTheCodePage() {
+        QImage image(3, 2, QImage::Format_RGB32);
+        image.fill(Qt::red);
+        QByteArray png;
+        QBuffer buffer(&png);
+        buffer.open(QIODevice::WriteOnly);
+        image.save(&buffer, "PNG");
+        RichTextControl c;
+        LoadRichText("{\\rtf1 a\\u257?{\\pict\\pngblip\\picwgoal300\\pichgoal150 " + png.toHex() +
+                         "}{\\pict\\wmetafile8\\picwgoal150\\pichgoal150 0102}b}",
+                     c, false);
+        c.SetZoom(200); // saved at the unzoomed size
+        RichTextControl back;
+        LoadRichText(GetRichPlainText(c, false), back, false);
+        QCOMPARE(back.toPlainText(), u"a\u0101\uFFFC\uFFFCb"_qs);
+        QTextCursor cur(back.document());
+        cur.setPosition(3);
+        const QTextImageFormat picture = cur.charFormat().toImageFormat();
+        QCOMPARE(QSizeF(picture.width(), picture.height()), QSizeF(20, 10));
+        const QImage read =
+            back.document()->resource(QTextDocument::ImageResource, QUrl(picture.name())).value<QImage>();
+        QCOMPARE(read.size(), QSize(3, 2));
+        cur.setPosition(4);
+        QCOMPARE(cur.charFormat().property(Rtf::PictureDataProperty).toByteArray(), QByteArray("\x01\x02"));
     }
 
     void copyRichTextKeepsContentAndSelection() {
