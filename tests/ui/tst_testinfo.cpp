@@ -86,6 +86,8 @@ private slots:
         QCOMPARE(texts[3], u"Желаем выполнить все задания правильно..."_qs);
         t.Marks = {{4, 70, Cp(u"Хорошо"_qs)}};
         QCOMPARE(Texts(TestInfoLines(t))[3], u"  \"Хорошо\" не менее 70% макс. баллов;"_qs);
+        t.Marks = {{4, 70, "A%2"}}; // a name is text, never a placeholder
+        QCOMPARE(Texts(TestInfoLines(t))[3], u"  \"A%2\" не менее 70% макс. баллов;"_qs);
     }
 
     void informationLines() {
