@@ -119,6 +119,8 @@ QTextCharFormat Reader::BuildCharFormat(const CharState& ch) {
         f.setFontItalic(true);
     if (ch.underline)
         f.setFontUnderline(true);
+    if (ch.caps)
+        f.setFontCapitalization(ch.caps == 1 ? QFont::AllUppercase : QFont::SmallCaps);
     if (ch.strike)
         f.setFontStrikeOut(true);
     if (ch.vertical)
@@ -202,6 +204,17 @@ void Reader::ApplyParagraph() {
     bf.setAlignment(p.align);
     bf.setTopMargin(std::max(0, p.sb) / 15.0);
     bf.setBottomMargin(std::max(0, p.sa) / 15.0);
+    if (p.sl != 0) {
+        // Multiples of a line come in 240ths; otherwise a positive value is at least, a negative one
+        // exactly that many twips.
+        if (p.slMultiple)
+            bf.setLineHeight(std::clamp(p.sl, 24, 2400) * 100.0 / 240.0,
+                             QTextBlockFormat::ProportionalHeight);
+        else if (p.sl > 0)
+            bf.setLineHeight(std::min(p.sl, 1 << 16) / 15.0, QTextBlockFormat::MinimumHeight);
+        else
+            bf.setLineHeight(std::min(-qint64(p.sl), qint64(1) << 16) / 15.0, QTextBlockFormat::FixedHeight);
+    }
     bf.setRightMargin(std::max(0, p.ri) / 15.0);
     if (p.list == ListKind::None) {
         bf.setLeftMargin(std::max(0, p.li) / 15.0);
@@ -345,12 +358,12 @@ void Reader::InsertPicture() {
 }
 
 void Reader::Finish() {
+    if (m_highSurrogate)
+        AppendChars(QStringView()); // gives up the lone high surrogate
     FlushText();
-    if (m_highSurrogate) {
-        m_highSurrogate = 0;
-        AppendChars(u"\uFFFD");
-        FlushText();
-    }
+    QTextOption option = m_doc.defaultTextOption();
+    option.setTabStopDistance(m_defaultTab / 15.0);
+    m_doc.setDefaultTextOption(option);
     // The paragraph mark that rich-edit writes after the last paragraph opens no new one.
     if (!m_pendingPara)
         ApplyParagraph();

@@ -78,6 +78,8 @@ enum class Kw {
     Highlight,
     Cb,
     V,
+    Caps,
+    SmallCaps,
     Uc,
     U,
     // paragraphs
@@ -91,6 +93,9 @@ enum class Kw {
     Fi,
     Sb,
     Sa,
+    Sl,
+    SlMult,
+    DefTab,
     Tx,
     Tqr,
     Tqc,

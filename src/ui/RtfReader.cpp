@@ -422,6 +422,12 @@ void Reader::OnWord(QByteArrayView name, bool hasParam, int param) {
     case Kw::V:
         ch.hidden = on;
         break;
+    case Kw::Caps:
+        ch.caps = on ? 1 : 0;
+        break;
+    case Kw::SmallCaps:
+        ch.caps = on ? 2 : 0;
+        break;
     case Kw::Uc:
         g.uc = std::max(p, 0);
         break;
@@ -458,6 +464,16 @@ void Reader::OnWord(QByteArrayView name, bool hasParam, int param) {
         break;
     case Kw::Sa:
         para.sa = p;
+        break;
+    case Kw::Sl:
+        para.sl = p;
+        break;
+    case Kw::SlMult:
+        para.slMultiple = p != 0;
+        break;
+    case Kw::DefTab:
+        if (p > 0)
+            m_defaultTab = std::min(p, 1 << 16);
         break;
     case Kw::Tqr:
         para.nextTab = QTextOption::RightTab;

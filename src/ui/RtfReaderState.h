@@ -35,12 +35,15 @@ struct CharState {
     int link = -1;
     bool bold = false, italic = false, underline = false, strike = false, hidden = false;
     quint8 vertical = 0; // 1 superscript, 2 subscript
+    quint8 caps = 0;     // 1 all capitals, 2 small capitals
     bool operator==(const CharState&) const = default;
 };
 
 struct ParaState {
     Qt::Alignment align = Qt::AlignLeft;
     int li = 0, ri = 0, fi = 0, sb = 0, sa = 0; // twips
+    int sl = 0; // line spacing: twips, or 240ths of a line with slMultiple; 0 single
+    bool slMultiple = false;
     bool intbl = false;
     ListKind list = ListKind::None;
     int listLevel = 1;
@@ -125,6 +128,7 @@ private:
     int m_fontCpg = 0;
     QByteArray m_fontName;
     QList<QColor> m_colors;
+    int m_defaultTab = 720; // twips
     int m_red = 0, m_green = 0, m_blue = 0;
     bool m_colorSeen = false;
     QStringList m_links;

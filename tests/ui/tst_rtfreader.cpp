@@ -91,6 +91,7 @@ private slots:
         QTest::newRow("negative u and a surrogate pair")
             << kHead + "\\u-10179?\\u-8704?}" << u"\U0001F600"_qs;
         QTest::newRow("lone surrogate") << kHead + "\\u-10179?x}" << u"\uFFFDx"_qs;
+        QTest::newRow("lone surrogate at the end") << kHead + "\\u-10179?}" << u"\uFFFD"_qs;
         QTest::newRow("bin holding braces") << kHead + "a{\\*\\blob\\bin4 }}{{}b}" << u"ab"_qs;
         QTest::newRow("control symbols")
             << kHead + "a\\~b\\-c\\_d\\{\\}\\\\}" << u"a\u00A0b\u00ADc\u2011d{}\\"_qs;
@@ -148,9 +149,12 @@ private slots:
     void characterFormats() {
         QTextDocument doc;
         Rtf::ReadRtf(kHead + "\\fs32 A\\fs24 {\\b B}{\\i C}{\\ul D\\ulnone E}{\\strike F}{\\super G}{\\sub "
-                             "H\\nosupersub I}{\\cf1 J\\cf0 K}{\\highlight2 L}{\\b\\i\\plain M}\\par}",
+                             "H\\nosupersub I}{\\cf1 J\\cf0 K}{\\highlight2 L}{\\b\\i\\plain M}{\\caps "
+                             "N}{\\scaps O}\\par}",
                      doc);
-        QCOMPARE(Text(doc), u"ABCDEFGHIJKLM"_qs);
+        QCOMPARE(Text(doc), u"ABCDEFGHIJKLMNO"_qs);
+        QCOMPARE(FormatAt(doc, "N").fontCapitalization(), QFont::AllUppercase);
+        QCOMPARE(FormatAt(doc, "O").fontCapitalization(), QFont::SmallCaps);
         QCOMPARE(FormatAt(doc, "A").fontPointSize(), 16.0);
         QCOMPARE(FormatAt(doc, "B").fontWeight(), int(QFont::Bold));
         QVERIFY(FormatAt(doc, "C").fontItalic());
@@ -188,6 +192,24 @@ private slots:
         QCOMPARE(indented.tabPositions()[0].type, QTextOption::RightTab);
         QCOMPARE(indented.tabPositions()[1].position, 200.0);
         QCOMPARE(doc.lastBlock().blockFormat().alignment() & Qt::AlignHorizontal_Mask, Qt::AlignJustify);
+        QCOMPARE(doc.defaultTextOption().tabStopDistance(), 48.0); // 720 twips unless \\deftab says
+    }
+
+    void lineSpacing() {
+        QTextDocument doc;
+        Rtf::ReadRtf(kHead +
+                         "\\sl276\\slmult1 a\\par\\pard\\sl-300\\slmult0 b\\par\\pard\\sl360 c\\par\\pard d}",
+                     doc);
+        QTextBlock b = doc.begin();
+        QCOMPARE(b.blockFormat().lineHeightType(), int(QTextBlockFormat::ProportionalHeight));
+        QCOMPARE(b.blockFormat().lineHeight(), 115.0);
+        b = b.next();
+        QCOMPARE(b.blockFormat().lineHeightType(), int(QTextBlockFormat::FixedHeight));
+        QCOMPARE(b.blockFormat().lineHeight(), 20.0);
+        b = b.next();
+        QCOMPARE(b.blockFormat().lineHeightType(), int(QTextBlockFormat::MinimumHeight));
+        QCOMPARE(b.blockFormat().lineHeight(), 24.0);
+        QCOMPARE(doc.lastBlock().blockFormat().lineHeightType(), int(QTextBlockFormat::SingleHeight));
     }
 
     void bulletList() {
