@@ -133,10 +133,13 @@ void WriteInfoLines(RichTextControl& control, const QList<InfoLine>& lines, cons
     control.ZoomNewContent();
 }
 
-void ShowLoadedTest(const TestInfoData& test, RichTextControl& questionText, QWidget& window) {
+void ShowLoadedTest(const TestInfoData& test, RichTextControl& questionText, QWidget& window,
+                    const std::function<void()>& applyZoom) {
     const bool updates = window.updatesEnabled();
     window.setUpdatesEnabled(false);
     WriteInfoLines(questionText, LoadedTestLines(test), QColor(), false);
+    if (applyZoom)
+        applyZoom();
     window.setUpdatesEnabled(updates);
     questionText.moveCursor(QTextCursor::Start);
     questionText.ensureCursorVisible();

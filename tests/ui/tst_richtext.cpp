@@ -161,6 +161,21 @@ private slots:
         QCOMPARE(target.textCursor().selectionEnd(), 7);
         QCOMPARE(target.textCursor().selectedText(), u"two"_qs);
         QCOMPARE(target.textCursor().charFormat().fontWeight(), int(QFont::Bold));
+        // Decoded pictures come along with the copy.
+        QImage image(2, 2, QImage::Format_RGB32);
+        image.fill(Qt::blue);
+        QByteArray png;
+        QBuffer buffer(&png);
+        buffer.open(QIODevice::WriteOnly);
+        image.save(&buffer, "PNG");
+        RichTextControl pictured;
+        LoadRichText("{\\rtf1 {\\pict\\pngblip " + png.toHex() + "}}", pictured, false);
+        CopyRichText(pictured, target);
+        QTextCursor p(target.document());
+        p.setPosition(1);
+        const QString name = p.charFormat().toImageFormat().name();
+        QCOMPARE(target.document()->resource(QTextDocument::ImageResource, QUrl(name)).value<QImage>().size(),
+                 QSize(2, 2));
         // The copy is shown at the target's zoom, not at the source's.
         RichTextControl zoomed;
         LoadRichText("{\\rtf1 \\fs20 z}", zoomed, false);

@@ -150,7 +150,10 @@ private slots:
         QWidget window;
         RichTextControl question(&window);
         WriteUnderlined(question);
-        ShowLoadedTest(SampleTest(), question, window);
+        bool zoomedWhileSuspended = false;
+        ShowLoadedTest(SampleTest(), question, window,
+                       [&] { zoomedWhileSuspended = !window.updatesEnabled(); });
+        QVERIFY(zoomedWhileSuspended);
         QVERIFY(
             question.toPlainText().startsWith(u"Открыт тест: \"Алгебра\"\nВсего заданий в тесте: 12."_qs));
         QCOMPARE(question.textCursor().position(), 0);
