@@ -130,6 +130,8 @@ void BM_TokenizeOnly(benchmark::State& state) {
         benchmark::DoNotOptimize(tokens);
     }
     state.SetBytesProcessed(state.iterations() * CorpusBytes());
+    state.SetLabel(
+        QStringLiteral("%1 fragments, %2 KiB").arg(Corpus().size()).arg(CorpusBytes() / 1024).toStdString());
 }
 BENCHMARK(BM_TokenizeOnly)->Unit(benchmark::kMillisecond);
 
