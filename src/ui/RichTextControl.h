@@ -14,6 +14,8 @@ public:
     static constexpr int BaseSizeProperty = QTextFormat::UserProperty + 10;
     static constexpr int BaseWidthProperty = QTextFormat::UserProperty + 11;
     static constexpr int BaseHeightProperty = QTextFormat::UserProperty + 12;
+    // The unzoomed margins, indent and tab stops of a paragraph, as a list of numbers.
+    static constexpr int BaseBlockProperty = QTextFormat::UserProperty + 13;
 
     explicit RichTextControl(QWidget* parent = nullptr);
 
@@ -51,6 +53,7 @@ protected:
 
 private:
     void Rescale(double factor, bool onlyNew);
+    void RescaleBlocks(double factor, bool onlyNew);
 
     QFont m_baseFont;
     int m_zoom = 100;

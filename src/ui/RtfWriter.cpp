@@ -99,16 +99,28 @@ private:
         else if (a & Qt::AlignJustify)
             out += "\\qj";
         auto twips = [](double px) { return QByteArray::number(qRound(px * 15)); };
-        if (f.leftMargin() != 0)
-            out += "\\li" + twips(f.leftMargin());
-        if (f.rightMargin() != 0)
-            out += "\\ri" + twips(f.rightMargin());
-        if (f.textIndent() != 0)
-            out += "\\fi" + twips(f.textIndent());
-        if (f.topMargin() != 0)
-            out += "\\sb" + twips(f.topMargin());
-        if (f.bottomMargin() != 0)
-            out += "\\sa" + twips(f.bottomMargin());
+        // Unzoomed: left, right, top and bottom margin, first-line indent, then the tab stops.
+        QList<double> v = {f.leftMargin(), f.rightMargin(), f.topMargin(), f.bottomMargin(), f.textIndent()};
+        for (const QTextOption::Tab& tab : f.tabPositions())
+            v.append(tab.position);
+        const QVariantList base = f.property(RichTextControl::BaseBlockProperty).toList();
+        if (base.size() == v.size())
+            for (qsizetype i = 0; i < v.size(); ++i)
+                v[i] = base[i].toDouble();
+        const char* words[] = {"\\li", "\\ri", "\\sb", "\\sa", "\\fi"};
+        for (int i = 0; i < 5; ++i)
+            if (v[i] != 0)
+                out += words[i] + twips(v[i]);
+        const QList<QTextOption::Tab> tabs = f.tabPositions();
+        for (qsizetype i = 0; i < tabs.size(); ++i) {
+            if (tabs[i].type == QTextOption::RightTab)
+                out += "\\tqr";
+            else if (tabs[i].type == QTextOption::CenterTab)
+                out += "\\tqc";
+            else if (tabs[i].type == QTextOption::DelimiterTab)
+                out += "\\tqdec";
+            out += "\\tx" + twips(v[5 + i]);
+        }
         out += ' ';
     }
 

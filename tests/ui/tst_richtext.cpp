@@ -126,13 +126,17 @@ private slots:
         buffer.open(QIODevice::WriteOnly);
         image.save(&buffer, "PNG");
         RichTextControl c;
-        LoadRichText("{\\rtf1 a\\u257?{\\pict\\pngblip\\picwgoal300\\pichgoal150 " + png.toHex() +
-                         "}{\\pict\\wmetafile8\\picwgoal150\\pichgoal150 0102}b}",
+        LoadRichText("{\\rtf1 \\li300\\tqr\\tx1500 a\\u257?{\\pict\\pngblip\\picwgoal300\\pichgoal150 " +
+                         png.toHex() + "}{\\pict\\wmetafile8\\picwgoal150\\pichgoal150 0102}b}",
                      c, false);
         c.SetZoom(200); // saved at the unzoomed size
         RichTextControl back;
         LoadRichText(GetRichPlainText(c, false), back, false);
         QCOMPARE(back.toPlainText(), u"a\u0101\uFFFC\uFFFCb"_qs);
+        const QTextBlockFormat para = back.document()->begin().blockFormat();
+        QCOMPARE(para.leftMargin(), 20.0);
+        QCOMPARE(para.tabPositions().value(0).position, 100.0);
+        QCOMPARE(para.tabPositions().value(0).type, QTextOption::RightTab);
         QTextCursor cur(back.document());
         cur.setPosition(3);
         const QTextImageFormat picture = cur.charFormat().toImageFormat();
@@ -240,6 +244,7 @@ private slots:
         cur.setPosition(2);
         QCOMPARE(cur.charFormat().toImageFormat().width(), 200.0);
         QCOMPARE(c.document()->defaultFont().pointSizeF(), 24.0);
+        QCOMPARE(c.document()->begin().blockFormat().leftMargin(), 0.0);
         QVERIFY(!c.SetZoom(6401));
         QCOMPARE(c.Zoom(), 200);
         QVERIFY(c.SetZoom(6400));
@@ -247,6 +252,13 @@ private slots:
         QCOMPARE(c.Zoom(), 100);
         cur.setPosition(1);
         QCOMPARE(cur.charFormat().fontPointSize(), 10.0);
+        // Indents and tab stops grow with the text.
+        LoadRichText("{\\rtf1 \\li300\\tx1500 x\\par}", c, false);
+        c.SetZoom(300);
+        QCOMPARE(c.document()->begin().blockFormat().leftMargin(), 60.0);
+        QCOMPARE(c.document()->begin().blockFormat().tabPositions().value(0).position, 300.0);
+        c.SetZoom(100);
+        QCOMPARE(c.document()->begin().blockFormat().leftMargin(), 20.0);
         // New content under a zoom is shown zoomed.
         c.SetZoom(50);
         LoadRichText("{\\rtf1 \\fs40 b}", c, false);
