@@ -148,6 +148,10 @@ const std::unordered_map<std::string_view, Kw>& Keywords() {
         {"trleft", Kw::TrLeft},
         {"cellx", Kw::Cellx},
         {"cell", Kw::Cell},
+        // A table inside a cell is read as lines of tab-separated cells within the outer cell.
+        {"nestcell", Kw::Tab},
+        {"nestrow", Kw::Par},
+        {"nonesttables", Kw::Skip}, // the same table again for readers that flatten none
         {"row", Kw::Row},
         {"emdash", Kw::Emdash},
         {"endash", Kw::Endash},

@@ -103,6 +103,10 @@ private slots:
             << kHead + "{\\stylesheet{\\s0 Normal;}}{\\info{\\title T}{\\author A}}{\\*\\unknown{x}y}{\\*\\"
                        "listtable{\\list z}}ok}"
             << u"ok"_qs;
+        QTest::newRow("nested table flattened")
+            << kHead + "\\trowd\\cellx3000\\pard\\intbl\\itap2 a\\nestcell b\\nestcell{\\*\\nesttableprops"
+                       "\\trowd\\cellx100\\nestrow}{\\nonesttables\\par}\\nestrow c\\cell\\row}"
+            << u"\uFDD0a\tb\t\nc\uFDD1"_qs; // between the frame marks of the outer table
         QTest::newRow("hidden text") << kHead + "a{\\v hidden}b}" << u"ab"_qs;
         QTest::newRow("special characters")
             << kHead + "\\emdash\\endash\\bullet\\lquote\\rquote\\ldblquote\\rdblquote}"
