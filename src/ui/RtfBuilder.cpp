@@ -141,6 +141,7 @@ void Reader::UpdateTable(bool wantTable) {
     FlushText();
     if (!wantTable) {
         // Leave the table: the block after it takes what follows.
+        TrimTable();
         m_cursor = m_table->lastCursorPosition();
         m_cursor.movePosition(QTextCursor::NextBlock);
         m_table = nullptr;
@@ -149,12 +150,13 @@ void Reader::UpdateTable(bool wantTable) {
         return;
     }
     if (!m_table) {
+        // A table costs as much as a few cells of its own.
         const int columns = std::max<int>(1, int(m_cellx.size()));
-        if (m_cellsLeft < columns) {
+        if (m_cellsLeft < columns + 8) {
             m_tablesAllowed = false;
             return;
         }
-        m_cellsLeft -= columns;
+        m_cellsLeft -= columns + 8;
         m_pendingPara = false; // the table itself starts on a line of its own
         QTextTableFormat format;
         format.setBorder(1);
@@ -171,20 +173,34 @@ void Reader::UpdateTable(bool wantTable) {
         return;
     }
     const int columns = m_table->columns();
-    if (m_cellsLeft < columns) {
-        // Out of budget: the rest is read as plain paragraphs.
-        m_tablesAllowed = false;
-        UpdateTable(false);
-        return;
+    if (m_row + 1 >= m_table->rows()) {
+        // Every append re-indexes the whole table, so rows are added as many at a time as the table
+        // has (the spare ones go when the table ends): one by one they would cost the square.
+        const qint64 affordable = m_cellsLeft / columns;
+        if (affordable < 1) {
+            // Out of budget: the rest is read as plain paragraphs.
+            m_tablesAllowed = false;
+            UpdateTable(false);
+            return;
+        }
+        const int add = int(std::min<qint64>(std::max(1, m_table->rows()), affordable));
+        m_cellsLeft -= qint64(add) * columns;
+        m_table->appendRows(add);
     }
-    m_cellsLeft -= columns;
     m_pendingPara = false;
-    m_table->appendRows(1);
     ++m_row;
     m_col = 0;
     m_cellPending = false;
     m_rowEnded = false;
     MoveToCell();
+}
+
+void Reader::TrimTable() {
+    const int spare = m_table->rows() - (m_row + 1);
+    if (spare > 0) {
+        m_table->removeRows(m_row + 1, spare);
+        m_cellsLeft += qint64(spare) * m_table->columns();
+    }
 }
 
 void Reader::MoveToCell() {
@@ -225,7 +241,10 @@ void Reader::ApplyParagraph() {
     m_cursor.setBlockFormat(bf);
 
     const QTextBlock block = m_cursor.block();
-    if (p.list != ListKind::None) {
+    const bool continues = m_list && m_listKind == p.list && m_listLevel == p.listLevel &&
+                           m_listLastBlock == block.blockNumber() - 1;
+    // Beyond the budget of lists a list paragraph keeps its marker as text.
+    if (p.list != ListKind::None && (continues || m_listsLeft > 0)) {
         // The marker text that precedes the paragraph is drawn by the list instead.
         if (m_pnStart >= block.position() && m_pnEnd > m_pnStart) {
             QTextCursor c(&m_doc);
@@ -233,10 +252,10 @@ void Reader::ApplyParagraph() {
             c.setPosition(int(m_pnEnd), QTextCursor::KeepAnchor);
             c.removeSelectedText();
         }
-        if (m_list && m_listKind == p.list && m_listLevel == p.listLevel &&
-            m_listLastBlock == block.blockNumber() - 1) {
+        if (continues) {
             m_list->add(block);
         } else {
+            --m_listsLeft;
             QTextListFormat lf;
             switch (p.list) {
             case ListKind::Bullet:
@@ -361,6 +380,8 @@ void Reader::Finish() {
     if (m_highSurrogate)
         AppendChars(QStringView()); // gives up the lone high surrogate
     FlushText();
+    if (m_table)
+        TrimTable();
     QTextOption option = m_doc.defaultTextOption();
     option.setTabStopDistance(m_defaultTab / 15.0);
     m_doc.setDefaultTextOption(option);

@@ -69,7 +69,8 @@ struct FontEntry {
 class Reader {
 public:
     Reader(QByteArrayView data, QTextDocument& doc)
-        : m_tokens(data), m_doc(doc), m_cursor(&doc), m_cellsLeft(256 + data.size() / 16),
+        : m_tokens(data), m_doc(doc), m_cursor(&doc), m_listsLeft(64 + data.size() / 128),
+          m_cellsLeft(256 + data.size() / 16),
           m_pixelsLeft(std::max<qint64>(qint64(4) << 20, data.size() * 4)) {}
 
     void Run();
@@ -102,6 +103,7 @@ private:
     void FlushText();
     void UpdateTable(bool wantTable);
     void MoveToCell();
+    void TrimTable();
     void EnterCell();
     void EndParagraph();
     void ApplyParagraph();
@@ -154,6 +156,7 @@ private:
     ListKind m_listKind = ListKind::None;
     int m_listLevel = 0;
     int m_listLastBlock = -1;
+    qint64 m_listsLeft; // lists that may still be made
     ListKind m_pnList = ListKind::None;
     int m_pnLevel = 1;
     QTextTable* m_table = nullptr;

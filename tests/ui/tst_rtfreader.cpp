@@ -4,6 +4,7 @@
 #include <QBuffer>
 #include <QImage>
 #include <QRandomGenerator>
+#include <QSet>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextDocument>
@@ -424,6 +425,40 @@ private slots:
                 cells += qint64(t->rows()) * t->columns();
         QVERIFY2(cells <= 256 + rtf.size() / 16, qPrintable(QString::number(cells)));
         QVERIFY(Text(doc).count(QLatin1Char('y')) == 20000); // nothing of the text is lost
+    }
+
+    void manyRowsMakeOneTableOfExactlyThoseRows() {
+        // Rows are allocated ahead in growing steps; the spare ones must not survive the table.
+        QByteArray rtf = "{\\rtf1 ";
+        for (int i = 0; i < 7; ++i)
+            rtf += "\\trowd\\cellx100\\cellx200\\intbl r" + QByteArray::number(i) + "\\cell x\\cell\\row ";
+        QTextDocument doc;
+        Rtf::ReadRtf(rtf + "\\pard after}", doc);
+        QTextTable* table = qobject_cast<QTextTable*>(doc.rootFrame()->childFrames().value(0));
+        QVERIFY(table);
+        QCOMPARE(table->rows(), 7);
+        QCOMPARE(table->cellAt(6, 0).firstCursorPosition().block().text(), u"r6"_qs);
+        QVERIFY(doc.toPlainText().endsWith(u"x\nafter"_qs));
+        Rtf::ReadRtf(rtf + "}", doc); // the document ends inside the table
+        table = qobject_cast<QTextTable*>(doc.rootFrame()->childFrames().value(0));
+        QCOMPARE(table->rows(), 7);
+    }
+
+    void listsStayWithinBudget() {
+        QByteArray rtf = "{\\rtf1 ";
+        for (int i = 0; i < 5000; ++i)
+            rtf +=
+                i % 2 ? "{\\pntext 1.}{\\*\\pn\\pnlvlbody}b\\par" : "{\\pntext *}{\\*\\pn\\pnlvlblt}a\\par";
+        rtf += "}";
+        QTextDocument doc;
+        Rtf::ReadRtf(rtf, doc);
+        QSet<QTextList*> lists;
+        for (QTextBlock b = doc.begin(); b.isValid(); b = b.next())
+            if (b.textList())
+                lists.insert(b.textList());
+        QCOMPARE(lists.size(), 64 + rtf.size() / 128);
+        // Beyond the budget the markers stay as text: nothing is lost.
+        QVERIFY(doc.lastBlock().text() == u"1.b"_qs);
     }
 
     void randomBytesNeverHang() {
