@@ -23,7 +23,7 @@ namespace {
 const char kHead[] =
     "{\\rtf1\\ansi\\ansicpg1251\\deff0\\deflang1049{\\fonttbl{\\f0\\fnil\\fcharset204 Times New "
     "Roman;}{\\f1\\fswiss\\fcharset0 Arial;}{\\f2\\fnil\\fcharset2 Symbol;}}\r\n{\\colortbl ;\\red255"
-    "\\green0\\blue0;\\red0\\green0\\blue255;}\r\n{\\*\\generator Riched20 5.50.99.2070;}\\viewkind4"
+    "\\green0\\blue0;\\red0\\green0\\blue255;}\r\n{\\*\\generator Editor 1.0;}\\viewkind4"
     "\\uc1\\pard\\f0\\fs24 ";
 
 QByteArray CyrillicWord(std::mt19937& rng) {

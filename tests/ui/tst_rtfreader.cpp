@@ -20,7 +20,7 @@ const QByteArray kHead =
     "{\\rtf1\\ansi\\ansicpg1251\\deff0\\deflang1049{\\fonttbl{\\f0\\fnil\\fcharset204 Times New "
     "Roman;}{\\f1\\fswiss\\fcharset0 Arial;}{\\f2\\fnil\\fcharset2 Symbol;}}\r\n"
     "{\\colortbl ;\\red255\\green0\\blue0;\\red0\\green0\\blue255;}\r\n"
-    "{\\*\\generator Riched20 5.50.99.2070;}\\viewkind4\\uc1\\pard\\f0\\fs24 ";
+    "{\\*\\generator Editor 1.0;}\\viewkind4\\uc1\\pard\\f0\\fs24 ";
 
 // The document's characters as stored (no-break spaces and line separators kept), paragraphs as LF.
 QString Text(const QTextDocument& doc) {
@@ -316,7 +316,7 @@ private slots:
             << QSizeF(6, 4);
         QTest::newRow("object shows its result only")
             << kHead +
-                   "x{\\object\\objemb{\\*\\objclass Paint.Picture}\\objw100{\\*\\objdata "
+                   "x{\\object\\objemb{\\*\\objclass Picture.Object}\\objw100{\\*\\objdata "
                    "0102}{\\result{\\pict"
                    "\\pngblip " +
                    png.toHex() + "}}}y}"
