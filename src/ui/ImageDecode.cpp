@@ -3,6 +3,7 @@
 #include <QBuffer>
 #include <QImageReader>
 
+#include <algorithm>
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
@@ -40,6 +41,8 @@ bool RunJpeg(const unsigned char* data, unsigned long size, qint64 maxPixels, QI
         return false;
     }
     jpeg_create_decompress(&info);
+    // Progressive files keep all their coefficients; past this the decoder gives up rather than grows.
+    info.mem->max_memory_to_use = static_cast<long>(std::min<qint64>(maxPixels * 8, qint64(1) << 30));
     jpeg_mem_src(&info, data, size);
     jpeg_read_header(&info, TRUE);
     const qint64 w = info.image_width;

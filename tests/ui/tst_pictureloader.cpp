@@ -3,6 +3,7 @@
 #include "ScriptedPrompts.h"
 
 #include <QBuffer>
+#include <QImageWriter>
 #include <QLabel>
 #include <QTemporaryDir>
 #include <QTest>
@@ -65,6 +66,13 @@ private slots:
         Write("a.PNG", Encoded(image, "PNG"));
         Write("a.jpg", jpg);
         Write("a.jpeg", jpg);
+        QByteArray progressive;
+        QBuffer pbuf(&progressive);
+        pbuf.open(QIODevice::WriteOnly);
+        QImageWriter writer(&pbuf, "JPG");
+        writer.setProgressiveScanWrite(true);
+        writer.write(image);
+        Write("progressive.jpg", progressive);
         Write("a.wmf", QByteArray("\xd7\xcd\xc6\x9a", 4) + QByteArray(40, '\0'));
         Write("a.emf", QByteArray(40, '\0'));
         Write("damaged.png", Encoded(image, "PNG").left(30));
@@ -89,6 +97,7 @@ private slots:
         QTest::newRow("upper-case extension") << "a.PNG" << QSize(5, 3);
         QTest::newRow("jpg") << "a.jpg" << QSize(5, 3);
         QTest::newRow("jpeg") << "a.jpeg" << QSize(5, 3);
+        QTest::newRow("progressive jpeg") << "progressive.jpg" << QSize(5, 3);
         QTest::newRow("wmf not yet") << "a.wmf" << QSize();
         QTest::newRow("emf not yet") << "a.emf" << QSize();
         QTest::newRow("damaged") << "damaged.png" << QSize();
