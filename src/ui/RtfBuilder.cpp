@@ -50,6 +50,8 @@ void Reader::AppendChars(QStringView chars) {
 void Reader::BeginContent() {
     if (m_highSurrogate) {
         m_highSurrogate = 0;
+        if (!m_bytes.isEmpty())
+            DecodePending(); // the bytes before it come first
         m_text.append(QChar(0xFFFD));
     }
     m_afterShpPict = false;
