@@ -681,7 +681,7 @@ void Reader::OnUnicode(int value) {
     const auto c = char16_t(v);
     if (QChar::isHighSurrogate(c)) {
         if (m_highSurrogate)
-            AppendChars(u"\uFFFD");
+            AppendChars(QStringView()); // gives up the one before
         m_highSurrogate = c;
         return;
     }

@@ -92,6 +92,9 @@ private slots:
         QTest::newRow("negative u and a surrogate pair")
             << kHead + "\\u-10179?\\u-8704?}" << u"\U0001F600"_qs;
         QTest::newRow("lone surrogate") << kHead + "a\\u-10179?x}" << u"a\uFFFDx"_qs;
+        QTest::newRow("high surrogate twice")
+            << kHead + "\\u-10179?\\u-10179?\\u-8704?}" << u"\uFFFD\U0001F600"_qs;
+        QTest::newRow("low surrogate alone") << kHead + "\\u-8704?}" << u"\uFFFD"_qs;
         QTest::newRow("lone surrogate at the end") << kHead + "\\u-10179?}" << u"\uFFFD"_qs;
         QTest::newRow("bin holding braces") << kHead + "a{\\*\\blob\\bin4 }}{{}b}" << u"ab"_qs;
         QTest::newRow("control symbols")
