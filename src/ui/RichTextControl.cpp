@@ -176,6 +176,11 @@ void RichTextControl::mouseReleaseEvent(QMouseEvent* event) {
     emit MouseReleased();
 }
 
+void RichTextControl::mouseDoubleClickEvent(QMouseEvent* event) {
+    QTextEdit::mouseDoubleClickEvent(event);
+    emit DoubleClicked();
+}
+
 void RichTextControl::contextMenuEvent(QContextMenuEvent* event) {
     event->ignore();
 }

@@ -43,10 +43,14 @@ public:
 signals:
     // A mouse button was released over the text (the viewer moves the focus away on it).
     void MouseReleased();
+    // A double click, after the control has made its own selection (the word under the pointer); the
+    // main window shows the text in the viewer on it.
+    void DoubleClicked();
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     bool canInsertFromMimeData(const QMimeData* source) const override;
     QMimeData* createMimeDataFromSelection() const override;

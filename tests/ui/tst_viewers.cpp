@@ -146,6 +146,18 @@ private slots:
         });
         QVERIFY(ShowFocusedTextInViewer(main, true));
         QCOMPARE(seen, u"text"_qs);
+
+        // A double click selects the word under the pointer first, then tells the window.
+        main.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&main));
+        variant->resize(300, 100);
+        QString selectedOnSignal;
+        connect(variant, &RichTextControl::DoubleClicked, this,
+                [&] { selectedOnSignal = variant->textCursor().selectedText(); });
+        QTextCursor first(variant->document());
+        first.setPosition(2);
+        QTest::mouseDClick(variant->viewport(), Qt::LeftButton, {}, variant->cursorRect(first).center());
+        QCOMPARE(selectedOnSignal, u"variant"_qs);
     }
 
     void pictureViewer() {
