@@ -20,10 +20,11 @@
 
 namespace {
 
-const char kHead[] = "{\\rtf1\\ansi\\ansicpg1251\\deff0\\deflang1049{\\fonttbl{\\f0\\fnil\\fcharset204 Times New "
-                     "Roman;}{\\f1\\fswiss\\fcharset0 Arial;}{\\f2\\fnil\\fcharset2 Symbol;}}\r\n{\\colortbl ;\\red255"
-                     "\\green0\\blue0;\\red0\\green0\\blue255;}\r\n{\\*\\generator Riched20 5.50.99.2070;}\\viewkind4"
-                     "\\uc1\\pard\\f0\\fs24 ";
+const char kHead[] =
+    "{\\rtf1\\ansi\\ansicpg1251\\deff0\\deflang1049{\\fonttbl{\\f0\\fnil\\fcharset204 Times New "
+    "Roman;}{\\f1\\fswiss\\fcharset0 Arial;}{\\f2\\fnil\\fcharset2 Symbol;}}\r\n{\\colortbl ;\\red255"
+    "\\green0\\blue0;\\red0\\green0\\blue255;}\r\n{\\*\\generator Editor 1.0;}\\viewkind4"
+    "\\uc1\\pard\\f0\\fs24 ";
 
 QByteArray CyrillicWord(std::mt19937& rng) {
     QByteArray w;
@@ -39,12 +40,24 @@ QByteArray Paragraph(std::mt19937& rng, int words) {
     QByteArray p;
     for (int i = 0; i < words; ++i) {
         switch (rng() % 10) {
-        case 0: p += "{\\b " + CyrillicWord(rng) + "}"; break;
-        case 1: p += "\\i " + CyrillicWord(rng) + "\\i0"; break;
-        case 2: p += "{\\f1 word}"; break;
-        case 3: p += "\\u8212?"; break;
-        case 4: p += "{\\cf1 " + CyrillicWord(rng) + "}"; break;
-        default: p += CyrillicWord(rng); break;
+        case 0:
+            p += "{\\b " + CyrillicWord(rng) + "}";
+            break;
+        case 1:
+            p += "\\i " + CyrillicWord(rng) + "\\i0";
+            break;
+        case 2:
+            p += "{\\f1 word}";
+            break;
+        case 3:
+            p += "\\u8212?";
+            break;
+        case 4:
+            p += "{\\cf1 " + CyrillicWord(rng) + "}";
+            break;
+        default:
+            p += CyrillicWord(rng);
+            break;
         }
         p += ' ';
     }
@@ -58,7 +71,8 @@ QByteArray Fragment(std::mt19937& rng, const QByteArray& pictureHex) {
         f += Paragraph(rng, 10 + int(rng() % 60));
     if (rng() % 4 == 0) {
         for (int i = 0; i < 4; ++i)
-            f += "{\\pntext\\f2\\'B7\\tab}{\\*\\pn\\pnlvlblt\\pnf2\\pnindent0{\\pntxtb\\'B7}}\\fi-720\\li720 " +
+            f += "{\\pntext\\f2\\'B7\\tab}{\\*\\pn\\pnlvlblt\\pnf2\\pnindent0{\\pntxtb\\'B7}}\\fi-"
+                 "720\\li720 " +
                  Paragraph(rng, 8);
         f += "\\pard ";
     }
@@ -116,6 +130,8 @@ void BM_TokenizeOnly(benchmark::State& state) {
         benchmark::DoNotOptimize(tokens);
     }
     state.SetBytesProcessed(state.iterations() * CorpusBytes());
+    state.SetLabel(
+        QStringLiteral("%1 fragments, %2 KiB").arg(Corpus().size()).arg(CorpusBytes() / 1024).toStdString());
 }
 BENCHMARK(BM_TokenizeOnly)->Unit(benchmark::kMillisecond);
 

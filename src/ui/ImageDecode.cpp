@@ -3,6 +3,7 @@
 #include <QBuffer>
 #include <QImageReader>
 
+#include <algorithm>
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
@@ -23,7 +24,9 @@ void OnJpegError(j_common_ptr info) {
 
 void OnJpegMessage(j_common_ptr, int) {} // warnings of damaged but readable files stay quiet
 
-quint32 ReadLE32(const unsigned char* p) { return p[0] | (p[1] << 8) | (p[2] << 16) | (quint32(p[3]) << 24); }
+quint32 ReadLE32(const unsigned char* p) {
+    return p[0] | (p[1] << 8) | (p[2] << 16) | (quint32(p[3]) << 24);
+}
 
 // The decoding proper; kept free of objects with destructors because libjpeg leaves by longjmp.
 // Returns false on any error; `out` receives the pixels as 32-bit RGB.
@@ -38,6 +41,8 @@ bool RunJpeg(const unsigned char* data, unsigned long size, qint64 maxPixels, QI
         return false;
     }
     jpeg_create_decompress(&info);
+    // Progressive files keep all their coefficients; past this the decoder gives up rather than grows.
+    info.mem->max_memory_to_use = static_cast<long>(std::min<qint64>(maxPixels * 8, qint64(1) << 30));
     jpeg_mem_src(&info, data, size);
     jpeg_read_header(&info, TRUE);
     const qint64 w = info.image_width;

@@ -22,5 +22,4 @@ QImage Decode(QByteArrayView data, const QByteArray& format, qint64 maxPixels = 
 // front, so that a BMP reader takes it. Empty when the info header is too short to be one.
 QByteArray DibToBmpFile(QByteArrayView dib);
 
-
 } // namespace ImageDecode

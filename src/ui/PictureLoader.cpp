@@ -1,6 +1,7 @@
 #include "PictureLoader.h"
 
 #include "ImageDecode.h"
+#include "UiTexts.h"
 #include "model/Prompts.h"
 
 #include <QFile>
@@ -52,10 +53,8 @@ bool LoadPicture(QLabel& control, const QString& name, const QString& folder, Pr
     const QString path = folder + name;
     if (!QFileInfo(path).isFile()) {
         hide();
-        prompts.ShowMessage(QString::fromUtf16(PictureTexts::Caption),
-                            QString::fromUtf16(PictureTexts::MissingBefore) + path +
-                                QString::fromUtf16(PictureTexts::MissingAfter),
-                            MsgIcon::None);
+        prompts.ShowMessage(UiTexts::Text(UiTexts::ProgramTitle),
+                            UiTexts::Text(UiTexts::PictureMissing).arg(path), MsgIcon::None);
         return false;
     }
     control.setEnabled(true);
@@ -63,7 +62,7 @@ bool LoadPicture(QLabel& control, const QString& name, const QString& folder, Pr
     const QImage image = LoadPictureFile(path);
     if (image.isNull()) {
         hide();
-        prompts.ShowMessage(QString::fromUtf16(PictureTexts::Caption), QString::fromUtf16(PictureTexts::LoadError),
+        prompts.ShowMessage(UiTexts::Text(UiTexts::ProgramTitle), UiTexts::Text(UiTexts::PictureLoadError),
                             MsgIcon::None);
         return false;
     }

@@ -8,13 +8,6 @@
 class Prompts;
 class QLabel;
 
-namespace PictureTexts {
-inline constexpr char16_t Caption[] = u"QuizarStudent";
-inline constexpr char16_t MissingBefore[] = u"Файл: ";
-inline constexpr char16_t MissingAfter[] = u" с изображением отсутствует!";
-inline constexpr char16_t LoadError[] = u"Ошибка загрузки изображения!";
-} // namespace PictureTexts
-
 // Reads and decodes a picture file. A null image when the extension is not one of ours, the file
 // cannot be read, its data is damaged or it declares a size above the pixel cap.
 QImage LoadPictureFile(const QString& path);

@@ -85,7 +85,7 @@ void CopyRichText(RichTextControl& source, RichTextControl& target) {
     target.setUpdatesEnabled(false);
     QTextDocument* copy = source.document()->clone(&target);
     target.setDocument(copy);
-    target.ZoomNewContent();
+    target.ZoomAllContent();
     target.setUpdatesEnabled(updates);
     const QTextCursor from = source.textCursor();
     QTextCursor to(copy);
@@ -133,7 +133,8 @@ void ChangeRichTextSize(RichTextControl& control, int delta) {
     control.setTextCursor(start);
 }
 
-void ApplyZoom(int zoom, QWidget& window, RichTextControl& questionText, const QList<RichTextControl*>& variants) {
+void ApplyZoom(int zoom, QWidget& window, RichTextControl& questionText,
+               const QList<RichTextControl*>& variants) {
     if (questionText.Zoom() == (zoom == 0 ? 100 : zoom))
         return;
     const bool updates = window.updatesEnabled();

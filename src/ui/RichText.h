@@ -39,4 +39,5 @@ void ChangeRichTextSize(RichTextControl& control, int delta);
 
 // Sets the zoom of the question text and of the variant texts to `zoom` unless the question text
 // already has it, with the window's drawing suspended meanwhile.
-void ApplyZoom(int zoom, QWidget& window, RichTextControl& questionText, const QList<RichTextControl*>& variants);
+void ApplyZoom(int zoom, QWidget& window, RichTextControl& questionText,
+               const QList<RichTextControl*>& variants);

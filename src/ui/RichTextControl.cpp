@@ -35,7 +35,9 @@ bool RichTextControl::SetZoom(int percent) {
     return true;
 }
 
-void RichTextControl::ZoomNewContent() { Rescale(m_zoom / 100.0, true); }
+void RichTextControl::ZoomNewContent() {
+    Rescale(m_zoom / 100.0, true);
+}
 
 double RichTextControl::BasePointSize(const QTextCharFormat& format) const {
     const QVariant base = format.property(BaseSizeProperty);
@@ -55,6 +57,7 @@ void RichTextControl::Rescale(double factor, bool onlyNew) {
     document()->setDefaultFont(font);
     if (onlyNew && factor == 1.0)
         return;
+    RescaleBlocks(factor, onlyNew);
     QTextDocument* doc = document();
     // Changing a format may merge fragments, so the changes are collected first.
     struct Change {
@@ -114,6 +117,50 @@ void RichTextControl::Rescale(double factor, bool onlyNew) {
     cursor.endEditBlock();
 }
 
+// Indents, spacing and tab stops grow with the text, so that a zoomed text keeps its shape.
+void RichTextControl::RescaleBlocks(double factor, bool onlyNew) {
+    QTextDocument* doc = document();
+    QList<QPair<int, QTextBlockFormat>> changes;
+    for (QTextBlock block = doc->begin(); block.isValid(); block = block.next()) {
+        QTextBlockFormat f = block.blockFormat();
+        const bool known = f.hasProperty(BaseBlockProperty);
+        if (onlyNew && known)
+            continue;
+        QList<double> base;
+        if (known) {
+            for (const QVariant& v : f.property(BaseBlockProperty).toList())
+                base.append(v.toDouble());
+        } else {
+            base = {f.leftMargin(), f.rightMargin(), f.topMargin(), f.bottomMargin(), f.textIndent()};
+            for (const QTextOption::Tab& tab : f.tabPositions())
+                base.append(tab.position);
+            QVariantList stored;
+            for (const double v : std::as_const(base))
+                stored.append(v);
+            f.setProperty(BaseBlockProperty, stored);
+        }
+        if (base.size() < 5)
+            continue;
+        f.setLeftMargin(base[0] * factor);
+        f.setRightMargin(base[1] * factor);
+        f.setTopMargin(base[2] * factor);
+        f.setBottomMargin(base[3] * factor);
+        f.setTextIndent(base[4] * factor);
+        QList<QTextOption::Tab> tabs = f.tabPositions();
+        for (qsizetype i = 0; i < tabs.size() && 5 + i < base.size(); ++i)
+            tabs[i].position = base[5 + i] * factor;
+        f.setTabPositions(tabs);
+        changes.append({block.position(), f});
+    }
+    QTextCursor cursor(doc);
+    cursor.beginEditBlock();
+    for (const auto& [position, format] : std::as_const(changes)) {
+        cursor.setPosition(position);
+        cursor.setBlockFormat(format);
+    }
+    cursor.endEditBlock();
+}
+
 void RichTextControl::keyPressEvent(QKeyEvent* event) {
     if (event->matches(QKeySequence::Copy) || event->matches(QKeySequence::Cut) ||
         event->matches(QKeySequence::Paste) || event->matches(QKeySequence::Undo) ||
@@ -129,9 +176,18 @@ void RichTextControl::mouseReleaseEvent(QMouseEvent* event) {
     emit MouseReleased();
 }
 
-void RichTextControl::contextMenuEvent(QContextMenuEvent* event) { event->ignore(); }
+void RichTextControl::mouseDoubleClickEvent(QMouseEvent* event) {
+    QTextEdit::mouseDoubleClickEvent(event);
+    emit DoubleClicked();
+}
 
-bool RichTextControl::canInsertFromMimeData(const QMimeData*) const { return false; }
+void RichTextControl::contextMenuEvent(QContextMenuEvent* event) {
+    event->ignore();
+}
+
+bool RichTextControl::canInsertFromMimeData(const QMimeData*) const {
+    return false;
+}
 
 QMimeData* RichTextControl::createMimeDataFromSelection() const {
     // Nothing of a test's text leaves through the clipboard or a drag.

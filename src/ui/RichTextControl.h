@@ -14,6 +14,8 @@ public:
     static constexpr int BaseSizeProperty = QTextFormat::UserProperty + 10;
     static constexpr int BaseWidthProperty = QTextFormat::UserProperty + 11;
     static constexpr int BaseHeightProperty = QTextFormat::UserProperty + 12;
+    // The unzoomed margins, indent and tab stops of a paragraph, as a list of numbers.
+    static constexpr int BaseBlockProperty = QTextFormat::UserProperty + 13;
 
     explicit RichTextControl(QWidget* parent = nullptr);
 
@@ -29,8 +31,11 @@ public:
     // 0 switches the zoom off (100 per cent). A ratio outside 1..MaxZoom is refused: false, and the
     // zoom stays as it was.
     bool SetZoom(int percent);
-    // Scales content that was put into the document without the zoom (after loading or copying).
+    // Scales content that was put into the document without the zoom (after loading).
     void ZoomNewContent();
+    // Scales all content to this control's zoom, whatever zoom it was shown at before (after copying
+    // from another control).
+    void ZoomAllContent() { Rescale(m_zoom / 100.0, false); }
 
     // The unzoomed point size of a character format: its own size, else the base font's.
     double BasePointSize(const QTextCharFormat& format) const;
@@ -38,16 +43,21 @@ public:
 signals:
     // A mouse button was released over the text (the viewer moves the focus away on it).
     void MouseReleased();
+    // A double click, after the control has made its own selection (the word under the pointer); the
+    // main window shows the text in the viewer on it.
+    void DoubleClicked();
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     bool canInsertFromMimeData(const QMimeData* source) const override;
     QMimeData* createMimeDataFromSelection() const override;
 
 private:
     void Rescale(double factor, bool onlyNew);
+    void RescaleBlocks(double factor, bool onlyNew);
 
     QFont m_baseFont;
     int m_zoom = 100;

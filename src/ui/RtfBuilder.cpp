@@ -50,6 +50,8 @@ void Reader::AppendChars(QStringView chars) {
 void Reader::BeginContent() {
     if (m_highSurrogate) {
         m_highSurrogate = 0;
+        if (!m_bytes.isEmpty())
+            DecodePending(); // the bytes before it come first
         m_text.append(QChar(0xFFFD));
     }
     m_afterShpPict = false;
@@ -119,6 +121,8 @@ QTextCharFormat Reader::BuildCharFormat(const CharState& ch) {
         f.setFontItalic(true);
     if (ch.underline)
         f.setFontUnderline(true);
+    if (ch.caps)
+        f.setFontCapitalization(ch.caps == 1 ? QFont::AllUppercase : QFont::SmallCaps);
     if (ch.strike)
         f.setFontStrikeOut(true);
     if (ch.vertical)
@@ -139,6 +143,7 @@ void Reader::UpdateTable(bool wantTable) {
     FlushText();
     if (!wantTable) {
         // Leave the table: the block after it takes what follows.
+        TrimTable();
         m_cursor = m_table->lastCursorPosition();
         m_cursor.movePosition(QTextCursor::NextBlock);
         m_table = nullptr;
@@ -146,14 +151,15 @@ void Reader::UpdateTable(bool wantTable) {
         m_cellPending = false;
         return;
     }
-    m_pendingPara = false; // the table itself starts on a line of its own
     if (!m_table) {
+        // A table costs as much as a few cells of its own.
         const int columns = std::max<int>(1, int(m_cellx.size()));
-        if (m_cellsLeft < columns) {
+        if (m_cellsLeft < columns + 8) {
             m_tablesAllowed = false;
             return;
         }
-        m_cellsLeft -= columns;
+        m_cellsLeft -= columns + 8;
+        m_pendingPara = false; // the table itself starts on a line of its own
         QTextTableFormat format;
         format.setBorder(1);
         format.setBorderStyle(QTextFrameFormat::BorderStyle_Solid);
@@ -169,14 +175,21 @@ void Reader::UpdateTable(bool wantTable) {
         return;
     }
     const int columns = m_table->columns();
-    if (m_cellsLeft < columns) {
-        // Out of budget: the rest is read as plain paragraphs.
-        m_tablesAllowed = false;
-        UpdateTable(false);
-        return;
+    if (m_row + 1 >= m_table->rows()) {
+        // Every append re-indexes the whole table, so rows are added as many at a time as the table
+        // has (the spare ones go when the table ends): one by one they would cost the square.
+        const qint64 affordable = m_cellsLeft / columns;
+        if (affordable < 1) {
+            // Out of budget: the rest is read as plain paragraphs.
+            m_tablesAllowed = false;
+            UpdateTable(false);
+            return;
+        }
+        const int add = int(std::min<qint64>(std::max(1, m_table->rows()), affordable));
+        m_cellsLeft -= qint64(add) * columns;
+        m_table->appendRows(add);
     }
-    m_cellsLeft -= columns;
-    m_table->appendRows(1);
+    m_pendingPara = false;
     ++m_row;
     m_col = 0;
     m_cellPending = false;
@@ -184,7 +197,17 @@ void Reader::UpdateTable(bool wantTable) {
     MoveToCell();
 }
 
-void Reader::MoveToCell() { m_cursor = m_table->cellAt(m_row, m_col).firstCursorPosition(); }
+void Reader::TrimTable() {
+    const int spare = m_table->rows() - (m_row + 1);
+    if (spare > 0) {
+        m_table->removeRows(m_row + 1, spare);
+        m_cellsLeft += qint64(spare) * m_table->columns();
+    }
+}
+
+void Reader::MoveToCell() {
+    m_cursor = m_table->cellAt(m_row, m_col).firstCursorPosition();
+}
 
 void Reader::EndParagraph() {
     Structure();
@@ -199,6 +222,17 @@ void Reader::ApplyParagraph() {
     bf.setAlignment(p.align);
     bf.setTopMargin(std::max(0, p.sb) / 15.0);
     bf.setBottomMargin(std::max(0, p.sa) / 15.0);
+    if (p.sl != 0) {
+        // Multiples of a line come in 240ths; otherwise a positive value is at least, a negative one
+        // exactly that many twips.
+        if (p.slMultiple)
+            bf.setLineHeight(std::clamp(p.sl, 24, 2400) * 100.0 / 240.0,
+                             QTextBlockFormat::ProportionalHeight);
+        else if (p.sl > 0)
+            bf.setLineHeight(std::min(p.sl, 1 << 16) / 15.0, QTextBlockFormat::MinimumHeight);
+        else
+            bf.setLineHeight(std::min(-qint64(p.sl), qint64(1) << 16) / 15.0, QTextBlockFormat::FixedHeight);
+    }
     bf.setRightMargin(std::max(0, p.ri) / 15.0);
     if (p.list == ListKind::None) {
         bf.setLeftMargin(std::max(0, p.li) / 15.0);
@@ -209,7 +243,10 @@ void Reader::ApplyParagraph() {
     m_cursor.setBlockFormat(bf);
 
     const QTextBlock block = m_cursor.block();
-    if (p.list != ListKind::None) {
+    const bool continues = m_list && m_listKind == p.list && m_listLevel == p.listLevel &&
+                           m_listLastBlock == block.blockNumber() - 1;
+    // Beyond the budget of lists a list paragraph keeps its marker as text.
+    if (p.list != ListKind::None && (continues || m_listsLeft > 0)) {
         // The marker text that precedes the paragraph is drawn by the list instead.
         if (m_pnStart >= block.position() && m_pnEnd > m_pnStart) {
             QTextCursor c(&m_doc);
@@ -217,18 +254,30 @@ void Reader::ApplyParagraph() {
             c.setPosition(int(m_pnEnd), QTextCursor::KeepAnchor);
             c.removeSelectedText();
         }
-        if (m_list && m_listKind == p.list && m_listLevel == p.listLevel &&
-            m_listLastBlock == block.blockNumber() - 1) {
+        if (continues) {
             m_list->add(block);
         } else {
+            --m_listsLeft;
             QTextListFormat lf;
             switch (p.list) {
-            case ListKind::Bullet: lf.setStyle(QTextListFormat::ListDisc); break;
-            case ListKind::LowerAlpha: lf.setStyle(QTextListFormat::ListLowerAlpha); break;
-            case ListKind::UpperAlpha: lf.setStyle(QTextListFormat::ListUpperAlpha); break;
-            case ListKind::LowerRoman: lf.setStyle(QTextListFormat::ListLowerRoman); break;
-            case ListKind::UpperRoman: lf.setStyle(QTextListFormat::ListUpperRoman); break;
-            default: lf.setStyle(QTextListFormat::ListDecimal); break;
+            case ListKind::Bullet:
+                lf.setStyle(QTextListFormat::ListDisc);
+                break;
+            case ListKind::LowerAlpha:
+                lf.setStyle(QTextListFormat::ListLowerAlpha);
+                break;
+            case ListKind::UpperAlpha:
+                lf.setStyle(QTextListFormat::ListUpperAlpha);
+                break;
+            case ListKind::LowerRoman:
+                lf.setStyle(QTextListFormat::ListLowerRoman);
+                break;
+            case ListKind::UpperRoman:
+                lf.setStyle(QTextListFormat::ListUpperRoman);
+                break;
+            default:
+                lf.setStyle(QTextListFormat::ListDecimal);
+                break;
             }
             lf.setIndent(p.listLevel);
             m_list = m_cursor.createList(lf);
@@ -330,12 +379,14 @@ void Reader::InsertPicture() {
 }
 
 void Reader::Finish() {
+    if (m_highSurrogate)
+        AppendChars(QStringView()); // gives up the lone high surrogate
     FlushText();
-    if (m_highSurrogate) {
-        m_highSurrogate = 0;
-        AppendChars(u"\uFFFD");
-        FlushText();
-    }
+    if (m_table)
+        TrimTable();
+    QTextOption option = m_doc.defaultTextOption();
+    option.setTabStopDistance(m_defaultTab / 15.0);
+    m_doc.setDefaultTextOption(option);
     // The paragraph mark that rich-edit writes after the last paragraph opens no new one.
     if (!m_pendingPara)
         ApplyParagraph();

@@ -14,42 +14,159 @@ namespace {
 
 const std::unordered_map<std::string_view, Kw>& Keywords() {
     static const std::unordered_map<std::string_view, Kw> map = {
-        {"rtf", Kw::Rtf}, {"ansi", Kw::Ansi}, {"mac", Kw::Mac}, {"pc", Kw::Pc}, {"pca", Kw::Pca},
-        {"ansicpg", Kw::AnsiCpg}, {"deff", Kw::Deff}, {"fonttbl", Kw::FontTable}, {"colortbl", Kw::ColorTable},
-        {"f", Kw::F}, {"fcharset", Kw::FCharset}, {"cpg", Kw::Cpg}, {"red", Kw::Red}, {"green", Kw::Green},
+        {"rtf", Kw::Rtf},
+        {"ansi", Kw::Ansi},
+        {"mac", Kw::Mac},
+        {"pc", Kw::Pc},
+        {"pca", Kw::Pca},
+        {"ansicpg", Kw::AnsiCpg},
+        {"deff", Kw::Deff},
+        {"fonttbl", Kw::FontTable},
+        {"colortbl", Kw::ColorTable},
+        {"f", Kw::F},
+        {"fcharset", Kw::FCharset},
+        {"cpg", Kw::Cpg},
+        {"red", Kw::Red},
+        {"green", Kw::Green},
         {"blue", Kw::Blue},
         // Destinations whose content is never shown, written with or without \*.
-        {"stylesheet", Kw::Skip}, {"info", Kw::Skip}, {"header", Kw::Skip}, {"headerl", Kw::Skip},
-        {"headerr", Kw::Skip}, {"headerf", Kw::Skip}, {"footer", Kw::Skip}, {"footerl", Kw::Skip},
-        {"footerr", Kw::Skip}, {"footerf", Kw::Skip}, {"footnote", Kw::Skip}, {"annotation", Kw::Skip},
-        {"xe", Kw::Skip}, {"tc", Kw::Skip}, {"txe", Kw::Skip}, {"rxe", Kw::Skip}, {"template", Kw::Skip},
-        {"revtbl", Kw::Skip}, {"filetbl", Kw::Skip}, {"objdata", Kw::Skip}, {"objclass", Kw::Skip},
-        {"objname", Kw::Skip}, {"comment", Kw::Skip}, {"private", Kw::Skip}, {"pntxta", Kw::PnTxt},
-        {"pntxtb", Kw::PnTxt}, {"*", Kw::Star}, {"pict", Kw::Pict}, {"shppict", Kw::ShpPict},
-        {"nonshppict", Kw::NonShpPict}, {"object", Kw::Object}, {"result", Kw::Result}, {"pntext", Kw::PnText},
-        {"pn", Kw::Pn}, {"field", Kw::Field}, {"fldinst", Kw::FldInst}, {"fldrslt", Kw::FldRslt},
-        {"pngblip", Kw::PngBlip}, {"jpegblip", Kw::JpegBlip}, {"dibitmap", Kw::DiBitmap},
-        {"wbitmap", Kw::WBitmap}, {"wmetafile", Kw::WMetafile}, {"emfblip", Kw::EmfBlip},
-        {"macpict", Kw::OtherBlip}, {"pmmetafile", Kw::OtherBlip}, {"picw", Kw::PicW}, {"pich", Kw::PicH},
-        {"picwgoal", Kw::PicWGoal}, {"pichgoal", Kw::PicHGoal}, {"picscalex", Kw::PicScaleX},
-        {"picscaley", Kw::PicScaleY}, {"wbmbitspixel", Kw::WbmBitsPixel}, {"wbmplanes", Kw::WbmPlanes},
-        {"wbmwidthbytes", Kw::WbmWidthBytes}, {"pnlvlblt", Kw::PnLvlBlt}, {"pnlvlbody", Kw::PnLvlBody},
-        {"pnlvlcont", Kw::PnLvlCont}, {"pnlvl", Kw::PnLvl}, {"pndec", Kw::PnDec}, {"pnucltr", Kw::PnUcLtr},
-        {"pnlcltr", Kw::PnLcLtr}, {"pnucrm", Kw::PnUcRm}, {"pnlcrm", Kw::PnLcRm}, {"plain", Kw::Plain},
-        {"fs", Kw::Fs}, {"b", Kw::B}, {"i", Kw::I}, {"ul", Kw::Ul}, {"uld", Kw::Ul}, {"uldash", Kw::Ul},
-        {"uldashd", Kw::Ul}, {"uldashdd", Kw::Ul}, {"uldb", Kw::Ul}, {"ulth", Kw::Ul}, {"ulw", Kw::Ul},
-        {"ulwave", Kw::Ul}, {"ulnone", Kw::UlNone}, {"strike", Kw::Strike}, {"striked", Kw::Strike},
-        {"super", Kw::Super}, {"sub", Kw::Sub}, {"nosupersub", Kw::NoSuperSub}, {"cf", Kw::Cf},
-        {"highlight", Kw::Highlight}, {"cb", Kw::Cb}, {"v", Kw::V}, {"uc", Kw::Uc}, {"u", Kw::U},
-        {"pard", Kw::Pard}, {"ql", Kw::Ql}, {"qc", Kw::Qc}, {"qr", Kw::Qr}, {"qj", Kw::Qj}, {"qd", Kw::Qj},
-        {"li", Kw::Li}, {"ri", Kw::Ri}, {"fi", Kw::Fi}, {"sb", Kw::Sb}, {"sa", Kw::Sa}, {"tx", Kw::Tx},
-        {"tqr", Kw::Tqr}, {"tqc", Kw::Tqc}, {"tqdec", Kw::Tqdec}, {"par", Kw::Par}, {"sect", Kw::Par},
-        {"page", Kw::Par}, {"line", Kw::Line}, {"tab", Kw::Tab}, {"intbl", Kw::Intbl}, {"trowd", Kw::Trowd},
-        {"cellx", Kw::Cellx}, {"cell", Kw::Cell}, {"row", Kw::Row}, {"emdash", Kw::Emdash},
-        {"endash", Kw::Endash}, {"bullet", Kw::Bullet}, {"lquote", Kw::Lquote}, {"rquote", Kw::Rquote},
-        {"ldblquote", Kw::Ldblquote}, {"rdblquote", Kw::Rdblquote}, {"emspace", Kw::Emspace},
-        {"enspace", Kw::Enspace}, {"qmspace", Kw::Qmspace}, {"zwj", Kw::Zwj}, {"zwnj", Kw::Zwnj},
-        {"ltrmark", Kw::Ltrmark}, {"rtlmark", Kw::Rtlmark},
+        {"stylesheet", Kw::Skip},
+        {"info", Kw::Skip},
+        {"header", Kw::Skip},
+        {"headerl", Kw::Skip},
+        {"headerr", Kw::Skip},
+        {"headerf", Kw::Skip},
+        {"footer", Kw::Skip},
+        {"footerl", Kw::Skip},
+        {"footerr", Kw::Skip},
+        {"footerf", Kw::Skip},
+        {"footnote", Kw::Skip},
+        {"annotation", Kw::Skip},
+        {"xe", Kw::Skip},
+        {"tc", Kw::Skip},
+        {"txe", Kw::Skip},
+        {"rxe", Kw::Skip},
+        {"template", Kw::Skip},
+        {"revtbl", Kw::Skip},
+        {"filetbl", Kw::Skip},
+        {"objdata", Kw::Skip},
+        {"objclass", Kw::Skip},
+        {"objname", Kw::Skip},
+        {"comment", Kw::Skip},
+        {"private", Kw::Skip},
+        {"pntxta", Kw::PnTxt},
+        {"pntxtb", Kw::PnTxt},
+        {"*", Kw::Star},
+        {"pict", Kw::Pict},
+        {"shppict", Kw::ShpPict},
+        {"nonshppict", Kw::NonShpPict},
+        {"object", Kw::Object},
+        {"result", Kw::Result},
+        {"pntext", Kw::PnText},
+        {"pn", Kw::Pn},
+        {"field", Kw::Field},
+        {"fldinst", Kw::FldInst},
+        {"fldrslt", Kw::FldRslt},
+        {"pngblip", Kw::PngBlip},
+        {"jpegblip", Kw::JpegBlip},
+        {"dibitmap", Kw::DiBitmap},
+        {"wbitmap", Kw::WBitmap},
+        {"wmetafile", Kw::WMetafile},
+        {"emfblip", Kw::EmfBlip},
+        {"macpict", Kw::OtherBlip},
+        {"pmmetafile", Kw::OtherBlip},
+        {"picw", Kw::PicW},
+        {"pich", Kw::PicH},
+        {"picwgoal", Kw::PicWGoal},
+        {"pichgoal", Kw::PicHGoal},
+        {"picscalex", Kw::PicScaleX},
+        {"picscaley", Kw::PicScaleY},
+        {"wbmbitspixel", Kw::WbmBitsPixel},
+        {"wbmplanes", Kw::WbmPlanes},
+        {"wbmwidthbytes", Kw::WbmWidthBytes},
+        {"pnlvlblt", Kw::PnLvlBlt},
+        {"pnlvlbody", Kw::PnLvlBody},
+        {"pnlvlcont", Kw::PnLvlCont},
+        {"pnlvl", Kw::PnLvl},
+        {"pndec", Kw::PnDec},
+        {"pnucltr", Kw::PnUcLtr},
+        {"pnlcltr", Kw::PnLcLtr},
+        {"pnucrm", Kw::PnUcRm},
+        {"pnlcrm", Kw::PnLcRm},
+        {"plain", Kw::Plain},
+        {"fs", Kw::Fs},
+        {"b", Kw::B},
+        {"i", Kw::I},
+        {"ul", Kw::Ul},
+        {"uld", Kw::Ul},
+        {"uldash", Kw::Ul},
+        {"uldashd", Kw::Ul},
+        {"uldashdd", Kw::Ul},
+        {"uldb", Kw::Ul},
+        {"ulth", Kw::Ul},
+        {"ulw", Kw::Ul},
+        {"ulwave", Kw::Ul},
+        {"ulnone", Kw::UlNone},
+        {"strike", Kw::Strike},
+        {"striked", Kw::Strike},
+        {"super", Kw::Super},
+        {"sub", Kw::Sub},
+        {"nosupersub", Kw::NoSuperSub},
+        {"cf", Kw::Cf},
+        {"highlight", Kw::Highlight},
+        {"cb", Kw::Cb},
+        {"v", Kw::V},
+        {"caps", Kw::Caps},
+        {"scaps", Kw::SmallCaps},
+        {"sl", Kw::Sl},
+        {"slmult", Kw::SlMult},
+        {"deftab", Kw::DefTab},
+        {"uc", Kw::Uc},
+        {"u", Kw::U},
+        {"pard", Kw::Pard},
+        {"ql", Kw::Ql},
+        {"qc", Kw::Qc},
+        {"qr", Kw::Qr},
+        {"qj", Kw::Qj},
+        {"qd", Kw::Qj},
+        {"li", Kw::Li},
+        {"ri", Kw::Ri},
+        {"fi", Kw::Fi},
+        {"sb", Kw::Sb},
+        {"sa", Kw::Sa},
+        {"tx", Kw::Tx},
+        {"tqr", Kw::Tqr},
+        {"tqc", Kw::Tqc},
+        {"tqdec", Kw::Tqdec},
+        {"par", Kw::Par},
+        {"sect", Kw::Par},
+        {"page", Kw::Par},
+        {"line", Kw::Line},
+        {"tab", Kw::Tab},
+        {"intbl", Kw::Intbl},
+        {"trowd", Kw::Trowd},
+        {"trleft", Kw::TrLeft},
+        {"cellx", Kw::Cellx},
+        {"cell", Kw::Cell},
+        // A table inside a cell is read as lines of tab-separated cells within the outer cell.
+        {"nestcell", Kw::Tab},
+        {"nestrow", Kw::Par},
+        {"nonesttables", Kw::Skip}, // the same table again for readers that flatten none
+        {"row", Kw::Row},
+        {"emdash", Kw::Emdash},
+        {"endash", Kw::Endash},
+        {"bullet", Kw::Bullet},
+        {"lquote", Kw::Lquote},
+        {"rquote", Kw::Rquote},
+        {"ldblquote", Kw::Ldblquote},
+        {"rdblquote", Kw::Rdblquote},
+        {"emspace", Kw::Emspace},
+        {"enspace", Kw::Enspace},
+        {"qmspace", Kw::Qmspace},
+        {"zwj", Kw::Zwj},
+        {"zwnj", Kw::Zwnj},
+        {"ltrmark", Kw::Ltrmark},
+        {"rtlmark", Kw::Rtlmark},
     };
     return map;
 }
@@ -75,15 +192,24 @@ QString From1252(QByteArrayView bytes, bool symbol) {
 
 QByteArray DecoderName(int cp) {
     switch (cp) {
-    case 932: return "Shift_JIS";
-    case 936: return "GBK";
-    case 949: return "windows-949";
-    case 950: return "Big5";
-    case 10000: return "macintosh";
-    case 437: return "IBM437";
-    case 850: return "IBM850";
-    case 866: return "IBM866";
-    default: return "windows-" + QByteArray::number(cp);
+    case 932:
+        return "Shift_JIS";
+    case 936:
+        return "GBK";
+    case 949:
+        return "windows-949";
+    case 950:
+        return "Big5";
+    case 10000:
+        return "macintosh";
+    case 437:
+        return "IBM437";
+    case 850:
+        return "IBM850";
+    case 866:
+        return "IBM866";
+    default:
+        return "windows-" + QByteArray::number(cp);
     }
 }
 
@@ -97,25 +223,44 @@ const Kw* FindKeyword(QByteArrayView name) {
 
 int CodePageOfCharset(int charset, int documentCp) {
     switch (charset) {
-    case 0: return 1252;
-    case 1: return documentCp;
-    case 2: return CpSymbol;
-    case 77: return 10000;
-    case 128: return 932;
-    case 129: return 949;
-    case 134: return 936;
-    case 136: return 950;
-    case 161: return 1253;
-    case 162: return 1254;
-    case 163: return 1258;
-    case 177: return 1255;
-    case 178: return 1256;
-    case 186: return 1257;
-    case 204: return 1251;
-    case 222: return 874;
-    case 238: return 1250;
-    case 255: return 437;
-    default: return documentCp;
+    case 0:
+        return 1252;
+    case 1:
+        return documentCp;
+    case 2:
+        return CpSymbol;
+    case 77:
+        return 10000;
+    case 128:
+        return 932;
+    case 129:
+        return 949;
+    case 134:
+        return 936;
+    case 136:
+        return 950;
+    case 161:
+        return 1253;
+    case 162:
+        return 1254;
+    case 163:
+        return 1258;
+    case 177:
+        return 1255;
+    case 178:
+        return 1256;
+    case 186:
+        return 1257;
+    case 204:
+        return 1251;
+    case 222:
+        return 874;
+    case 238:
+        return 1250;
+    case 255:
+        return 437;
+    default:
+        return documentCp;
     }
 }
 

@@ -49,7 +49,9 @@ QImage DecodeWbitmap(const RtfPicture& p, qint64 maxPixels) {
     return image;
 }
 
-double Clamp(double v) { return std::clamp(v, 1.0, 16384.0); }
+double Clamp(double v) {
+    return std::clamp(v, 1.0, 16384.0);
+}
 
 } // namespace
 

@@ -259,30 +259,69 @@ void Reader::OnWord(QByteArrayView name, bool hasParam, int param) {
         return;
     case Dest::Pict:
         switch (kw) {
-        case Kw::PngBlip: m_pict.kind = RtfPicture::Png; break;
-        case Kw::JpegBlip: m_pict.kind = RtfPicture::Jpeg; break;
-        case Kw::DiBitmap: m_pict.kind = RtfPicture::Dib; break;
-        case Kw::WBitmap: m_pict.kind = RtfPicture::Wbitmap; break;
-        case Kw::WMetafile: m_pict.kind = RtfPicture::Wmf; break;
-        case Kw::EmfBlip: m_pict.kind = RtfPicture::Emf; break;
-        case Kw::OtherBlip: m_pict.kind = RtfPicture::Unknown; break;
-        case Kw::PicW: m_pict.picw = p; break;
-        case Kw::PicH: m_pict.pich = p; break;
-        case Kw::PicWGoal: m_pict.goalw = p; break;
-        case Kw::PicHGoal: m_pict.goalh = p; break;
-        case Kw::PicScaleX: m_pict.scalex = p; break;
-        case Kw::PicScaleY: m_pict.scaley = p; break;
-        case Kw::WbmBitsPixel: m_pict.bitsPixel = p; break;
-        case Kw::WbmPlanes: m_pict.planes = p; break;
-        case Kw::WbmWidthBytes: m_pict.widthBytes = p; break;
-        default: break;
+        case Kw::PngBlip:
+            m_pict.kind = RtfPicture::Png;
+            break;
+        case Kw::JpegBlip:
+            m_pict.kind = RtfPicture::Jpeg;
+            break;
+        case Kw::DiBitmap:
+            m_pict.kind = RtfPicture::Dib;
+            break;
+        case Kw::WBitmap:
+            m_pict.kind = RtfPicture::Wbitmap;
+            break;
+        case Kw::WMetafile:
+            m_pict.kind = RtfPicture::Wmf;
+            break;
+        case Kw::EmfBlip:
+            m_pict.kind = RtfPicture::Emf;
+            break;
+        case Kw::OtherBlip:
+            m_pict.kind = RtfPicture::Unknown;
+            break;
+        case Kw::PicW:
+            m_pict.picw = p;
+            break;
+        case Kw::PicH:
+            m_pict.pich = p;
+            break;
+        case Kw::PicWGoal:
+            m_pict.goalw = p;
+            break;
+        case Kw::PicHGoal:
+            m_pict.goalh = p;
+            break;
+        case Kw::PicScaleX:
+            m_pict.scalex = p;
+            break;
+        case Kw::PicScaleY:
+            m_pict.scaley = p;
+            break;
+        case Kw::WbmBitsPixel:
+            m_pict.bitsPixel = p;
+            break;
+        case Kw::WbmPlanes:
+            m_pict.planes = p;
+            break;
+        case Kw::WbmWidthBytes:
+            m_pict.widthBytes = p;
+            break;
+        default:
+            break;
         }
         return;
     case Dest::Pn:
         switch (kw) {
-        case Kw::PnLvlBlt: m_pnList = ListKind::Bullet; break;
-        case Kw::PnLvlBody: m_pnList = ListKind::Decimal; break;
-        case Kw::PnLvlCont: m_pnList = ListKind::None; break;
+        case Kw::PnLvlBlt:
+            m_pnList = ListKind::Bullet;
+            break;
+        case Kw::PnLvlBody:
+            m_pnList = ListKind::Decimal;
+            break;
+        case Kw::PnLvlCont:
+            m_pnList = ListKind::None;
+            break;
         case Kw::PnLvl:
             m_pnList = ListKind::Decimal;
             m_pnLevel = std::clamp(p, 1, 9);
@@ -316,10 +355,18 @@ void Reader::OnWord(QByteArrayView name, bool hasParam, int param) {
     ParaState& para = g.para;
     m_charDirty = true;
     switch (kw) {
-    case Kw::Ansi: m_documentCp = 1252; break;
-    case Kw::Mac: m_documentCp = 10000; break;
-    case Kw::Pc: m_documentCp = 437; break;
-    case Kw::Pca: m_documentCp = 850; break;
+    case Kw::Ansi:
+        m_documentCp = 1252;
+        break;
+    case Kw::Mac:
+        m_documentCp = 10000;
+        break;
+    case Kw::Pc:
+        m_documentCp = 437;
+        break;
+    case Kw::Pca:
+        m_documentCp = 850;
+        break;
     case Kw::AnsiCpg:
         if (p > 0)
             m_documentCp = p;
@@ -329,44 +376,114 @@ void Reader::OnWord(QByteArrayView name, bool hasParam, int param) {
         m_deff = p;
         m_cpFont = INT_MIN;
         break;
-    case Kw::F: ch.font = p; break;
+    case Kw::F:
+        ch.font = p;
+        break;
     case Kw::Plain: {
         const int link = ch.link;
         ch = CharState{};
         ch.link = link; // a field's result stays a link through \plain
         break;
     }
-    case Kw::Fs: ch.size = p > 0 ? std::min(p, 3276) : 0; break;
-    case Kw::B: ch.bold = on; break;
-    case Kw::I: ch.italic = on; break;
-    case Kw::Ul: ch.underline = on; break;
-    case Kw::UlNone: ch.underline = false; break;
-    case Kw::Strike: ch.strike = on; break;
-    case Kw::Super: ch.vertical = on ? 1 : 0; break;
-    case Kw::Sub: ch.vertical = on ? 2 : 0; break;
-    case Kw::NoSuperSub: ch.vertical = 0; break;
-    case Kw::Cf: ch.fg = p; break;
+    case Kw::Fs:
+        ch.size = p > 0 ? std::min(p, 3276) : 0;
+        break;
+    case Kw::B:
+        ch.bold = on;
+        break;
+    case Kw::I:
+        ch.italic = on;
+        break;
+    case Kw::Ul:
+        ch.underline = on;
+        break;
+    case Kw::UlNone:
+        ch.underline = false;
+        break;
+    case Kw::Strike:
+        ch.strike = on;
+        break;
+    case Kw::Super:
+        ch.vertical = on ? 1 : 0;
+        break;
+    case Kw::Sub:
+        ch.vertical = on ? 2 : 0;
+        break;
+    case Kw::NoSuperSub:
+        ch.vertical = 0;
+        break;
+    case Kw::Cf:
+        ch.fg = p;
+        break;
     case Kw::Highlight:
-    case Kw::Cb: ch.bg = p; break;
-    case Kw::V: ch.hidden = on; break;
-    case Kw::Uc: g.uc = std::max(p, 0); break;
+    case Kw::Cb:
+        ch.bg = p;
+        break;
+    case Kw::V:
+        ch.hidden = on;
+        break;
+    case Kw::Caps:
+        ch.caps = on ? 1 : 0;
+        break;
+    case Kw::SmallCaps:
+        ch.caps = on ? 2 : 0;
+        break;
+    case Kw::Uc:
+        g.uc = std::max(p, 0);
+        break;
     case Kw::U:
         OnUnicode(p);
         m_ucSkip = g.uc;
         break;
-    case Kw::Pard: para = ParaState{}; break;
-    case Kw::Ql: para.align = Qt::AlignLeft; break;
-    case Kw::Qc: para.align = Qt::AlignHCenter; break;
-    case Kw::Qr: para.align = Qt::AlignRight; break;
-    case Kw::Qj: para.align = Qt::AlignJustify; break;
-    case Kw::Li: para.li = p; break;
-    case Kw::Ri: para.ri = p; break;
-    case Kw::Fi: para.fi = p; break;
-    case Kw::Sb: para.sb = p; break;
-    case Kw::Sa: para.sa = p; break;
-    case Kw::Tqr: para.nextTab = QTextOption::RightTab; break;
-    case Kw::Tqc: para.nextTab = QTextOption::CenterTab; break;
-    case Kw::Tqdec: para.nextTab = QTextOption::DelimiterTab; break;
+    case Kw::Pard:
+        para = ParaState{};
+        break;
+    case Kw::Ql:
+        para.align = Qt::AlignLeft;
+        break;
+    case Kw::Qc:
+        para.align = Qt::AlignHCenter;
+        break;
+    case Kw::Qr:
+        para.align = Qt::AlignRight;
+        break;
+    case Kw::Qj:
+        para.align = Qt::AlignJustify;
+        break;
+    case Kw::Li:
+        para.li = p;
+        break;
+    case Kw::Ri:
+        para.ri = p;
+        break;
+    case Kw::Fi:
+        para.fi = p;
+        break;
+    case Kw::Sb:
+        para.sb = p;
+        break;
+    case Kw::Sa:
+        para.sa = p;
+        break;
+    case Kw::Sl:
+        para.sl = p;
+        break;
+    case Kw::SlMult:
+        para.slMultiple = p != 0;
+        break;
+    case Kw::DefTab:
+        if (p > 0)
+            m_defaultTab = std::min(p, 1 << 16);
+        break;
+    case Kw::Tqr:
+        para.nextTab = QTextOption::RightTab;
+        break;
+    case Kw::Tqc:
+        para.nextTab = QTextOption::CenterTab;
+        break;
+    case Kw::Tqdec:
+        para.nextTab = QTextOption::DelimiterTab;
+        break;
     case Kw::Tx:
         if (para.tabs.size() < 64) {
             QTextOption::Tab tab(std::clamp(p, 0, 1 << 20) / 15.0, para.nextTab);
@@ -376,10 +493,21 @@ void Reader::OnWord(QByteArrayView name, bool hasParam, int param) {
         }
         para.nextTab = QTextOption::LeftTab;
         break;
-    case Kw::Intbl: para.intbl = true; break;
-    case Kw::Par: EndParagraph(); break;
-    case Kw::Line: AppendChars(u"\u2028"); break;
-    case Kw::Tab: AppendChars(u"\t"); break;
+    case Kw::Intbl:
+        para.intbl = true;
+        break;
+    case Kw::Par:
+        EndParagraph();
+        break;
+    case Kw::Line:
+        AppendChars(u"\u2028");
+        break;
+    case Kw::Tab:
+        AppendChars(u"\t");
+        break;
+    case Kw::TrLeft:
+        m_trleft = p;
+        break;
     case Kw::Trowd:
         m_cellx.clear();
         m_trleft = 0;
@@ -388,23 +516,56 @@ void Reader::OnWord(QByteArrayView name, bool hasParam, int param) {
         if (m_cellx.size() < 63)
             m_cellx.append(p);
         break;
-    case Kw::Cell: Cell(); break;
-    case Kw::Row: Row(); break;
-    case Kw::Emdash: AppendChars(u"\u2014"); break;
-    case Kw::Endash: AppendChars(u"\u2013"); break;
-    case Kw::Bullet: AppendChars(u"\u2022"); break;
-    case Kw::Lquote: AppendChars(u"\u2018"); break;
-    case Kw::Rquote: AppendChars(u"\u2019"); break;
-    case Kw::Ldblquote: AppendChars(u"\u201C"); break;
-    case Kw::Rdblquote: AppendChars(u"\u201D"); break;
-    case Kw::Emspace: AppendChars(u"\u2003"); break;
-    case Kw::Enspace: AppendChars(u"\u2002"); break;
-    case Kw::Qmspace: AppendChars(u"\u2005"); break;
-    case Kw::Zwj: AppendChars(u"\u200D"); break;
-    case Kw::Zwnj: AppendChars(u"\u200C"); break;
-    case Kw::Ltrmark: AppendChars(u"\u200E"); break;
-    case Kw::Rtlmark: AppendChars(u"\u200F"); break;
-    default: break;
+    case Kw::Cell:
+        Cell();
+        break;
+    case Kw::Row:
+        Row();
+        break;
+    case Kw::Emdash:
+        AppendChars(u"\u2014");
+        break;
+    case Kw::Endash:
+        AppendChars(u"\u2013");
+        break;
+    case Kw::Bullet:
+        AppendChars(u"\u2022");
+        break;
+    case Kw::Lquote:
+        AppendChars(u"\u2018");
+        break;
+    case Kw::Rquote:
+        AppendChars(u"\u2019");
+        break;
+    case Kw::Ldblquote:
+        AppendChars(u"\u201C");
+        break;
+    case Kw::Rdblquote:
+        AppendChars(u"\u201D");
+        break;
+    case Kw::Emspace:
+        AppendChars(u"\u2003");
+        break;
+    case Kw::Enspace:
+        AppendChars(u"\u2002");
+        break;
+    case Kw::Qmspace:
+        AppendChars(u"\u2005");
+        break;
+    case Kw::Zwj:
+        AppendChars(u"\u200D");
+        break;
+    case Kw::Zwnj:
+        AppendChars(u"\u200C");
+        break;
+    case Kw::Ltrmark:
+        AppendChars(u"\u200E");
+        break;
+    case Kw::Rtlmark:
+        AppendChars(u"\u200F");
+        break;
+    default:
+        break;
     }
 }
 
@@ -520,7 +681,7 @@ void Reader::OnUnicode(int value) {
     const auto c = char16_t(v);
     if (QChar::isHighSurrogate(c)) {
         if (m_highSurrogate)
-            AppendChars(u"\uFFFD");
+            AppendChars(QStringView()); // gives up the one before
         m_highSurrogate = c;
         return;
     }
@@ -544,6 +705,9 @@ void Reader::CommitFont() {
         e.codePage = m_fontCpg > 0 ? m_fontCpg : m_fontCharset >= 0 ? CodePageOfCharset(m_fontCharset, 0) : 0;
         const int nameCp = e.codePage > 0 ? e.codePage : m_documentCp;
         e.family = DecodeCodePage(m_fontName, nameCp == 1251 ? 1251 : 1252).trimmed();
+        // "Times New Roman CYR" and the like name the Cyrillic half of a font of old systems.
+        if (e.family.endsWith(QLatin1String(" CYR"), Qt::CaseInsensitive))
+            e.family.chop(4);
         m_fonts.insert(m_fontNumber, e);
         ForgetFormats();
     }

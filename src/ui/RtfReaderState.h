@@ -35,12 +35,15 @@ struct CharState {
     int link = -1;
     bool bold = false, italic = false, underline = false, strike = false, hidden = false;
     quint8 vertical = 0; // 1 superscript, 2 subscript
+    quint8 caps = 0;     // 1 all capitals, 2 small capitals
     bool operator==(const CharState&) const = default;
 };
 
 struct ParaState {
     Qt::Alignment align = Qt::AlignLeft;
     int li = 0, ri = 0, fi = 0, sb = 0, sa = 0; // twips
+    int sl = 0; // line spacing: twips, or 240ths of a line with slMultiple; 0 single
+    bool slMultiple = false;
     bool intbl = false;
     ListKind list = ListKind::None;
     int listLevel = 1;
@@ -66,7 +69,8 @@ struct FontEntry {
 class Reader {
 public:
     Reader(QByteArrayView data, QTextDocument& doc)
-        : m_tokens(data), m_doc(doc), m_cursor(&doc), m_cellsLeft(256 + data.size() / 16),
+        : m_tokens(data), m_doc(doc), m_cursor(&doc), m_listsLeft(64 + data.size() / 128),
+          m_cellsLeft(256 + data.size() / 16),
           m_pixelsLeft(std::max<qint64>(qint64(4) << 20, data.size() * 4)) {}
 
     void Run();
@@ -99,6 +103,7 @@ private:
     void FlushText();
     void UpdateTable(bool wantTable);
     void MoveToCell();
+    void TrimTable();
     void EnterCell();
     void EndParagraph();
     void ApplyParagraph();
@@ -125,6 +130,7 @@ private:
     int m_fontCpg = 0;
     QByteArray m_fontName;
     QList<QColor> m_colors;
+    int m_defaultTab = 720; // twips
     int m_red = 0, m_green = 0, m_blue = 0;
     bool m_colorSeen = false;
     QStringList m_links;
@@ -150,6 +156,7 @@ private:
     ListKind m_listKind = ListKind::None;
     int m_listLevel = 0;
     int m_listLastBlock = -1;
+    qint64 m_listsLeft; // lists that may still be made
     ListKind m_pnList = ListKind::None;
     int m_pnLevel = 1;
     QTextTable* m_table = nullptr;

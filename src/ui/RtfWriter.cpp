@@ -36,8 +36,8 @@ public:
             out += "{\\f" + QByteArray::number(i) + "\\fnil\\fcharset204 " + Escape(m_fonts[i]) + ";}";
         out += "}\r\n{\\colortbl ;";
         for (const QColor& c : std::as_const(m_colors))
-            out += "\\red" + QByteArray::number(c.red()) + "\\green" + QByteArray::number(c.green()) + "\\blue" +
-                   QByteArray::number(c.blue()) + ";";
+            out += "\\red" + QByteArray::number(c.red()) + "\\green" + QByteArray::number(c.green()) +
+                   "\\blue" + QByteArray::number(c.blue()) + ";";
         out += "}\r\n\\uc1 " + body + "\\par\r\n}\r\n";
         return out;
     }
@@ -63,7 +63,8 @@ private:
             } else {
                 const QByteArray b = TextCodec::ToCp1251(QStringView(&c, 1));
                 if (b != "?" || c == '?') {
-                    out += "\\'" + QByteArray::number(static_cast<unsigned char>(b[0]), 16).rightJustified(2, '0');
+                    out += "\\'" +
+                           QByteArray::number(static_cast<unsigned char>(b[0]), 16).rightJustified(2, '0');
                 } else {
                     out += "\\u" + QByteArray::number(qint16(c)) + '?';
                 }
@@ -98,16 +99,28 @@ private:
         else if (a & Qt::AlignJustify)
             out += "\\qj";
         auto twips = [](double px) { return QByteArray::number(qRound(px * 15)); };
-        if (f.leftMargin() != 0)
-            out += "\\li" + twips(f.leftMargin());
-        if (f.rightMargin() != 0)
-            out += "\\ri" + twips(f.rightMargin());
-        if (f.textIndent() != 0)
-            out += "\\fi" + twips(f.textIndent());
-        if (f.topMargin() != 0)
-            out += "\\sb" + twips(f.topMargin());
-        if (f.bottomMargin() != 0)
-            out += "\\sa" + twips(f.bottomMargin());
+        // Unzoomed: left, right, top and bottom margin, first-line indent, then the tab stops.
+        QList<double> v = {f.leftMargin(), f.rightMargin(), f.topMargin(), f.bottomMargin(), f.textIndent()};
+        for (const QTextOption::Tab& tab : f.tabPositions())
+            v.append(tab.position);
+        const QVariantList base = f.property(RichTextControl::BaseBlockProperty).toList();
+        if (base.size() == v.size())
+            for (qsizetype i = 0; i < v.size(); ++i)
+                v[i] = base[i].toDouble();
+        const char* words[] = {"\\li", "\\ri", "\\sb", "\\sa", "\\fi"};
+        for (int i = 0; i < 5; ++i)
+            if (v[i] != 0)
+                out += words[i] + twips(v[i]);
+        const QList<QTextOption::Tab> tabs = f.tabPositions();
+        for (qsizetype i = 0; i < tabs.size(); ++i) {
+            if (tabs[i].type == QTextOption::RightTab)
+                out += "\\tqr";
+            else if (tabs[i].type == QTextOption::CenterTab)
+                out += "\\tqc";
+            else if (tabs[i].type == QTextOption::DelimiterTab)
+                out += "\\tqdec";
+            out += "\\tx" + twips(v[5 + i]);
+        }
         out += ' ';
     }
 
@@ -148,7 +161,8 @@ private:
         const double h = base.isValid() ? f.doubleProperty(RichTextControl::BaseHeightProperty) : f.height();
         QByteArray kind;
         QByteArray data;
-        const QVariant resource = m_control.document()->resource(QTextDocument::ImageResource, QUrl(f.name()));
+        const QVariant resource =
+            m_control.document()->resource(QTextDocument::ImageResource, QUrl(f.name()));
         const QImage image = resource.value<QImage>();
         if (f.hasProperty(Rtf::PictureDataProperty)) {
             kind = f.intProperty(Rtf::PictureKindProperty) == 6 ? "\\emfblip" : "\\wmetafile8";
@@ -163,8 +177,10 @@ private:
         }
         out += "{\\pict" + kind;
         if (!image.isNull() && !f.hasProperty(Rtf::PictureDataProperty))
-            out += "\\picw" + QByteArray::number(image.width()) + "\\pich" + QByteArray::number(image.height());
-        out += "\\picwgoal" + QByteArray::number(qRound(w * 15)) + "\\pichgoal" + QByteArray::number(qRound(h * 15));
+            out +=
+                "\\picw" + QByteArray::number(image.width()) + "\\pich" + QByteArray::number(image.height());
+        out += "\\picwgoal" + QByteArray::number(qRound(w * 15)) + "\\pichgoal" +
+               QByteArray::number(qRound(h * 15));
         out += "\r\n";
         const QByteArray hex = data.toHex();
         for (qsizetype i = 0; i < hex.size(); i += 128)
@@ -179,4 +195,6 @@ private:
 
 } // namespace
 
-QByteArray WriteRtf(const RichTextControl& control) { return Writer(control).Run(); }
+QByteArray WriteRtf(const RichTextControl& control) {
+    return Writer(control).Run();
+}

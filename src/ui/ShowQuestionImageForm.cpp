@@ -1,5 +1,7 @@
 #include "ShowQuestionImageForm.h"
 
+#include "UiTexts.h"
+
 #include <QLabel>
 #include <QShowEvent>
 #include <QVBoxLayout>
@@ -7,7 +9,7 @@
 TShowQuestionImageForm::TShowQuestionImageForm(QWidget* mainWindow)
     : QWidget(nullptr, Qt::Window | Qt::WindowStaysOnTopHint), m_mainWindow(mainWindow) {
     setObjectName(QStringLiteral("ShowQuestionImageForm"));
-    setWindowTitle(QStringLiteral("Перегляд малюнка до завдання"));
+    setWindowTitle(UiTexts::Text(UiTexts::PictureViewerCaption));
     m_image = new QLabel(this);
     m_image->setObjectName(QStringLiteral("QuestionImage"));
     m_image->setScaledContents(true); // stretched to the window, proportions not kept

@@ -4,6 +4,7 @@
 #include "RichTextControl.h"
 #include "TestInfoForm.h"
 #include "TextViewForm.h"
+#include "UiTexts.h"
 #include "model/DateTime.h"
 #include "model/TextCodec.h"
 
@@ -14,23 +15,25 @@
 
 namespace {
 
-QString Text(const QByteArray& cp1251) { return TextCodec::FromCp1251(cp1251); }
+QString Text(const QByteArray& cp1251) {
+    return TextCodec::FromCp1251(cp1251);
+}
 
 // The grades from the last to the first; grades at 0 per cent or less are not criteria.
 void AddCriteria(const TestInfoData& test, QList<InfoLine>& lines) {
-    lines.append({QStringLiteral("Критерии оценивания:"), false, true});
+    lines.append({UiTexts::Text(UiTexts::Criteria), false, true});
     for (qsizetype i = test.Marks.size() - 1; i >= 0; --i) {
         const TestInfoMark& m = test.Marks[i];
         if (m.Percent <= 0)
             continue;
         const QString name = m.Name.isEmpty() ? QString::number(m.Number) : Text(m.Name);
-        lines.append({QStringLiteral("  \"%1\" не менее %2% макс. баллов;").arg(name).arg(m.Percent), false, true});
+        lines.append({UiTexts::Text(UiTexts::Criterion).arg(name, QString::number(m.Percent)), false, true});
     }
 }
 
 int AskTaskRule(const TestInfoData& test) {
     return test.AskTaskCount >= 1 && test.AskTaskCount < test.LoadedTaskCount ? test.AskTaskCount
-                                                                               : test.LoadedTaskCount;
+                                                                              : test.LoadedTaskCount;
 }
 
 // "hh:nn:ss" as a time of day: a limit of a day or more wraps past 24 hours.
@@ -46,38 +49,38 @@ QString TimeOfDay(qint64 seconds) {
 
 QList<InfoLine> LoadedTestLines(const TestInfoData& test) {
     QList<InfoLine> lines;
-    lines.append({QStringLiteral("Открыт тест: \"%1\"").arg(Text(test.Title)), true});
+    lines.append({UiTexts::Text(UiTexts::OpenedTest).arg(Text(test.Title)), true});
     const int count = test.UseThemes ? test.TotalAskCount : AskTaskRule(test);
-    lines.append({QStringLiteral("Всего заданий в тесте: %1.").arg(count)});
+    lines.append({UiTexts::Text(UiTexts::TaskCount).arg(count)});
     AddCriteria(test, lines);
-    lines.append({QStringLiteral("Желаем выполнить все задания правильно...")});
-    lines.append({QStringLiteral("Для начала прохождения теста дайте команду Тест -> Начать...")});
+    lines.append({UiTexts::Text(UiTexts::GoodLuck)});
+    lines.append({UiTexts::Text(UiTexts::HowToStart)});
     return lines;
 }
 
 QList<InfoLine> TestInfoLines(const TestInfoData& test) {
     QList<InfoLine> lines;
-    lines.append({QStringLiteral("Открыт тест: \"%1\"").arg(Text(test.Title)), true});
-    lines.append({QStringLiteral("Всего заданий в тесте: %1.").arg(AskTaskRule(test))});
+    lines.append({UiTexts::Text(UiTexts::OpenedTest).arg(Text(test.Title)), true});
+    lines.append({UiTexts::Text(UiTexts::TaskCount).arg(AskTaskRule(test))});
     AddCriteria(test, lines);
     if (!test.Author.isEmpty())
-        lines.append({QStringLiteral("Автор теста: %1").arg(Text(test.Author))});
+        lines.append({UiTexts::Text(UiTexts::Author).arg(Text(test.Author))});
     if (!test.Description.isEmpty()) {
-        lines.append({QStringLiteral("Описание теста:")});
+        lines.append({UiTexts::Text(UiTexts::Description)});
         lines.append({Text(RichTextToPlain(test.Description))});
     }
-    lines.append({test.RandomTaskOrder ? QStringLiteral("Порядок следования заданий: случайный.")
-                                       : QStringLiteral("Порядок следования заданий: нормальный.")});
-    lines.append({test.RandomVariantOrder ? QStringLiteral("Порядок следования вариантов: случайный.")
-                                          : QStringLiteral("Порядок следования вариантов: нормальный.")});
+    lines.append({test.RandomTaskOrder ? UiTexts::Text(UiTexts::TaskOrderRandom)
+                                       : UiTexts::Text(UiTexts::TaskOrderNormal)});
+    lines.append({test.RandomVariantOrder ? UiTexts::Text(UiTexts::VariantOrderRandom)
+                                          : UiTexts::Text(UiTexts::VariantOrderNormal)});
     if (test.TestTimeLimit > 0)
-        lines.append({QStringLiteral("%1: %2.")
-                          .arg(QStringLiteral("Ограничение по времени для всего теста"), TimeOfDay(test.TestTimeLimit))});
+        lines.append({UiTexts::Text(UiTexts::TimeLimitLine)
+                          .arg(UiTexts::Text(UiTexts::TimeLimitName), TimeOfDay(test.TestTimeLimit))});
     lines.append({QString()});
-    lines.append({QStringLiteral("UId теста: %1").arg(Text(test.UId)), false, false, true});
-    lines.append({QStringLiteral("Тест создан: %1.").arg(FormatDateTime(DoubleToDateTime(test.Created))), false,
+    lines.append({UiTexts::Text(UiTexts::UId).arg(Text(test.UId)), false, false, true});
+    lines.append({UiTexts::Text(UiTexts::Created).arg(FormatDateTime(DoubleToDateTime(test.Created))), false,
                   false, true});
-    lines.append({QStringLiteral("Тест сохранен: %1.").arg(FormatDateTime(DoubleToDateTime(test.Saved))), false,
+    lines.append({UiTexts::Text(UiTexts::Saved).arg(FormatDateTime(DoubleToDateTime(test.Saved))), false,
                   false, true});
     return lines;
 }
@@ -130,10 +133,13 @@ void WriteInfoLines(RichTextControl& control, const QList<InfoLine>& lines, cons
     control.ZoomNewContent();
 }
 
-void ShowLoadedTest(const TestInfoData& test, RichTextControl& questionText, QWidget& window) {
+void ShowLoadedTest(const TestInfoData& test, RichTextControl& questionText, QWidget& window,
+                    const std::function<void()>& applyZoom) {
     const bool updates = window.updatesEnabled();
     window.setUpdatesEnabled(false);
     WriteInfoLines(questionText, LoadedTestLines(test), QColor(), false);
+    if (applyZoom)
+        applyZoom();
     window.setUpdatesEnabled(updates);
     questionText.moveCursor(QTextCursor::Start);
     questionText.ensureCursorVisible();
@@ -148,6 +154,7 @@ void ShowTestInfo(const TestInfoData& test, QWidget* parent) {
 void ShowTestInstruction(const TestInfoData& test, QWidget* parent) {
     if (test.Instruction.isEmpty())
         return;
-    const QByteArray caption = TextCodec::ToCp1251(u"Инструкция к тесту \"") + test.Title + '"';
+    const QByteArray caption =
+        TextCodec::ToCp1251(UiTexts::Text(UiTexts::InstructionCaption).arg(Text(test.Title)));
     ViewRichText(test.Instruction, caption, parent);
 }

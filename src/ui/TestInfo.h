@@ -6,6 +6,8 @@
 #include <QList>
 #include <QString>
 
+#include <functional>
+
 class QWidget;
 class RichTextControl;
 
@@ -52,9 +54,10 @@ QList<InfoLine> TestInfoLines(const TestInfoData& test);
 void WriteInfoLines(RichTextControl& control, const QList<InfoLine>& lines, const QColor& hiddenColor,
                     bool detectLinks);
 
-// The summary in the question area, the window's drawing suspended meanwhile; the caret ends at
-// the start. The caller applies its zoom (ApplyZoom) afterwards.
-void ShowLoadedTest(const TestInfoData& test, RichTextControl& questionText, QWidget& window);
+// The summary in the question area, the window's drawing suspended meanwhile; `applyZoom` (the
+// window's ApplyZoom) runs before drawing resumes. The caret ends at the start, in view.
+void ShowLoadedTest(const TestInfoData& test, RichTextControl& questionText, QWidget& window,
+                    const std::function<void()>& applyZoom = {});
 
 // AShowTestInfo: the test information window, modal, made for this showing only.
 void ShowTestInfo(const TestInfoData& test, QWidget* parent);

@@ -2,6 +2,7 @@
 
 #include "RichTextControl.h"
 #include "TestInfo.h"
+#include "UiTexts.h"
 
 #include <QDesktopServices>
 #include <QMouseEvent>
@@ -11,7 +12,7 @@
 
 TTestInfoForm::TTestInfoForm(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("TestInfoForm"));
-    setWindowTitle(QStringLiteral("Інформація про тест"));
+    setWindowTitle(UiTexts::Text(UiTexts::TestInfoCaption));
     resize(520, 420);
     OpenUrl = [](const QUrl& url) { QDesktopServices::openUrl(url); };
 
@@ -26,7 +27,7 @@ TTestInfoForm::TTestInfoForm(QWidget* parent) : QDialog(parent) {
     m_info->viewport()->installEventFilter(this);
     m_info->viewport()->setMouseTracking(true);
 
-    m_ok = new QPushButton(QStringLiteral("ОК"), this);
+    m_ok = new QPushButton(UiTexts::Text(UiTexts::OkCyrillic), this);
     m_ok->setObjectName(QStringLiteral("bOK"));
     m_ok->setDefault(true);
     connect(m_ok, &QPushButton::clicked, this, &QDialog::accept);

@@ -1,4 +1,6 @@
 #pragma once
+// The test information window: the loaded test described line by line, the last lines in the
+// background colour, web addresses opened with the desktop's handler.
 #include <QDialog>
 
 #include <functional>

@@ -2,6 +2,7 @@
 
 #include "RichText.h"
 #include "RichTextControl.h"
+#include "UiTexts.h"
 #include "model/TextCodec.h"
 
 #include <QApplication>
@@ -12,7 +13,7 @@
 
 TTextViewForm::TTextViewForm(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("TextViewForm"));
-    setWindowTitle(QStringLiteral("Перегляд"));
+    setWindowTitle(UiTexts::Text(UiTexts::ViewerCaption));
     setWindowFlag(Qt::WindowStaysOnTopHint);
     setMinimumSize(300, 200);
     resize(611, 308);
@@ -22,7 +23,7 @@ TTextViewForm::TTextViewForm(QWidget* parent) : QDialog(parent) {
     QFont font(QStringLiteral("Times New Roman"));
     font.setPixelSize(16);
     m_viewer->SetBaseFont(font);
-    m_ok = new QPushButton(QStringLiteral("OK"), this);
+    m_ok = new QPushButton(UiTexts::Text(UiTexts::Ok), this);
     m_ok->setObjectName(QStringLiteral("bbOK"));
     m_ok->setDefault(true);
     connect(m_ok, &QPushButton::clicked, this, &QDialog::accept);
@@ -80,4 +81,15 @@ bool ViewRichControl(RichTextControl& control, const QByteArray& caption, QWidge
     CopyRichText(control, *form.Viewer());
     form.SetCaption(caption);
     return form.exec() == QDialog::Accepted;
+}
+
+bool ShowFocusedTextInViewer(QWidget& mainWindow, bool enabled) {
+    if (!enabled)
+        return false;
+    // Exactly the control of task texts: a subclass of it is some other kind of text.
+    auto* control = qobject_cast<RichTextControl*>(mainWindow.focusWidget());
+    if (!control || control->metaObject() != &RichTextControl::staticMetaObject)
+        return false;
+    ViewRichControl(*control, QByteArray(), &mainWindow);
+    return true;
 }

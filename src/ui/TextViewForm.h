@@ -31,3 +31,8 @@ private:
 bool ViewRichText(const QByteArray& fragment, const QByteArray& caption, QWidget* parent = nullptr);
 // The same with the whole formatted content and the selection of `control`.
 bool ViewRichControl(RichTextControl& control, const QByteArray& caption, QWidget* parent = nullptr);
+
+// aShowREtoViewer: when the command is enabled (a session runs) and the focused control of
+// `mainWindow` is a task text control, shows that control in the viewer without a caption. True when
+// the viewer was shown.
+bool ShowFocusedTextInViewer(QWidget& mainWindow, bool enabled);

@@ -26,8 +26,9 @@ private slots:
     void printsVisibleTextAsUtf8_data() {
         QTest::addColumn<QByteArray>("fragment");
         QTest::addColumn<QByteArray>("output");
-        QTest::newRow("rtf") << QByteArray("{\\rtf1\\ansi\\ansicpg1251{\\fonttbl{\\f0\\fcharset204 Arial;}}\\f0 "
-                                           "{\\b \\'cf\\'f0\\'e8}\\'e2\\'e5\\'f2\\par \\'ec\\'e8\\'f0\\par}")
+        QTest::newRow("rtf") << QByteArray(
+                                    "{\\rtf1\\ansi\\ansicpg1251{\\fonttbl{\\f0\\fcharset204 Arial;}}\\f0 "
+                                    "{\\b \\'cf\\'f0\\'e8}\\'e2\\'e5\\'f2\\par \\'ec\\'e8\\'f0\\par}")
                              << u"Привет\nмир\n"_qs.toUtf8();
         QTest::newRow("plain cp1251") << QByteArray("  \xcf\xf0\xe8\r\nx  ") << u"При\nx\n"_qs.toUtf8();
         QTest::newRow("blank") << QByteArray("{\\rtf1 \\par }") << QByteArray();

@@ -3,6 +3,7 @@
 #include "ScriptedPrompts.h"
 
 #include <QBuffer>
+#include <QImageWriter>
 #include <QLabel>
 #include <QTemporaryDir>
 #include <QTest>
@@ -18,9 +19,10 @@ QByteArray Encoded(const QImage& image, const char* format) {
 }
 
 // A 1 by 1 GIF, written by hand: Qt reads GIF but does not write it.
-const QByteArray kGif("GIF89a\x01\x00\x01\x00\x80\x00\x00\xff\x00\x00\x00\x00\x00,\x00\x00\x00\x00\x01\x00\x01\x00\x00"
-                      "\x02\x02\x44\x01\x00;",
-                      35);
+const QByteArray
+    kGif("GIF89a\x01\x00\x01\x00\x80\x00\x00\xff\x00\x00\x00\x00\x00,\x00\x00\x00\x00\x01\x00\x01\x00\x00"
+         "\x02\x02\x44\x01\x00;",
+         35);
 
 // A JPEG whose frame header claims 65000 by 65000 pixels.
 QByteArray ForgedJpeg(const QByteArray& jpeg) {
@@ -64,6 +66,13 @@ private slots:
         Write("a.PNG", Encoded(image, "PNG"));
         Write("a.jpg", jpg);
         Write("a.jpeg", jpg);
+        QByteArray progressive;
+        QBuffer pbuf(&progressive);
+        pbuf.open(QIODevice::WriteOnly);
+        QImageWriter writer(&pbuf, "JPG");
+        writer.setProgressiveScanWrite(true);
+        writer.write(image);
+        Write("progressive.jpg", progressive);
         Write("a.wmf", QByteArray("\xd7\xcd\xc6\x9a", 4) + QByteArray(40, '\0'));
         Write("a.emf", QByteArray(40, '\0'));
         Write("damaged.png", Encoded(image, "PNG").left(30));
@@ -88,6 +97,7 @@ private slots:
         QTest::newRow("upper-case extension") << "a.PNG" << QSize(5, 3);
         QTest::newRow("jpg") << "a.jpg" << QSize(5, 3);
         QTest::newRow("jpeg") << "a.jpeg" << QSize(5, 3);
+        QTest::newRow("progressive jpeg") << "progressive.jpg" << QSize(5, 3);
         QTest::newRow("wmf not yet") << "a.wmf" << QSize();
         QTest::newRow("emf not yet") << "a.emf" << QSize();
         QTest::newRow("damaged") << "damaged.png" << QSize();
@@ -121,7 +131,8 @@ private slots:
         ScriptedPrompts prompts;
         QVERIFY(!LoadAnswerPicture(control, "none.png", Folder(), prompts));
         QCOMPARE(prompts.messages.size(), 1);
-        QCOMPARE(prompts.messages[0].text, u"Файл: "_qs + Folder() + u"none.png с изображением отсутствует!"_qs);
+        QCOMPARE(prompts.messages[0].text,
+                 u"Файл: "_qs + Folder() + u"none.png с изображением отсутствует!"_qs);
         QCOMPARE(prompts.messages[0].icon, MsgIcon::None);
         QVERIFY(control.isHidden());
         QVERIFY(!control.isEnabled());

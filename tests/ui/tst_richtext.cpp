@@ -1,18 +1,24 @@
 #include "model/TextCodec.h"
 #include "ui/RichText.h"
 #include "ui/RichTextControl.h"
+#include "ui/RtfReader.h"
 
+#include <QBuffer>
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QImage>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextFragment>
+#include <QUrl>
 
 namespace {
 
-QByteArray Cp(const QString& s) { return TextCodec::ToCp1251(s); }
+QByteArray Cp(const QString& s) {
+    return TextCodec::ToCp1251(s);
+}
 
 // The size in points of every character of the control, as one list.
 QList<double> Sizes(const RichTextControl& c) {
@@ -24,8 +30,9 @@ QList<double> Sizes(const RichTextControl& c) {
     return sizes;
 }
 
-const QByteArray kMixed = "{\\rtf1\\ansi\\ansicpg1251{\\fonttbl{\\f0\\fnil\\fcharset204 Arial;}}\\f0\\fs2 ab\\fs24 "
-                          "cd\\fs23 e\\par}";
+const QByteArray kMixed =
+    "{\\rtf1\\ansi\\ansicpg1251{\\fonttbl{\\f0\\fnil\\fcharset204 Arial;}}\\f0\\fs2 ab\\fs24 "
+    "cd\\fs23 e\\par}";
 
 } // namespace
 
@@ -88,9 +95,10 @@ private slots:
         QCOMPARE(GetRichPlainText(c, true), QByteArray());
         QCOMPARE(GetRichPlainText(c, false), QByteArray());
 
-        LoadRichText(Cp(u"{\\rtf1\\ansi\\ansicpg1251{\\fonttbl{\\f0\\fcharset204 Arial;}}{\\colortbl ;\\red255\\green0"
-                         "\\blue0;}\\f0\\fs28 \\qc {\\b Жирный} {\\cf1 red}\\par x\\{y\\}\\par}"_qs),
-                     c, false);
+        LoadRichText(
+            Cp(u"{\\rtf1\\ansi\\ansicpg1251{\\fonttbl{\\f0\\fcharset204 Arial;}}{\\colortbl ;\\red255\\green0"
+               "\\blue0;}\\f0\\fs28 \\qc {\\b Жирный} {\\cf1 red}\\par x\\{y\\}\\par}"_qs),
+            c, false);
         QCOMPARE(GetRichPlainText(c, true), Cp(u"Жирный red\r\nx{y}"_qs));
         QVERIFY(c.PlainTextMode());
         // Saved as RTF, the content reads back the same.
@@ -104,15 +112,47 @@ private slots:
         QCOMPARE(cur.charFormat().fontWeight(), int(QFont::Bold));
         QCOMPARE(cur.charFormat().fontPointSize(), 14.0);
         QCOMPARE(cur.charFormat().fontFamilies().toStringList(), QStringList{"Arial"});
-        QCOMPARE(back.document()->begin().blockFormat().alignment() & Qt::AlignHorizontal_Mask, Qt::AlignHCenter);
+        QCOMPARE(back.document()->begin().blockFormat().alignment() & Qt::AlignHorizontal_Mask,
+                 Qt::AlignHCenter);
         cur.setPosition(back.toPlainText().indexOf(u"red"_qs) + 1);
         QCOMPARE(cur.charFormat().foreground().color(), QColor(255, 0, 0));
+    }
+
+    void savedRtfKeepsPicturesAndCharactersBeyondTheCodePage() {
+        QImage image(3, 2, QImage::Format_RGB32);
+        image.fill(Qt::red);
+        QByteArray png;
+        QBuffer buffer(&png);
+        buffer.open(QIODevice::WriteOnly);
+        image.save(&buffer, "PNG");
+        RichTextControl c;
+        LoadRichText("{\\rtf1 \\li300\\tqr\\tx1500 a\\u257?{\\pict\\pngblip\\picwgoal300\\pichgoal150 " +
+                         png.toHex() + "}{\\pict\\wmetafile8\\picwgoal150\\pichgoal150 0102}b}",
+                     c, false);
+        c.SetZoom(200); // saved at the unzoomed size
+        RichTextControl back;
+        LoadRichText(GetRichPlainText(c, false), back, false);
+        QCOMPARE(back.toPlainText(), u"a\u0101\uFFFC\uFFFCb"_qs);
+        const QTextBlockFormat para = back.document()->begin().blockFormat();
+        QCOMPARE(para.leftMargin(), 20.0);
+        QCOMPARE(para.tabPositions().value(0).position, 100.0);
+        QCOMPARE(para.tabPositions().value(0).type, QTextOption::RightTab);
+        QTextCursor cur(back.document());
+        cur.setPosition(3);
+        const QTextImageFormat picture = cur.charFormat().toImageFormat();
+        QCOMPARE(QSizeF(picture.width(), picture.height()), QSizeF(20, 10));
+        const QImage read =
+            back.document()->resource(QTextDocument::ImageResource, QUrl(picture.name())).value<QImage>();
+        QCOMPARE(read.size(), QSize(3, 2));
+        cur.setPosition(4);
+        QCOMPARE(cur.charFormat().property(Rtf::PictureDataProperty).toByteArray(), QByteArray("\x01\x02"));
     }
 
     void copyRichTextKeepsContentAndSelection() {
         RichTextControl source;
         RichTextControl target;
-        LoadRichText("{\\rtf1 one {\\b two} three{\\pict\\wmetafile8\\picwgoal150\\pichgoal150 01}}", source, false);
+        LoadRichText("{\\rtf1 one {\\b two} three{\\pict\\wmetafile8\\picwgoal150\\pichgoal150 01}}", source,
+                     false);
         LoadRichText("old", target, true);
         QTextCursor sel(source.document());
         sel.setPosition(4);
@@ -125,6 +165,29 @@ private slots:
         QCOMPARE(target.textCursor().selectionEnd(), 7);
         QCOMPARE(target.textCursor().selectedText(), u"two"_qs);
         QCOMPARE(target.textCursor().charFormat().fontWeight(), int(QFont::Bold));
+        // Decoded pictures come along with the copy.
+        QImage image(2, 2, QImage::Format_RGB32);
+        image.fill(Qt::blue);
+        QByteArray png;
+        QBuffer buffer(&png);
+        buffer.open(QIODevice::WriteOnly);
+        image.save(&buffer, "PNG");
+        RichTextControl pictured;
+        LoadRichText("{\\rtf1 {\\pict\\pngblip " + png.toHex() + "}}", pictured, false);
+        CopyRichText(pictured, target);
+        QTextCursor p(target.document());
+        p.setPosition(1);
+        const QString name = p.charFormat().toImageFormat().name();
+        QCOMPARE(target.document()->resource(QTextDocument::ImageResource, QUrl(name)).value<QImage>().size(),
+                 QSize(2, 2));
+        // The copy is shown at the target's zoom, not at the source's.
+        RichTextControl zoomed;
+        LoadRichText("{\\rtf1 \\fs20 z}", zoomed, false);
+        zoomed.SetZoom(200);
+        CopyRichText(zoomed, target);
+        QTextCursor z(target.document());
+        z.setPosition(1);
+        QCOMPARE(z.charFormat().fontPointSize(), 10.0);
         // The copy is the target's own: changing it leaves the source alone.
         ChangeRichTextSize(target, 5);
         QCOMPARE(Sizes(source).first(), 12.0);
@@ -181,6 +244,7 @@ private slots:
         cur.setPosition(2);
         QCOMPARE(cur.charFormat().toImageFormat().width(), 200.0);
         QCOMPARE(c.document()->defaultFont().pointSizeF(), 24.0);
+        QCOMPARE(c.document()->begin().blockFormat().leftMargin(), 0.0);
         QVERIFY(!c.SetZoom(6401));
         QCOMPARE(c.Zoom(), 200);
         QVERIFY(c.SetZoom(6400));
@@ -188,6 +252,13 @@ private slots:
         QCOMPARE(c.Zoom(), 100);
         cur.setPosition(1);
         QCOMPARE(cur.charFormat().fontPointSize(), 10.0);
+        // Indents and tab stops grow with the text.
+        LoadRichText("{\\rtf1 \\li300\\tx1500 x\\par}", c, false);
+        c.SetZoom(300);
+        QCOMPARE(c.document()->begin().blockFormat().leftMargin(), 60.0);
+        QCOMPARE(c.document()->begin().blockFormat().tabPositions().value(0).position, 300.0);
+        c.SetZoom(100);
+        QCOMPARE(c.document()->begin().blockFormat().leftMargin(), 20.0);
         // New content under a zoom is shown zoomed.
         c.SetZoom(50);
         LoadRichText("{\\rtf1 \\fs40 b}", c, false);

@@ -4,6 +4,7 @@
 #include <QBuffer>
 #include <QImage>
 #include <QRandomGenerator>
+#include <QSet>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextDocument>
@@ -15,13 +16,16 @@
 namespace {
 
 // The header rich-edit writes on a Cyrillic system.
-const QByteArray kHead = "{\\rtf1\\ansi\\ansicpg1251\\deff0\\deflang1049{\\fonttbl{\\f0\\fnil\\fcharset204 Times New "
-                         "Roman;}{\\f1\\fswiss\\fcharset0 Arial;}{\\f2\\fnil\\fcharset2 Symbol;}}\r\n"
-                         "{\\colortbl ;\\red255\\green0\\blue0;\\red0\\green0\\blue255;}\r\n"
-                         "{\\*\\generator Riched20 5.50.99.2070;}\\viewkind4\\uc1\\pard\\f0\\fs24 ";
+const QByteArray kHead =
+    "{\\rtf1\\ansi\\ansicpg1251\\deff0\\deflang1049{\\fonttbl{\\f0\\fnil\\fcharset204 Times New "
+    "Roman;}{\\f1\\fswiss\\fcharset0 Arial;}{\\f2\\fnil\\fcharset2 Symbol;}}\r\n"
+    "{\\colortbl ;\\red255\\green0\\blue0;\\red0\\green0\\blue255;}\r\n"
+    "{\\*\\generator Editor 1.0;}\\viewkind4\\uc1\\pard\\f0\\fs24 ";
 
 // The document's characters as stored (no-break spaces and line separators kept), paragraphs as LF.
-QString Text(const QTextDocument& doc) { return doc.toRawText().replace(QChar::ParagraphSeparator, u'\n'); }
+QString Text(const QTextDocument& doc) {
+    return doc.toRawText().replace(QChar::ParagraphSeparator, u'\n');
+}
 
 // The character format at the first occurrence of `needle`.
 QTextCharFormat FormatAt(const QTextDocument& doc, const QString& needle) {
@@ -72,10 +76,12 @@ private slots:
         QTest::newRow("fcharset0 font inside a 1251 document")
             << kHead + "\\'e9 {\\f1 caf\\'e9} \\'e9\\par\r\n}" << u"й café й"_qs;
         QTest::newRow("cpg overrides the charset")
-            << QByteArray("{\\rtf1\\ansi\\ansicpg1252{\\fonttbl{\\f0\\fnil\\fcharset0\\cpg1251 X;}}\\f0 \\'c0}")
+            << QByteArray(
+                   "{\\rtf1\\ansi\\ansicpg1252{\\fonttbl{\\f0\\fnil\\fcharset0\\cpg1251 X;}}\\f0 \\'c0}")
             << u"А"_qs;
         QTest::newRow("default charset follows ansicpg")
-            << QByteArray("{\\rtf1\\ansi\\ansicpg1251{\\fonttbl{\\f0\\fnil\\fcharset1 X;}}\\f0 \\'c0}") << u"А"_qs;
+            << QByteArray("{\\rtf1\\ansi\\ansicpg1251{\\fonttbl{\\f0\\fnil\\fcharset1 X;}}\\f0 \\'c0}")
+            << u"А"_qs;
         QTest::newRow("symbol bullet") << kHead + "{\\f2\\'b7}\\par}" << u"\u2022"_qs;
         QTest::newRow("uc0") << kHead + "\\uc0\\u1055\\u1088\\u1080 x}" << u"Приx"_qs;
         QTest::newRow("uc1") << kHead + "\\u1055?\\u1088?\\u1080?}" << u"При"_qs;
@@ -83,10 +89,16 @@ private slots:
         QTest::newRow("uc2 skip counts a control word") << kHead + "\\uc2\\u1055\\'cf\\tab x}" << u"Пx"_qs;
         QTest::newRow("uc is kept per group") << kHead + "{\\uc2\\u1055??}\\u1088?}" << u"Пр"_qs;
         QTest::newRow("skip ends at a group") << kHead + "\\uc3\\u1055a{b}}" << u"Пb"_qs;
-        QTest::newRow("negative u and a surrogate pair") << kHead + "\\u-10179?\\u-8704?}" << u"\U0001F600"_qs;
-        QTest::newRow("lone surrogate") << kHead + "\\u-10179?x}" << u"\uFFFDx"_qs;
+        QTest::newRow("negative u and a surrogate pair")
+            << kHead + "\\u-10179?\\u-8704?}" << u"\U0001F600"_qs;
+        QTest::newRow("lone surrogate") << kHead + "a\\u-10179?x}" << u"a\uFFFDx"_qs;
+        QTest::newRow("high surrogate twice")
+            << kHead + "\\u-10179?\\u-10179?\\u-8704?}" << u"\uFFFD\U0001F600"_qs;
+        QTest::newRow("low surrogate alone") << kHead + "\\u-8704?}" << u"\uFFFD"_qs;
+        QTest::newRow("lone surrogate at the end") << kHead + "\\u-10179?}" << u"\uFFFD"_qs;
         QTest::newRow("bin holding braces") << kHead + "a{\\*\\blob\\bin4 }}{{}b}" << u"ab"_qs;
-        QTest::newRow("control symbols") << kHead + "a\\~b\\-c\\_d\\{\\}\\\\}" << u"a\u00A0b\u00ADc\u2011d{}\\"_qs;
+        QTest::newRow("control symbols")
+            << kHead + "a\\~b\\-c\\_d\\{\\}\\\\}" << u"a\u00A0b\u00ADc\u2011d{}\\"_qs;
         QTest::newRow("backslash before line end is a paragraph") << kHead + "a\\\r\nb}" << u"a\nb"_qs;
         QTest::newRow("line and tab") << kHead + "a\\line b\\tab c}" << u"a\u2028b\tc"_qs;
         QTest::newRow("trailing paragraph mark dropped") << kHead + "a\\par b\\par\r\n}" << u"a\nb"_qs;
@@ -95,6 +107,10 @@ private slots:
             << kHead + "{\\stylesheet{\\s0 Normal;}}{\\info{\\title T}{\\author A}}{\\*\\unknown{x}y}{\\*\\"
                        "listtable{\\list z}}ok}"
             << u"ok"_qs;
+        QTest::newRow("nested table flattened")
+            << kHead + "\\trowd\\cellx3000\\pard\\intbl\\itap2 a\\nestcell b\\nestcell{\\*\\nesttableprops"
+                       "\\trowd\\cellx100\\nestrow}{\\nonesttables\\par}\\nestrow c\\cell\\row}"
+            << u"\uFDD0a\tb\t\nc\uFDD1"_qs; // between the frame marks of the outer table
         QTest::newRow("hidden text") << kHead + "a{\\v hidden}b}" << u"ab"_qs;
         QTest::newRow("special characters")
             << kHead + "\\emdash\\endash\\bullet\\lquote\\rquote\\ldblquote\\rdblquote}"
@@ -124,11 +140,12 @@ private slots:
 
     void fontTable() {
         QTextDocument doc;
-        Rtf::ReadRtf("{\\rtf1\\ansi\\ansicpg1251\\deff0{\\fonttbl{\\f0\\froman\\fcharset204{\\*\\panose "
-                     "02020603050405020304}Times New Roman{\\*\\falt Times};}{\\f1\\fswiss\\fcharset0{\\*\\fname "
-                     "Arial;}Arial;}{\\f2\\fnil\\fcharset204 \\'c0\\'f0\\'e8\\'e0\\'eb;}}\\f0 a\\f1 b\\f2 c\\f7 "
-                     "d\\par}",
-                     doc);
+        Rtf::ReadRtf(
+            "{\\rtf1\\ansi\\ansicpg1251\\deff0{\\fonttbl{\\f0\\froman\\fcharset204{\\*\\panose "
+            "02020603050405020304}Times New Roman CYR{\\*\\falt Times};}{\\f1\\fswiss\\fcharset0{\\*\\fname "
+            "Arial;}Arial;}{\\f2\\fnil\\fcharset204 \\'c0\\'f0\\'e8\\'e0\\'eb;}}\\f0 a\\f1 b\\f2 c\\f7 "
+            "d\\par}",
+            doc);
         QCOMPARE(Text(doc), u"abcd"_qs);
         QCOMPARE(FormatAt(doc, "a").fontFamilies().toStringList(), QStringList{"Times New Roman"});
         QCOMPARE(FormatAt(doc, "b").fontFamilies().toStringList(), QStringList{"Arial"});
@@ -140,9 +157,12 @@ private slots:
     void characterFormats() {
         QTextDocument doc;
         Rtf::ReadRtf(kHead + "\\fs32 A\\fs24 {\\b B}{\\i C}{\\ul D\\ulnone E}{\\strike F}{\\super G}{\\sub "
-                             "H\\nosupersub I}{\\cf1 J\\cf0 K}{\\highlight2 L}{\\b\\i\\plain M}\\par}",
+                             "H\\nosupersub I}{\\cf1 J\\cf0 K}{\\highlight2 L}{\\b\\i\\plain M}{\\caps "
+                             "N}{\\scaps O}\\par}",
                      doc);
-        QCOMPARE(Text(doc), u"ABCDEFGHIJKLM"_qs);
+        QCOMPARE(Text(doc), u"ABCDEFGHIJKLMNO"_qs);
+        QCOMPARE(FormatAt(doc, "N").fontCapitalization(), QFont::AllUppercase);
+        QCOMPARE(FormatAt(doc, "O").fontCapitalization(), QFont::SmallCaps);
         QCOMPARE(FormatAt(doc, "A").fontPointSize(), 16.0);
         QCOMPARE(FormatAt(doc, "B").fontWeight(), int(QFont::Bold));
         QVERIFY(FormatAt(doc, "C").fontItalic());
@@ -162,8 +182,9 @@ private slots:
 
     void paragraphFormats() {
         QTextDocument doc;
-        Rtf::ReadRtf(kHead + "\\qc centred\\par\\pard\\li720\\ri360\\fi-360\\sb120\\sa240\\tqr\\tx1500\\tx3000 "
-                             "indented\\par\\pard\\qj just\\par}",
+        Rtf::ReadRtf(kHead +
+                         "\\qc centred\\par\\pard\\li720\\ri360\\fi-360\\sb120\\sa240\\tqr\\tx1500\\tx3000 "
+                         "indented\\par\\pard\\qj just\\par}",
                      doc);
         QCOMPARE(doc.blockCount(), 3);
         const QTextBlockFormat centred = doc.begin().blockFormat();
@@ -179,15 +200,35 @@ private slots:
         QCOMPARE(indented.tabPositions()[0].type, QTextOption::RightTab);
         QCOMPARE(indented.tabPositions()[1].position, 200.0);
         QCOMPARE(doc.lastBlock().blockFormat().alignment() & Qt::AlignHorizontal_Mask, Qt::AlignJustify);
+        QCOMPARE(doc.defaultTextOption().tabStopDistance(), 48.0); // 720 twips unless \\deftab says
+    }
+
+    void lineSpacing() {
+        QTextDocument doc;
+        Rtf::ReadRtf(kHead +
+                         "\\sl276\\slmult1 a\\par\\pard\\sl-300\\slmult0 b\\par\\pard\\sl360 c\\par\\pard d}",
+                     doc);
+        QTextBlock b = doc.begin();
+        QCOMPARE(b.blockFormat().lineHeightType(), int(QTextBlockFormat::ProportionalHeight));
+        QCOMPARE(b.blockFormat().lineHeight(), 115.0);
+        b = b.next();
+        QCOMPARE(b.blockFormat().lineHeightType(), int(QTextBlockFormat::FixedHeight));
+        QCOMPARE(b.blockFormat().lineHeight(), 20.0);
+        b = b.next();
+        QCOMPARE(b.blockFormat().lineHeightType(), int(QTextBlockFormat::MinimumHeight));
+        QCOMPARE(b.blockFormat().lineHeight(), 24.0);
+        QCOMPARE(doc.lastBlock().blockFormat().lineHeightType(), int(QTextBlockFormat::SingleHeight));
     }
 
     void bulletList() {
         // As rich-edit writes a list: the marker text first, then the list words, which stay in force
         // for the following paragraphs until \pard.
         QTextDocument doc;
-        Rtf::ReadRtf(kHead + "{\\pntext\\f2\\'B7\\tab}{\\*\\pn\\pnlvlblt\\pnf2\\pnindent0{\\pntxtb\\'B7}}\\fi-720\\li720 "
-                             "one\\par{\\pntext\\f2\\'B7\\tab}two\\par\\pard after\\par}",
-                     doc);
+        Rtf::ReadRtf(
+            kHead +
+                "{\\pntext\\f2\\'B7\\tab}{\\*\\pn\\pnlvlblt\\pnf2\\pnindent0{\\pntxtb\\'B7}}\\fi-720\\li720 "
+                "one\\par{\\pntext\\f2\\'B7\\tab}two\\par\\pard after\\par}",
+            doc);
         QCOMPARE(Text(doc), u"one\ntwo\nafter"_qs);
         QTextList* list = doc.begin().textList();
         QVERIFY(list);
@@ -199,8 +240,9 @@ private slots:
 
     void numberedList() {
         QTextDocument doc;
-        Rtf::ReadRtf(kHead + "{\\pntext 1.\\tab}{\\*\\pn\\pnlvlbody\\pndec\\pnstart1{\\pntxta .}}a\\par{\\pntext "
-                             "2.\\tab}b\\par}",
+        Rtf::ReadRtf(kHead +
+                         "{\\pntext 1.\\tab}{\\*\\pn\\pnlvlbody\\pndec\\pnstart1{\\pntxta .}}a\\par{\\pntext "
+                         "2.\\tab}b\\par}",
                      doc);
         QCOMPARE(Text(doc), u"a\nb"_qs);
         QTextList* list = doc.begin().textList();
@@ -211,10 +253,11 @@ private slots:
 
     void table() {
         QTextDocument doc;
-        Rtf::ReadRtf(kHead + "before\\par\r\n\\trowd\\trgaph108\\trleft-108\\cellx1500\\cellx3000\\pard\\intbl "
-                             "\\'e0\\cell b\\cell\\row\r\n\\trowd\\trgaph108\\trleft-108\\cellx1500\\cellx3000\\pard\\"
-                             "intbl c\\cell d\\par e\\cell\\row\\pard after\\par}",
-                     doc);
+        Rtf::ReadRtf(
+            kHead + "before\\par\r\n\\trowd\\trgaph108\\trleft-108\\cellx1500\\cellx3000\\pard\\intbl "
+                    "\\'e0\\cell b\\cell\\row\r\n\\trowd\\trgaph108\\trleft-108\\cellx1500\\cellx3000\\pard\\"
+                    "intbl c\\cell d\\par e\\cell\\row\\pard after\\par}",
+            doc);
         QTextTable* table = nullptr;
         for (QTextFrame* f : doc.rootFrame()->childFrames())
             table = table ? table : qobject_cast<QTextTable*>(f);
@@ -232,6 +275,7 @@ private slots:
         QCOMPARE(cellText(1, 1), u"d\u2029e"_qs);
         const QList<QTextLength> widths = table->format().columnWidthConstraints();
         QCOMPARE(widths.size(), 2);
+        QCOMPARE(widths[0].rawValue(), 1608 / 15.0); // from \trleft-108 to \cellx1500
         QCOMPARE(widths[1].rawValue(), 100.0);
         QVERIFY(doc.toPlainText().startsWith(u"before\n"_qs));
         QVERIFY(doc.toPlainText().endsWith(u"\nafter"_qs));
@@ -247,32 +291,37 @@ private slots:
         const QByteArray jpg = Encoded(image, "JPG");
         const QByteArray head = kHead + "x{\\pict";
         QTest::newRow("png, goal size in twips")
-            << head + "\\pngblip\\picw6\\pich4\\picwgoal1500\\pichgoal600 " + png.toHex() + "}y}" << QSize(6, 4)
-            << QSizeF(100, 40);
-        QTest::newRow("png through bin, scaled")
-            << head + "\\pngblip\\picscalex200\\picscaley50\\bin" + QByteArray::number(png.size()) + " " + png + "}y}"
-            << QSize(6, 4) << QSizeF(12, 2);
+            << head + "\\pngblip\\picw6\\pich4\\picwgoal1500\\pichgoal600 " + png.toHex() + "}y}"
+            << QSize(6, 4) << QSizeF(100, 40);
+        QTest::newRow("png through bin, scaled") << head + "\\pngblip\\picscalex200\\picscaley50\\bin" +
+                                                        QByteArray::number(png.size()) + " " + png + "}y}"
+                                                 << QSize(6, 4) << QSizeF(12, 2);
         if (!jpg.isEmpty())
-            QTest::newRow("jpeg") << head + "\\jpegblip " + jpg.toHex() + "}y}" << QSize(6, 4) << QSizeF(6, 4);
-        QTest::newRow("dib gets its file header") << head + "\\dibitmap0 " + bmp.mid(14).toHex() + "}y}"
-                                                  << QSize(6, 4) << QSizeF(6, 4);
+            QTest::newRow("jpeg") << head + "\\jpegblip " + jpg.toHex() + "}y}" << QSize(6, 4)
+                                  << QSizeF(6, 4);
+        QTest::newRow("dib gets its file header")
+            << head + "\\dibitmap0 " + bmp.mid(14).toHex() + "}y}" << QSize(6, 4) << QSizeF(6, 4);
         // 10 by 2 pixels, one bit each, rows padded to 16 bits.
-        QTest::newRow("wbitmap") << head + "\\wbitmap0\\picw10\\pich2\\wbmbitspixel1\\wbmplanes1\\wbmwidthbytes2 "
-                                           "ffc0 0000}y}"
-                                 << QSize(10, 2) << QSizeF(10, 2);
+        QTest::newRow("wbitmap")
+            << head + "\\wbitmap0\\picw10\\pich2\\wbmbitspixel1\\wbmplanes1\\wbmwidthbytes2 "
+                      "ffc0 0000}y}"
+            << QSize(10, 2) << QSizeF(10, 2);
         QTest::newRow("metafile is a placeholder of the goal size")
             << head + "\\wmetafile8\\picw2540\\pich1270\\picwgoal3000\\pichgoal1500 0100090000}y}" << QSize()
             << QSizeF(200, 100);
-        QTest::newRow("emf without goal takes hundredths of mm") << head + "\\emfblip\\picw2540\\pich1270 01}y}"
-                                                                 << QSize() << QSizeF(96, 48);
-        QTest::newRow("shppict preferred")
-            << kHead + "x{\\*\\shppict{\\pict\\pngblip " + png.toHex() + "}}{\\nonshppict{\\pict\\wmetafile8 01}}y}"
-            << QSize(6, 4) << QSizeF(6, 4);
+        QTest::newRow("emf without goal takes hundredths of mm")
+            << head + "\\emfblip\\picw2540\\pich1270 01}y}" << QSize() << QSizeF(96, 48);
+        QTest::newRow("shppict preferred") << kHead + "x{\\*\\shppict{\\pict\\pngblip " + png.toHex() +
+                                                  "}}{\\nonshppict{\\pict\\wmetafile8 01}}y}"
+                                           << QSize(6, 4) << QSizeF(6, 4);
         QTest::newRow("nonshppict alone is shown")
-            << kHead + "x{\\nonshppict{\\pict\\pngblip " + png.toHex() + "}}y}" << QSize(6, 4) << QSizeF(6, 4);
+            << kHead + "x{\\nonshppict{\\pict\\pngblip " + png.toHex() + "}}y}" << QSize(6, 4)
+            << QSizeF(6, 4);
         QTest::newRow("object shows its result only")
-            << kHead + "x{\\object\\objemb{\\*\\objclass Paint.Picture}\\objw100{\\*\\objdata 0102}{\\result{\\pict"
-                       "\\pngblip " +
+            << kHead +
+                   "x{\\object\\objemb{\\*\\objclass Picture.Object}\\objw100{\\*\\objdata "
+                   "0102}{\\result{\\pict"
+                   "\\pngblip " +
                    png.toHex() + "}}}y}"
             << QSize(6, 4) << QSizeF(6, 4);
     }
@@ -286,7 +335,8 @@ private slots:
         const QList<QTextImageFormat> images = Images(doc);
         QCOMPARE(images.size(), 1);
         QCOMPARE(QSizeF(images[0].width(), images[0].height()), shown);
-        const QImage image = doc.resource(QTextDocument::ImageResource, QUrl(images[0].name())).value<QImage>();
+        const QImage image =
+            doc.resource(QTextDocument::ImageResource, QUrl(images[0].name())).value<QImage>();
         if (decoded.isValid()) {
             QCOMPARE(image.size(), decoded);
             const QRgb p = image.pixel(0, 0);
@@ -332,20 +382,23 @@ private slots:
         QTest::newRow("extra closing braces") << QByteArray("{\\rtf1 a}}}}}}");
         QTest::newRow("deep nesting") << "{\\rtf1 " + QByteArray(200000, '{') + "x" + QByteArray(200000, '}');
         QTest::newRow("overlong word") << "{\\rtf1 \\" + QByteArray(100000, 'b') + "1 x}";
-        QTest::newRow("overlong number") << "{\\rtf1 \\fs" + QByteArray(100000, '9') + " x\\u-" +
-                                                QByteArray(50, '9') + " y}";
+        QTest::newRow("overlong number")
+            << "{\\rtf1 \\fs" + QByteArray(100000, '9') + " x\\u-" + QByteArray(50, '9') + " y}";
         QTest::newRow("cut escapes") << QByteArray("{\\rtf1 a\\'zz\\'4\\'");
         QTest::newRow("huge bin count") << QByteArray("{\\rtf1 a\\bin2147483647 xyz");
         QTest::newRow("negative bin count") << QByteArray("{\\rtf1 a\\bin-5 xyz}");
         QTest::newRow("huge uc") << QByteArray("{\\rtf1 \\uc2147483647\\u1055 abc}");
         QTest::newRow("unicode out of range") << QByteArray("{\\rtf1 \\u99999999?\\u0?}");
-        QTest::newRow("odd hex in a picture") << QByteArray("{\\rtf1 {\\pict\\pngblip abc}{\\pict\\dibitmap0 28}}");
+        QTest::newRow("odd hex in a picture")
+            << QByteArray("{\\rtf1 {\\pict\\pngblip abc}{\\pict\\dibitmap0 28}}");
         QTest::newRow("wbitmap shorter than declared")
             << QByteArray("{\\rtf1 {\\pict\\wbitmap0\\picw2000000000\\pich2000000000\\wbmbitspixel24 00}}");
         QTest::newRow("cells without table") << QByteArray("{\\rtf1 a\\cell b\\row c}");
-        QTest::newRow("row without cells") << QByteArray("{\\rtf1 \\trowd\\cellx100\\intbl\\row\\row\\row x}");
+        QTest::newRow("row without cells")
+            << QByteArray("{\\rtf1 \\trowd\\cellx100\\intbl\\row\\row\\row x}");
         QTest::newRow("star at the end") << QByteArray("{\\rtf1 {\\*");
-        QTest::newRow("font table without names") << QByteArray("{\\rtf1{\\fonttbl\\f0\\f1;\\f2{\\f3}}\\f3 x}");
+        QTest::newRow("font table without names")
+            << QByteArray("{\\rtf1{\\fonttbl\\f0\\f1;\\f2{\\f3}}\\f3 x}");
         QTest::newRow("font table never closed") << QByteArray("{\\rtf1{\\fonttbl{\\f0 Arial");
         QTest::newRow("pntext at the end") << QByteArray("{\\rtf1{\\pntext x");
     }
@@ -377,13 +430,48 @@ private slots:
         QVERIFY(Text(doc).count(QLatin1Char('y')) == 20000); // nothing of the text is lost
     }
 
+    void manyRowsMakeOneTableOfExactlyThoseRows() {
+        // Rows are allocated ahead in growing steps; the spare ones must not survive the table.
+        QByteArray rtf = "{\\rtf1 ";
+        for (int i = 0; i < 7; ++i)
+            rtf += "\\trowd\\cellx100\\cellx200\\intbl r" + QByteArray::number(i) + "\\cell x\\cell\\row ";
+        QTextDocument doc;
+        Rtf::ReadRtf(rtf + "\\pard after}", doc);
+        QTextTable* table = qobject_cast<QTextTable*>(doc.rootFrame()->childFrames().value(0));
+        QVERIFY(table);
+        QCOMPARE(table->rows(), 7);
+        QCOMPARE(table->cellAt(6, 0).firstCursorPosition().block().text(), u"r6"_qs);
+        QVERIFY(doc.toPlainText().endsWith(u"x\nafter"_qs));
+        Rtf::ReadRtf(rtf + "}", doc); // the document ends inside the table
+        table = qobject_cast<QTextTable*>(doc.rootFrame()->childFrames().value(0));
+        QCOMPARE(table->rows(), 7);
+    }
+
+    void listsStayWithinBudget() {
+        QByteArray rtf = "{\\rtf1 ";
+        for (int i = 0; i < 5000; ++i)
+            rtf +=
+                i % 2 ? "{\\pntext 1.}{\\*\\pn\\pnlvlbody}b\\par" : "{\\pntext *}{\\*\\pn\\pnlvlblt}a\\par";
+        rtf += "}";
+        QTextDocument doc;
+        Rtf::ReadRtf(rtf, doc);
+        QSet<QTextList*> lists;
+        for (QTextBlock b = doc.begin(); b.isValid(); b = b.next())
+            if (b.textList())
+                lists.insert(b.textList());
+        QCOMPARE(lists.size(), 64 + rtf.size() / 128);
+        // Beyond the budget the markers stay as text: nothing is lost.
+        QVERIFY(doc.lastBlock().text() == u"1.b"_qs);
+    }
+
     void randomBytesNeverHang() {
         // Random mixtures of RTF's own tokens: the reader must end on every one of them.
-        const QList<QByteArray> pieces = {"{", "}", "\\par ", "\\cell ", "\\row ", "\\trowd", "\\cellx100",
-                                          "\\intbl ", "\\pict", "\\pngblip ", "\\u-10179", "\\uc3 ", "\\'c0",
-                                          "\\bin3 ", "\\*", "\\fonttbl", "\\f1 ", ";", "\\pntext ", "\\pn",
-                                          "\\pnlvlblt ", "\\object", "\\result ", "ab", "\\\r", "\\'",
-                                          "\\fldinst ", "HYPERLINK \"x\"", "\\colortbl", "\\red9"};
+        const QList<QByteArray> pieces = {
+            "{",          "}",        "\\par ",      "\\cell ",         "\\row ",     "\\trowd",
+            "\\cellx100", "\\intbl ", "\\pict",      "\\pngblip ",      "\\u-10179",  "\\uc3 ",
+            "\\'c0",      "\\bin3 ",  "\\*",         "\\fonttbl",       "\\f1 ",      ";",
+            "\\pntext ",  "\\pn",     "\\pnlvlblt ", "\\object",        "\\result ",  "ab",
+            "\\\r",       "\\'",      "\\fldinst ",  "HYPERLINK \"x\"", "\\colortbl", "\\red9"};
         QRandomGenerator rng(12345);
         for (int round = 0; round < 300; ++round) {
             QByteArray rtf = "{\\rtf1 ";

@@ -12,7 +12,9 @@
 
 namespace {
 
-QByteArray Cp(const QString& s) { return TextCodec::ToCp1251(s); }
+QByteArray Cp(const QString& s) {
+    return TextCodec::ToCp1251(s);
+}
 
 TestInfoData SampleTest() {
     TestInfoData t;
@@ -40,12 +42,13 @@ private slots:
     void loadedTestSummary() {
         TestInfoData t = SampleTest();
         const QList<InfoLine> lines = LoadedTestLines(t);
-        QCOMPARE(Texts(lines), (QStringList{u"Открыт тест: \"Алгебра\""_qs, u"Всего заданий в тесте: 12."_qs,
-                                            u"Критерии оценивания:"_qs, u"  \"5\" не менее 85% макс. баллов;"_qs,
-                                            u"  \"4\" не менее 70% макс. баллов;"_qs,
-                                            u"  \"3\" не менее 50% макс. баллов;"_qs,
-                                            u"Желаем выполнить все задания правильно..."_qs,
-                                            u"Для начала прохождения теста дайте команду Тест -> Начать..."_qs}));
+        QCOMPARE(
+            Texts(lines),
+            (QStringList{u"Открыт тест: \"Алгебра\""_qs, u"Всего заданий в тесте: 12."_qs,
+                         u"Критерии оценивания:"_qs, u"  \"5\" не менее 85% макс. баллов;"_qs,
+                         u"  \"4\" не менее 70% макс. баллов;"_qs, u"  \"3\" не менее 50% макс. баллов;"_qs,
+                         u"Желаем выполнить все задания правильно..."_qs,
+                         u"Для начала прохождения теста дайте команду Тест -> Начать..."_qs}));
         QVERIFY(lines[0].bold && !lines[1].bold);
         QVERIFY(lines[2].italic && lines[5].italic && !lines[6].italic);
     }
@@ -83,15 +86,18 @@ private slots:
         QCOMPARE(texts[3], u"Желаем выполнить все задания правильно..."_qs);
         t.Marks = {{4, 70, Cp(u"Хорошо"_qs)}};
         QCOMPARE(Texts(TestInfoLines(t))[3], u"  \"Хорошо\" не менее 70% макс. баллов;"_qs);
+        t.Marks = {{4, 70, "A%2"}}; // a name is text, never a placeholder
+        QCOMPARE(Texts(TestInfoLines(t))[3], u"  \"A%2\" не менее 70% макс. баллов;"_qs);
     }
 
     void informationLines() {
         TestInfoData t = SampleTest();
         QList<InfoLine> lines = TestInfoLines(t);
-        QCOMPARE(Texts(lines).mid(6), (QStringList{u"Порядок следования заданий: нормальный."_qs,
-                                                   u"Порядок следования вариантов: нормальный."_qs, QString(),
-                                                   u"UId теста: {GUID}"_qs, u"Тест создан: 15.03.2023 12:00:00."_qs,
-                                                   u"Тест сохранен: 16.03.2023 06:00:00."_qs}));
+        QCOMPARE(Texts(lines).mid(6),
+                 (QStringList{u"Порядок следования заданий: нормальный."_qs,
+                              u"Порядок следования вариантов: нормальный."_qs, QString(),
+                              u"UId теста: {GUID}"_qs, u"Тест создан: 15.03.2023 12:00:00."_qs,
+                              u"Тест сохранен: 16.03.2023 06:00:00."_qs}));
         QVERIFY(!lines[8].hidden && lines[9].hidden && lines[10].hidden && lines[11].hidden);
 
         t.Author = Cp(u"Иванова"_qs);
@@ -99,11 +105,12 @@ private slots:
         t.RandomTaskOrder = true;
         t.RandomVariantOrder = true;
         t.TestTimeLimit = 3725;
-        QCOMPARE(Texts(TestInfoLines(t)).mid(6, 6),
-                 (QStringList{u"Автор теста: Иванова"_qs, u"Описание теста:"_qs, u"About http://example.org/page."_qs,
-                              u"Порядок следования заданий: случайный."_qs,
-                              u"Порядок следования вариантов: случайный."_qs,
-                              u"Ограничение по времени для всего теста: 01:02:05."_qs}));
+        QCOMPARE(
+            Texts(TestInfoLines(t)).mid(6, 6),
+            (QStringList{u"Автор теста: Иванова"_qs, u"Описание теста:"_qs,
+                         u"About http://example.org/page."_qs, u"Порядок следования заданий: случайный."_qs,
+                         u"Порядок следования вариантов: случайный."_qs,
+                         u"Ограничение по времени для всего теста: 01:02:05."_qs}));
         t.TestTimeLimit = 25 * 3600 + 61;
         QVERIFY(Texts(TestInfoLines(t)).contains(u"Ограничение по времени для всего теста: 01:01:01."_qs));
     }
@@ -143,8 +150,12 @@ private slots:
         QWidget window;
         RichTextControl question(&window);
         WriteUnderlined(question);
-        ShowLoadedTest(SampleTest(), question, window);
-        QVERIFY(question.toPlainText().startsWith(u"Открыт тест: \"Алгебра\"\nВсего заданий в тесте: 12."_qs));
+        bool zoomedWhileSuspended = false;
+        ShowLoadedTest(SampleTest(), question, window,
+                       [&] { zoomedWhileSuspended = !window.updatesEnabled(); });
+        QVERIFY(zoomedWhileSuspended);
+        QVERIFY(
+            question.toPlainText().startsWith(u"Открыт тест: \"Алгебра\"\nВсего заданий в тесте: 12."_qs));
         QCOMPARE(question.textCursor().position(), 0);
         QTextCursor c(question.document());
         c.setPosition(3);

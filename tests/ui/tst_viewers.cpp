@@ -92,7 +92,8 @@ private slots:
         LoadRichText("secret", *form.Viewer(), false);
         form.Viewer()->selectAll();
         QGuiApplication::clipboard()->setText(u"before"_qs);
-        for (const auto& key : {QKeySequence::Copy, QKeySequence::Cut, QKeySequence::Paste, QKeySequence::Undo})
+        for (const auto& key :
+             {QKeySequence::Copy, QKeySequence::Cut, QKeySequence::Paste, QKeySequence::Undo})
             QTest::keySequence(form.Viewer(), key);
         QCOMPARE(QGuiApplication::clipboard()->text(), u"before"_qs);
         QCOMPARE(form.Viewer()->toPlainText(), u"secret"_qs);
@@ -119,6 +120,44 @@ private slots:
         });
         QVERIFY(!ViewRichControl(source, QByteArray()));
         QCOMPARE(seen, u"two|Перегляд"_qs);
+    }
+
+    void focusedTextInTheViewer() {
+        QWidget main;
+        auto* button = new QPushButton(u"b"_qs, &main);
+        auto* variant = new RichTextControl(&main);
+        LoadRichText("{\\rtf1 variant text}", *variant, false);
+        button->setFocus();
+        QCOMPARE(main.focusWidget(), button);
+        QVERIFY(!ShowFocusedTextInViewer(main, true)); // the focus is on a button
+        variant->setFocus();
+        QCOMPARE(main.focusWidget(), variant);
+        QVERIFY(!ShowFocusedTextInViewer(main, false)); // no session runs
+        QTextCursor sel(variant->document());
+        sel.setPosition(8);
+        sel.setPosition(12, QTextCursor::KeepAnchor);
+        variant->setTextCursor(sel);
+        QString seen;
+        QTimer::singleShot(0, [&] {
+            auto* form = qobject_cast<TTextViewForm*>(QApplication::activeModalWidget());
+            QVERIFY(form);
+            seen = form->Viewer()->textCursor().selectedText();
+            form->accept();
+        });
+        QVERIFY(ShowFocusedTextInViewer(main, true));
+        QCOMPARE(seen, u"text"_qs);
+
+        // A double click selects the word under the pointer first, then tells the window.
+        main.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&main));
+        variant->resize(300, 100);
+        QString selectedOnSignal;
+        connect(variant, &RichTextControl::DoubleClicked, this,
+                [&] { selectedOnSignal = variant->textCursor().selectedText(); });
+        QTextCursor first(variant->document());
+        first.setPosition(2);
+        QTest::mouseDClick(variant->viewport(), Qt::LeftButton, {}, variant->cursorRect(first).center());
+        QCOMPARE(selectedOnSignal, u"variant"_qs);
     }
 
     void pictureViewer() {
