@@ -11,6 +11,7 @@
 #include "session/Evaluation.h"
 #include "session/RandomGenerator.h"
 #include "session/SessionTexts.h"
+#include "ui/UiTexts.h"
 #include "ui/PictureLoader.h"
 #include "ui/RichTextControl.h"
 #include "ui/TextViewForm.h"
@@ -98,8 +99,8 @@ private:
         const QString path = AttachmentPath(m_test, task.Picture);
         const QImage picture = m_s.loadPicture ? m_s.loadPicture(path) : LoadPictureFile(path);
         if (picture.isNull())
-            m_s.prompts.ShowMessage(QString::fromUtf16(PictureTexts::Caption),
-                                    QString::fromUtf16(PictureTexts::LoadError), MsgIcon::None);
+            m_s.prompts.ShowMessage(QString::fromUtf16(UiTexts::ProgramTitle),
+                                    QString::fromUtf16(UiTexts::PictureLoadError), MsgIcon::None);
         return picture;
     }
 
