@@ -47,6 +47,26 @@ QString TimeOfDay(qint64 seconds) {
 
 } // namespace
 
+TestInfoData TestInfoFrom(const TTest& test, int loadedTaskCount) {
+    TestInfoData d;
+    d.Title = test.Title;
+    d.Author = test.Author;
+    d.Description = test.Description;
+    d.Instruction = test.Instruction;
+    d.UId = test.UId;
+    d.RandomTaskOrder = test.RandomTaskOrder;
+    d.RandomVariantOrder = test.RandomVariantOrder;
+    d.UseThemes = test.UseThemes;
+    d.TestTimeLimit = test.TestTimeLimit;
+    d.AskTaskCount = test.AskTaskCount;
+    d.TotalAskCount = test.TotalAskCount;
+    d.Marks = test.Marks;
+    d.Created = test.Created;
+    d.Saved = test.Saved;
+    d.LoadedTaskCount = loadedTaskCount;
+    return d;
+}
+
 QList<InfoLine> LoadedTestLines(const TestInfoData& test) {
     QList<InfoLine> lines;
     lines.append({UiTexts::Text(UiTexts::OpenedTest).arg(Text(test.Title)), true});

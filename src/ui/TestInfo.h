@@ -1,6 +1,8 @@
 #pragma once
 // The descriptions of a loaded test: the summary in the question area after loading, the test
 // information window and the instruction.
+#include "model/Test.h"
+
 #include <QByteArray>
 #include <QColor>
 #include <QList>
@@ -11,11 +13,7 @@
 class QWidget;
 class RichTextControl;
 
-struct TestInfoMark {
-    qint32 Number = 0;
-    qint32 Percent = 0;
-    QByteArray Name;
-};
+using TestInfoMark = TMark;
 
 // What the descriptions read of the loaded test, under the names of the test header (texts in
 // code page 1251, dates as stored: days since 1899-12-30), plus the number of tasks loaded.
@@ -36,6 +34,9 @@ struct TestInfoData {
     double Saved = 0;
     int LoadedTaskCount = 0;
 };
+
+// What the descriptions need of a loaded test with `loadedTaskCount` tasks.
+TestInfoData TestInfoFrom(const TTest& test, int loadedTaskCount);
 
 struct InfoLine {
     QString text;
