@@ -75,6 +75,8 @@ QPushButton* Button(const QString& name, QWidget* parent) {
     auto* b = new QPushButton(parent);
     b->setObjectName(name);
     b->setMinimumWidth(150);
+    // Enter presses the focused button, as in a dialog; elsewhere it checks the answer.
+    b->setAutoDefault(true);
     return b;
 }
 

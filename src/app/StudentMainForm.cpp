@@ -23,6 +23,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMimeData>
+#include <QPushButton>
 #include <QScreen>
 #include <QSplitter>
 #include <QStyle>
@@ -33,11 +34,17 @@ namespace {
 constexpr int IdleUpdateMs = 250;
 } // namespace
 
+// The program's resources live in the library of the windows; a static library needs them named.
+static void InitResources() {
+    Q_INIT_RESOURCE(resources);
+}
+
 TStudentMainForm::TStudentMainForm(MainFormServices services, QWidget* parent)
     : QMainWindow(parent),
       m_s(std::move(services)),
       m_nice(*this),
       m_resultFiles(m_settings, m_s.paths.programFolder, *m_s.clock, *m_s.prompts) {
+    InitResources();
     setObjectName(QStringLiteral("StudentMainForm"));
     setWindowIcon(QIcon(QStringLiteral(":/icons/quizar-student.png")));
     resize(800, 600);
@@ -280,6 +287,18 @@ bool TStudentMainForm::eventFilter(QObject* watched, QEvent* event) {
         break;
     }
     return QMainWindow::eventFilter(watched, event);
+}
+
+void TStudentMainForm::keyPressEvent(QKeyEvent* event) {
+    // "Наступне (перевірити)" is the default button: Enter that no control took checks the answer.
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (enter && !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier)) && m_goCheck->isEnabled() &&
+        m_goCheck->isVisibleTo(this)) {
+        m_goCheck->click();
+        event->accept();
+        return;
+    }
+    QMainWindow::keyPressEvent(event);
 }
 
 void TStudentMainForm::resizeEvent(QResizeEvent* event) {

@@ -404,6 +404,12 @@ private slots:
         const QRect screen = again.screen()->availableGeometry();
         QVERIFY(qAbs(again.geometry().center().x() - screen.center().x()) <= 1);
 
+        // A window closed maximised opens maximised.
+        f.store->setValue(UserStore::MainFormGroup + "/WindowState", "wsMaximized");
+        f.store->sync();
+        TStudentMainForm& maximised = f.Open();
+        QVERIFY(maximised.windowState() & Qt::WindowMaximized);
+
         // Without the setting nothing is restored.
         MainFormFixture g;
         TStudentMainForm& plain = g.Open();
@@ -461,6 +467,51 @@ private slots:
         QCOMPARE(f.prompts.messages[0].caption, QStringLiteral("QuizarStudent"));
         QCOMPARE(f.prompts.messages[0].text, QStringLiteral("Помилка запуску стандартного калькулятора"));
         QCOMPARE(f.prompts.messages[0].icon, MsgIcon::None);
+    }
+
+    void enterChecksTheAnswer() {
+        MainFormFixture f;
+        TStudentMainForm& w = f.Open();
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QSignalSpy checks(w.Action("ACheckAskTask"), &QAction::triggered);
+        w.SetSessionState(SessionState::Testing);
+        w.SetCurrentTaskKind(SingleChoice);
+        Child<QWidget>(w, "PanelVariant")->setEnabled(true);
+        auto* radio = static_cast<QRadioButton*>(w.AnswerWidget(TStudentMainForm::SlotRadio));
+        radio->setEnabled(true);
+        radio->setFocus();
+        // Disabled until the pupil answers.
+        QTest::keyClick(radio, Qt::Key_Return);
+        QCOMPARE(checks.size(), 0);
+        w.Action("ACheckAskTask")->setEnabled(true);
+        QTest::keyClick(radio, Qt::Key_Return);
+        QCOMPARE(checks.size(), 1);
+        auto* text = Child<QLineEdit>(w, "EditInputText");
+        Child<QWidget>(w, "PanelInputText")->setEnabled(true);
+        Child<QWidget>(w, "PanelInputText")->show();
+        text->setFocus();
+        QTest::keyClick(text, Qt::Key_Enter);
+        QCOMPARE(checks.size(), 2);
+    }
+
+    void resourcesAndSound() {
+        QFile chime(QStringLiteral(":/sounds/ENDTEST.wav"));
+        MainFormFixture f;
+        TStudentMainForm& w = f.Open();
+        QVERIFY(!w.windowIcon().isNull());
+        QVERIFY(chime.open(QIODevice::ReadOnly));
+        const QByteArray wav = chime.readAll();
+        QVERIFY(wav.startsWith("RIFF") && wav.mid(8, 4) == "WAVE");
+        // A short chime, well under two seconds of 16-bit mono at 22050 Hz.
+        QVERIFY(wav.size() < 2 * 22050 * 2);
+        // Without a sound device, or with a file that is not there, playing is no error.
+        w.PlayEndSound();
+        w.Settings().IsUseDefaultSound = false;
+        w.Settings().SoundFileName = "missing.wav";
+        w.PlayEndSound();
+        QTest::qWait(50);
+        QVERIFY(f.prompts.messages.isEmpty());
     }
 
     void urgentPanels() {
