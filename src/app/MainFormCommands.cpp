@@ -413,17 +413,17 @@ void TStudentMainForm::aShowTestInstructionExecute() {
 void TStudentMainForm::aShowREtoViewerExecute() {
     if (m_state != SessionState::Testing)
         return;
-    // The focused task text, or the wording when the focus is elsewhere.
+    // The double-clicked text, else the focused one, else the wording.
     auto* focused = qobject_cast<RichTextControl*>(QApplication::focusWidget());
-    RichTextControl* source = focused && isAncestorOf(focused) ? focused : m_questionText;
+    RichTextControl* source = m_viewerSource                         ? m_viewerSource
+                              : focused && isAncestorOf(focused) ? focused
+                                                                 : m_questionText;
     ViewRichControl(*source, QByteArray(), this);
 }
 
 void TStudentMainForm::AShowQuestionImageExecute() {
     if (!m_questionImage->isVisible() || m_questionImage->pixmap().isNull())
         return;
-    if (!m_imageForm)
-        m_imageForm = new TShowQuestionImageForm(this);
     m_imageForm->ShowPicture(m_questionImage->pixmap());
 }
 

@@ -114,7 +114,6 @@ void TStudentMainForm::BuildSessionArea() {
     m_questionImage->setAlignment(Qt::AlignTop | Qt::AlignHCenter);
     m_questionImage->setToolTip(MainFormTexts::QuestionImageHint.toString());
     m_questionImage->setCursor(Qt::PointingHandCursor);
-    m_questionImage->installEventFilter(this);
     // Shown only while a task has a picture.
     m_questionImage->hide();
     m_questionImage->setEnabled(false);
@@ -225,11 +224,6 @@ void TStudentMainForm::BuildSessionArea() {
     mainLayout->addWidget(panel3);
 
     setCentralWidget(central);
-
-    for (RichTextControl* text : {m_questionText})
-        text->viewport()->installEventFilter(this);
-    for (RichTextControl* text : VariantTexts1() + VariantTexts2())
-        text->viewport()->installEventFilter(this);
 }
 
 QWidget* TStudentMainForm::BuildAnswerGrid(QWidget* parent) {

@@ -13,6 +13,7 @@
 #include "settings/SettingsFile.h"
 #include "ui/RichText.h"
 #include "ui/RichTextControl.h"
+#include "ui/ShowQuestionImageForm.h"
 #include "ui/TestInfo.h"
 
 #include <QAction>
@@ -53,6 +54,7 @@ TStudentMainForm::TStudentMainForm(MainFormServices services, QWidget* parent)
     setStatusBar(m_statusBar);
     CreateActions();
     BuildMainMenu();
+    m_imageForm = std::make_unique<TShowQuestionImageForm>(this);
     m_nice.SetUpForMainWindow();
     if (m_s.store) {
         // The placement goes into the same per-user store as the rest.
@@ -66,6 +68,8 @@ TStudentMainForm::TStudentMainForm(MainFormServices services, QWidget* parent)
     if (m_s.instance)
         connect(m_s.instance, &SingleInstance::MessageArrived, this, &TStudentMainForm::HandOffMessage,
                 Qt::QueuedConnection);
+    // One filter on the application sees what the window must see before its controls: the digit
+    // keys, double clicks on the task texts, clicks on the picture and the grid's resizing.
     qApp->installEventFilter(this);
     FormCreate();
     m_idleTimer = new QTimer(this);
@@ -272,10 +276,16 @@ bool TStudentMainForm::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::MouseButtonDblClick:
         if (m_state == SessionState::Testing && watched->parent() &&
             qobject_cast<RichTextControl*>(watched->parent()) && isAncestorOf(static_cast<QWidget*>(watched))) {
-            static_cast<QWidget*>(watched->parent())->setFocus();
+            m_viewerSource = static_cast<RichTextControl*>(watched->parent());
             Action(QStringLiteral("aShowREtoViewer"))->trigger();
+            m_viewerSource = nullptr;
             return true;
         }
+        break;
+    case QEvent::Resize:
+        // The window or the splitter changed the grid's size: matching texts share the width again.
+        if (watched == m_gridPanel && m_panelVariant->isEnabled())
+            GridPanelResize();
         break;
     case QEvent::MouseButtonRelease:
         if (watched == m_questionImage) {
@@ -299,12 +309,6 @@ void TStudentMainForm::keyPressEvent(QKeyEvent* event) {
         return;
     }
     QMainWindow::keyPressEvent(event);
-}
-
-void TStudentMainForm::resizeEvent(QResizeEvent* event) {
-    QMainWindow::resizeEvent(event);
-    if (m_panelVariant && m_panelVariant->isEnabled())
-        GridPanelResize();
 }
 
 void TStudentMainForm::PlayEndSound() {

@@ -141,6 +141,7 @@ public:
     QList<RichTextControl*> VariantTexts2() const;
     QPushButton* GoCheckButton() const { return m_goCheck; }
     QProgressBar* Progress() const { return m_progress; }
+    TShowQuestionImageForm* QuestionImageForm() const { return m_imageForm.get(); }
 
     // NicePropertyHost
     QString ComponentName() const override;
@@ -157,7 +158,6 @@ signals:
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
@@ -211,7 +211,10 @@ private:
     QMenu* m_zoomMenu = nullptr;
     TMainStatusBar* m_statusBar = nullptr;
     QTimer* m_idleTimer = nullptr;
-    TShowQuestionImageForm* m_imageForm = nullptr;
+    // The text that was double-clicked, while its viewer command runs.
+    RichTextControl* m_viewerSource = nullptr;
+    // The picture viewer lives for the whole run, a window of its own.
+    std::unique_ptr<TShowQuestionImageForm> m_imageForm;
 
     // The session area.
     QLabel* m_questionLabel = nullptr;

@@ -2,6 +2,7 @@
 #include "app/MainStatusBar.h"
 #include "settings/UserStore.h"
 #include "ui/RichTextControl.h"
+#include "ui/ShowQuestionImageForm.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -15,6 +16,7 @@
 #include <QRadioButton>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 
 namespace {
 
@@ -512,6 +514,46 @@ private slots:
         w.PlayEndSound();
         QTest::qWait(50);
         QVERIFY(f.prompts.messages.isEmpty());
+    }
+
+    void viewers() {
+        MainFormFixture f;
+        TStudentMainForm& w = f.Open();
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        RichTextControl* variant = w.VariantTexts1()[1];
+        variant->setPlainText(QStringLiteral("Київ"));
+        // Whatever modal viewer opens is read and closed at once.
+        QString seen;
+        auto closeViewer = [&] {
+            QTimer::singleShot(0, [&] {
+                if (auto* modal = QApplication::activeModalWidget()) {
+                    if (auto* text = modal->findChild<RichTextControl*>())
+                        seen = text->toPlainText();
+                    modal->close();
+                }
+            });
+        };
+        // Only during a session.
+        QTest::mouseDClick(variant->viewport(), Qt::LeftButton);
+        QVERIFY(seen.isEmpty());
+        w.SetSessionState(SessionState::Testing);
+        Child<QWidget>(w, "PanelVariant")->setEnabled(true);
+        closeViewer();
+        QTest::mouseDClick(variant->viewport(), Qt::LeftButton);
+        QCOMPARE(seen, QStringLiteral("Київ"));
+
+        // A click on the task picture opens the picture viewer, without blocking.
+        auto* picture = Child<QLabel>(w, "QuestionImage");
+        QPixmap pixmap(40, 30);
+        pixmap.fill(Qt::red);
+        picture->setPixmap(pixmap);
+        picture->setEnabled(true);
+        picture->show();
+        QTest::mouseClick(picture, Qt::LeftButton);
+        QWidget* viewer = w.QuestionImageForm();
+        QVERIFY(viewer && viewer->isVisible());
+        viewer->close();
     }
 
     void urgentPanels() {
