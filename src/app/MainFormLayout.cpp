@@ -49,6 +49,28 @@ private:
     Kind m_kind;
 };
 
+// The task picture: the whole picture is kept (the viewer shows it at full size), drawn scaled to
+// the control's width with its proportions, never enlarged.
+class ScaledPicture : public QLabel {
+public:
+    using QLabel::QLabel;
+
+protected:
+    void paintEvent(QPaintEvent* event) override {
+        const QPixmap picture = pixmap();
+        if (picture.isNull()) {
+            QLabel::paintEvent(event);
+            return;
+        }
+        QSize size = picture.size();
+        if (size.width() > width() || size.height() > height())
+            size.scale(this->size(), Qt::KeepAspectRatio);
+        QPainter p(this);
+        p.setRenderHint(QPainter::SmoothPixmapTransform);
+        p.drawPixmap(QRect(QPoint((width() - size.width()) / 2, 0), size), picture);
+    }
+};
+
 QWidget* Panel(const QString& name, QWidget* parent) {
     auto* w = new QWidget(parent);
     w->setObjectName(name);
@@ -108,7 +130,7 @@ void TStudentMainForm::BuildSessionArea() {
     m_questionText = new RichTextControl(m_panelQuestion);
     m_questionText->setObjectName(QStringLiteral("QuestionText"));
     questionLayout->addWidget(m_questionText, 1);
-    m_questionImage = new QLabel(m_panelQuestion);
+    m_questionImage = new ScaledPicture(m_panelQuestion);
     m_questionImage->setObjectName(QStringLiteral("QuestionImage"));
     m_questionImage->setFixedWidth(160);
     m_questionImage->setAlignment(Qt::AlignTop | Qt::AlignHCenter);
@@ -164,8 +186,13 @@ void TStudentMainForm::BuildSessionArea() {
     m_scrollBox = new QScrollArea(m_panelImgRect);
     m_scrollBox->setObjectName(QStringLiteral("ScrollBox"));
     auto* canvas = Panel(QStringLiteral("ScrollBoxCanvas"), m_scrollBox);
+    // The canvas takes the picture's size; the marks lie over it at their own positions.
+    auto* canvasLayout = new QVBoxLayout(canvas);
+    canvasLayout->setContentsMargins(0, 0, 0, 0);
+    canvasLayout->setSizeConstraint(QLayout::SetFixedSize);
     m_image = new QLabel(canvas);
     m_image->setObjectName(QStringLiteral("Image"));
+    canvasLayout->addWidget(m_image);
     m_shapePoint = new ShapeWidget(ShapeWidget::Circle, canvas);
     m_shapePoint->setObjectName(QStringLiteral("ShapePoint"));
     m_shapePoint->resize(11, 11);
@@ -173,6 +200,8 @@ void TStudentMainForm::BuildSessionArea() {
     m_shape = new ShapeWidget(ShapeWidget::Rectangle, canvas);
     m_shape->setObjectName(QStringLiteral("Shape"));
     m_shape->hide();
+    m_shape->raise();
+    m_shapePoint->raise();
     m_scrollBox->setWidget(canvas);
     imgLayout->addWidget(m_scrollBox);
     answerLayout->addWidget(m_panelImgRect, 1);

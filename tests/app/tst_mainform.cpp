@@ -545,11 +545,17 @@ private slots:
 
         // A click on the task picture opens the picture viewer, without blocking.
         auto* picture = Child<QLabel>(w, "QuestionImage");
-        QPixmap pixmap(40, 30);
+        QPixmap pixmap(320, 80);
         pixmap.fill(Qt::red);
         picture->setPixmap(pixmap);
         picture->setEnabled(true);
         picture->show();
+        QTRY_VERIFY(picture->height() > 60);
+        // Scaled to the control's width with its proportions: 160 x 40.
+        const QImage shown = picture->grab().toImage();
+        QCOMPARE(shown.pixelColor(80, 20), QColor(Qt::red));
+        QCOMPARE(shown.pixelColor(158, 38), QColor(Qt::red));
+        QVERIFY(shown.pixelColor(80, 50) != QColor(Qt::red));
         QTest::mouseClick(picture, Qt::LeftButton);
         QWidget* viewer = w.QuestionImageForm();
         QVERIFY(viewer && viewer->isVisible());
