@@ -42,16 +42,17 @@ QString ProgramVersionText() {
 TAboutForm::TAboutForm(QWidget* parent) : QDialog(parent) {
     QVBoxLayout* layout = Frame(this, QStringLiteral("AboutForm"), QStringLiteral("Про програму"));
     auto* icon = new QLabel(this);
-    icon->setPixmap(QPixmap(QStringLiteral(":/icons/quizar-student.png")).scaled(64, 64, Qt::KeepAspectRatio,
-                                                                                Qt::SmoothTransformation));
+    icon->setPixmap(QPixmap(QStringLiteral(":/icons/quizar-student.png"))
+                        .scaled(64, 64, Qt::KeepAspectRatio, Qt::SmoothTransformation));
     icon->setAlignment(Qt::AlignCenter);
     layout->addWidget(icon);
-    auto* text = Text(this, QStringLiteral("<h2>QuizarStudent</h2>"
-                                           "<p>Програма учня шкільної системи тестування Quizar.</p>"
-                                           "<p>Версія %1</p>"
-                                           "<p>Тести відкриваються з диска, з командного рядка, перетягуванням "
-                                           "файлу у вікно або з сервера вчителя.</p>")
-                                .arg(ProgramVersionText().toHtmlEscaped()));
+    auto* text =
+        Text(this, QStringLiteral("<h2>QuizarStudent</h2>"
+                                  "<p>Програма учня шкільної системи тестування Quizar.</p>"
+                                  "<p>Версія %1</p>"
+                                  "<p>Тести відкриваються з диска, з командного рядка, перетягуванням "
+                                  "файлу у вікно або з сервера вчителя.</p>")
+                       .arg(ProgramVersionText().toHtmlEscaped()));
     text->setObjectName(QStringLiteral("AboutText"));
     text->setAlignment(Qt::AlignCenter);
     layout->addWidget(text);

@@ -6,15 +6,15 @@
 #include "StudentMainForm.h"
 #include "TestInfoData.h"
 #include "WindowCaption.h"
-#include "settings/UserStore.h"
 #include "model/Prompts.h"
+#include "model/TextCodec.h"
 #include "settings/SettingsFile.h"
+#include "settings/UserStore.h"
 #include "ui/RichText.h"
 #include "ui/RichTextControl.h"
 #include "ui/ShowQuestionImageForm.h"
 #include "ui/TestInfo.h"
 #include "ui/TextViewForm.h"
-#include "model/TextCodec.h"
 
 #include <QAction>
 #include <QApplication>
@@ -53,8 +53,8 @@ const QStringList& Calculators() {
 
 } // namespace
 
-QAction* TStudentMainForm::AddAction(const QString& name, const QString& caption, const QKeySequence& shortcut,
-                                     int tag) {
+QAction* TStudentMainForm::AddAction(const QString& name, const QString& caption,
+                                     const QKeySequence& shortcut, int tag) {
     auto* action = new QAction(caption, this);
     action->setObjectName(name);
     action->setData(tag);
@@ -66,26 +66,29 @@ QAction* TStudentMainForm::AddAction(const QString& name, const QString& caption
     addAction(action);
     m_actions.insert(name, action);
     // Every command may change what the rules allow.
-    connect(action, &QAction::triggered, this, [this] { ActionList1Update(); }, Qt::QueuedConnection);
+    connect(
+        action, &QAction::triggered, this, [this] { ActionList1Update(); }, Qt::QueuedConnection);
     return action;
 }
 
 void TStudentMainForm::CreateActions() {
     auto on = [this](QAction* action, auto handler) { connect(action, &QAction::triggered, this, handler); };
-    on(AddAction(QStringLiteral("AOpenTest"), QStringLiteral("&Відкрити..."), QKeySequence(Qt::CTRL | Qt::Key_O)),
+    on(AddAction(QStringLiteral("AOpenTest"), QStringLiteral("&Відкрити..."),
+                 QKeySequence(Qt::CTRL | Qt::Key_O)),
        [this] { AOpenTestExecute(); });
     // Downloading a test and the session's commands are wired by their own parts.
     AddAction(QStringLiteral("AGetTest"), QStringLiteral("Отримати по мережі"));
     on(AddAction(QStringLiteral("ACloseTest"), QStringLiteral("Закрити")), [this] { ACloseTestExecute(); });
     on(AddAction(QStringLiteral("AExit"), QStringLiteral("В&ихід")), [this] { close(); });
-    on(AddAction(QStringLiteral("AShowTestInfo"), QStringLiteral("Інформація")), [this] { AShowTestInfoExecute(); });
+    on(AddAction(QStringLiteral("AShowTestInfo"), QStringLiteral("Інформація")),
+       [this] { AShowTestInfoExecute(); });
     on(AddAction(QStringLiteral("aShowTestInstruction"), QStringLiteral("Інструкція до тесту")),
        [this] { aShowTestInstructionExecute(); });
     AddAction(QStringLiteral("ABeginTest"), QStringLiteral("Розпочати тест"), QKeySequence(Qt::Key_F5));
     AddAction(QStringLiteral("AEndTest"), QStringLiteral("Закінчити тест"));
-    for (auto [name, caption, tag] : {std::tuple{"AFontSizeUp", "Крупніше", 1},
-                                      std::tuple{"AFontSizeNormal", "Нормальний", 0},
-                                      std::tuple{"AFontSizeDown", "Дрібніше", -1}}) {
+    for (auto [name, caption, tag] :
+         {std::tuple{"AFontSizeUp", "Крупніше", 1}, std::tuple{"AFontSizeNormal", "Нормальний", 0},
+          std::tuple{"AFontSizeDown", "Дрібніше", -1}}) {
         QAction* a = AddAction(QLatin1String(name), QString::fromUtf8(caption), {}, tag);
         a->setCheckable(true);
         on(a, [this, tag] { AFontSizeExecute(tag); });
@@ -100,13 +103,16 @@ void TStudentMainForm::CreateActions() {
     }
     // The check items copy their new mark into their setting.
     for (auto [name, caption, setting] :
-         {std::tuple{"AIsUseWindowSettings", "Використовувати налаштування вікна", &TSettings::IsUseWindowSettings},
+         {std::tuple{"AIsUseWindowSettings", "Використовувати налаштування вікна",
+                     &TSettings::IsUseWindowSettings},
           std::tuple{"AIsSaveResult", "Зберігати результати", &TSettings::IsSaveResult},
-          std::tuple{"AIsSaveProtectionResult", "Зберігати зах. результати", &TSettings::IsSaveProtectionResult},
+          std::tuple{"AIsSaveProtectionResult", "Зберігати зах. результати",
+                     &TSettings::IsSaveProtectionResult},
           std::tuple{"AIsSaveConfig", "Зберігати налаштування при виході", &TSettings::IsSaveConfig}}) {
         QAction* a = AddAction(QLatin1String(name), QString::fromUtf8(caption));
         a->setCheckable(true);
-        connect(a, &QAction::triggered, this, [this, setting](bool checked) { m_settings.*setting = checked; });
+        connect(a, &QAction::triggered, this,
+                [this, setting](bool checked) { m_settings.*setting = checked; });
     }
     // The settings dialog is opened by its own part.
     AddAction(QStringLiteral("AAdditionConfig"), QStringLiteral("Додаткові налаштування..."));
@@ -242,8 +248,8 @@ void TStudentMainForm::ActionList1Update() {
         enable("ACheckAskTask", false);
     enable("AShowTestInfo", r.showTestInfo);
     enable("aShowTestInstruction", r.showTestInstruction);
-    for (const char* name : {"AIsSaveResult", "AIsSaveProtectionResult", "AIsSaveConfig", "AIsUseWindowSettings",
-                             "AAdditionConfig", "ASaveConfigNow", "ALoadConfigNow"})
+    for (const char* name : {"AIsSaveResult", "AIsSaveProtectionResult", "AIsSaveConfig",
+                             "AIsUseWindowSettings", "AAdditionConfig", "ASaveConfigNow", "ALoadConfigNow"})
         enable(name, r.settingsCommands);
     enable("aShowREtoViewer", r.showREtoViewer);
     const QString caption = WindowCaption(Test() != nullptr, Test() ? Test()->FileName : QString());
@@ -415,7 +421,7 @@ void TStudentMainForm::aShowREtoViewerExecute() {
         return;
     // The double-clicked text, else the focused one, else the wording.
     auto* focused = qobject_cast<RichTextControl*>(QApplication::focusWidget());
-    RichTextControl* source = m_viewerSource                         ? m_viewerSource
+    RichTextControl* source = m_viewerSource                     ? m_viewerSource
                               : focused && isAncestorOf(focused) ? focused
                                                                  : m_questionText;
     ViewRichControl(*source, QByteArray(), this);

@@ -383,7 +383,8 @@ void TStudentMainForm::ResetAnswerArea() {
         panel->setEnabled(false);
         panel->hide();
     }
-    m_columnSizes = {GridSize{false, 20}, {false, 40}, {false, 0}, {false, 0}, {true, 100}, {false, 0}, {false, 0}};
+    m_columnSizes = {GridSize{false, 20}, {false, 40}, {false, 0}, {false, 0},
+                     {true, 100},         {false, 0},  {false, 0}};
     for (int r = 0; r < GridRows; ++r) {
         ClearRichText(*static_cast<RichTextControl*>(m_answerWidgets[size_t(SlotRE1 + r)]));
         auto* radio = static_cast<QRadioButton*>(m_answerWidgets[size_t(SlotRadio + r)]);

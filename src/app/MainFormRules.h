@@ -30,7 +30,8 @@ struct CommandRuleState {
     bool closeTest = false;
     bool beginTest = false;
     bool endTest = false;
-    bool checkAskTaskAllowed = false; // false forces "Наступне (перевірити)" off; true leaves it to the session
+    bool checkAskTaskAllowed =
+        false; // false forces "Наступне (перевірити)" off; true leaves it to the session
     bool showTestInfo = false;
     bool showTestInstruction = false;
     bool settingsCommands = false; // the seven commands of the settings menu

@@ -11,7 +11,8 @@ class TMainStatusBar : public QStatusBar {
     Q_OBJECT
 public:
     static constexpr int PanelCount = 12;
-    static constexpr std::array<int, PanelCount> PanelWidths = {100, 50, 60, 60, 60, 60, 22, 22, 22, 22, 100, 50};
+    static constexpr std::array<int, PanelCount> PanelWidths = {100, 50, 60, 60, 60,  60,
+                                                                22,  22, 22, 22, 100, 50};
 
     explicit TMainStatusBar(QWidget* parent = nullptr);
 

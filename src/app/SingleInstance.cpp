@@ -76,7 +76,8 @@ bool SingleInstance::SendMessage(const QByteArray& message, int timeoutMs) const
     }
     socket.write(message);
     while (socket.bytesToWrite() > 0) {
-        if (deadline.hasExpired() || !socket.waitForBytesWritten(int(std::max<qint64>(1, deadline.remainingTime()))))
+        if (deadline.hasExpired() ||
+            !socket.waitForBytesWritten(int(std::max<qint64>(1, deadline.remainingTime()))))
             return false;
     }
     socket.disconnectFromServer();

@@ -41,9 +41,7 @@ static void InitResources() {
 }
 
 TStudentMainForm::TStudentMainForm(MainFormServices services, QWidget* parent)
-    : QMainWindow(parent),
-      m_s(std::move(services)),
-      m_nice(*this),
+    : QMainWindow(parent), m_s(std::move(services)), m_nice(*this),
       m_resultFiles(m_settings, m_s.paths.programFolder, *m_s.clock, *m_s.prompts) {
     InitResources();
     setObjectName(QStringLiteral("StudentMainForm"));
@@ -113,7 +111,8 @@ void TStudentMainForm::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
     if (m_pendingQuestionHeight >= 0) {
         const int total = m_splitter->height();
-        const int top = std::clamp(m_pendingQuestionHeight, m_panelQuestion->minimumHeight(), std::max(0, total - 150));
+        const int top =
+            std::clamp(m_pendingQuestionHeight, m_panelQuestion->minimumHeight(), std::max(0, total - 150));
         m_splitter->setSizes({top, std::max(0, total - top)});
         m_pendingQuestionHeight = -1;
     }
@@ -127,9 +126,11 @@ void TStudentMainForm::showEvent(QShowEvent* event) {
 void TStudentMainForm::FormShow() {
     if (!m_s.arguments.isEmpty()) {
         LoadTestFile(m_s.arguments.constFirst());
+    } else if (m_settings.IsSendResult && m_settings.IsAutoGetTestFromStart) {
+        // The download from the teacher's server is the command "Отримати по мережі".
+        ActionList1Update();
+        Action(QStringLiteral("AGetTest"))->trigger();
     }
-    // Downloading a test at start (IsSendResult with IsAutoGetTestFromStart) belongs to the server
-    // link, which triggers AGetTest itself once it exists.
     // Hand-offs that came before the window was ready are waiting.
     if (m_s.instance && m_s.instance->HasMessages())
         HandOffMessage();
@@ -275,7 +276,8 @@ bool TStudentMainForm::eventFilter(QObject* watched, QEvent* event) {
     }
     case QEvent::MouseButtonDblClick:
         if (m_state == SessionState::Testing && watched->parent() &&
-            qobject_cast<RichTextControl*>(watched->parent()) && isAncestorOf(static_cast<QWidget*>(watched))) {
+            qobject_cast<RichTextControl*>(watched->parent()) &&
+            isAncestorOf(static_cast<QWidget*>(watched))) {
             m_viewerSource = static_cast<RichTextControl*>(watched->parent());
             Action(QStringLiteral("aShowREtoViewer"))->trigger();
             m_viewerSource = nullptr;
@@ -327,7 +329,8 @@ bool TStudentMainForm::HasComponent(const QString& component) const {
     return component == QStringLiteral("PanelQuestion");
 }
 
-std::optional<QString> TStudentMainForm::GetProperty(const QString& component, const QString& property) const {
+std::optional<QString> TStudentMainForm::GetProperty(const QString& component,
+                                                     const QString& property) const {
     if (component == QStringLiteral("PanelQuestion")) {
         if (property == QStringLiteral("Height"))
             return QString::number(m_panelQuestion->height());
@@ -348,8 +351,9 @@ std::optional<QString> TStudentMainForm::GetProperty(const QString& component, c
     if (property == QStringLiteral("Position"))
         return QStringLiteral("poScreenCenter");
     if (property == QStringLiteral("WindowState"))
-        return isMaximized() ? QStringLiteral("wsMaximized") : isMinimized() ? QStringLiteral("wsMinimized")
-                                                                             : QStringLiteral("wsNormal");
+        return isMaximized()   ? QStringLiteral("wsMaximized")
+               : isMinimized() ? QStringLiteral("wsMinimized")
+                               : QStringLiteral("wsNormal");
     return std::nullopt;
 }
 

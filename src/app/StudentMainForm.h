@@ -48,7 +48,7 @@ struct MainFormServices {
     QSettings* store = nullptr; // the per-user store
     AppPaths paths;
     const Clock* clock = nullptr;
-    QStringList arguments; // the command line without the program's name
+    QStringList arguments;              // the command line without the program's name
     SingleInstance* instance = nullptr; // where hand-offs arrive; none in most tests
     // Opens a document with the desktop's handler; false when nothing opened it.
     std::function<bool(const QUrl&)> openUrl;
@@ -71,7 +71,15 @@ public:
     static constexpr int GridColumns = 7;
     static constexpr int GridRows = 10;
     // The answer-widget table: row r of each kind of control at slot r + 10 × kind.
-    enum AnswerSlot { SlotRE1 = 0, SlotRE2 = 10, SlotRadio = 20, SlotCheck = 30, SlotCombo = 40, SlotLabel1 = 50, SlotLabel2 = 60 };
+    enum AnswerSlot {
+        SlotRE1 = 0,
+        SlotRE2 = 10,
+        SlotRadio = 20,
+        SlotCheck = 30,
+        SlotCombo = 40,
+        SlotLabel1 = 50,
+        SlotLabel2 = 60
+    };
 
     explicit TStudentMainForm(MainFormServices services, QWidget* parent = nullptr);
     ~TStudentMainForm() override;

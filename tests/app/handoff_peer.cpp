@@ -39,7 +39,8 @@ int main(int argc, char** argv) {
         QObject::connect(&w, &TStudentMainForm::HandOffHandled, &w, [&w] {
             Report(QStringLiteral("handled %1 %2").arg(int(w.State())).arg(w.windowTitle()));
         });
-        QMetaObject::invokeMethod(&w, [] { Report(QStringLiteral("ready")); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            &w, [] { Report(QStringLiteral("ready")); }, Qt::QueuedConnection);
     };
     return RunStudentProgram(argc, argv, env);
 }

@@ -138,7 +138,8 @@ private slots:
         // One of them ends by handing over; the other runs and receives that hand-off.
         QElapsedTimer timer;
         timer.start();
-        while (a->state() == QProcess::Running && b->state() == QProcess::Running && timer.elapsed() < StartMs)
+        while (a->state() == QProcess::Running && b->state() == QProcess::Running &&
+               timer.elapsed() < StartMs)
             QTest::qWait(100);
         QProcess* ended = a->state() == QProcess::Running ? b.get() : a.get();
         QProcess* running = ended == a.get() ? b.get() : a.get();

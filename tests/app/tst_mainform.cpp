@@ -29,11 +29,11 @@ QStringList EnabledOf(const TStudentMainForm& w, const QStringList& names) {
     return on;
 }
 
-const QStringList kRuled = {"AOpenTest",      "AGetTest",        "ACloseTest",     "ABeginTest",
-                            "AEndTest",       "ACheckAskTask",   "AShowTestInfo",  "aShowTestInstruction",
-                            "AIsSaveConfig",  "AIsUseWindowSettings", "AAdditionConfig", "ASaveConfigNow",
-                            "ALoadConfigNow", "aShowREtoViewer", "AShowHelp",      "aZoomUp",
-                            "AExit"};
+const QStringList kRuled = {
+    "AOpenTest",       "AGetTest",       "ACloseTest",           "ABeginTest",      "AEndTest",
+    "ACheckAskTask",   "AShowTestInfo",  "aShowTestInstruction", "AIsSaveConfig",   "AIsUseWindowSettings",
+    "AAdditionConfig", "ASaveConfigNow", "ALoadConfigNow",       "aShowREtoViewer", "AShowHelp",
+    "aZoomUp",         "AExit"};
 
 template <typename T> T* Child(QWidget& w, const QString& name) {
     T* c = w.findChild<T*>(name);
@@ -54,9 +54,9 @@ private slots:
         QCOMPARE(w.windowTitle(), QStringLiteral("Quizar Student"));
         QCOMPARE(w.QuestionText()->toPlainText(), QStringLiteral("Для початку роботи оберіть тест!..."));
         QCOMPARE(w.Zoom(), 100);
-        QCOMPARE(EnabledOf(w, kRuled), QStringList({"AOpenTest", "AIsSaveConfig", "AIsUseWindowSettings",
-                                                    "AAdditionConfig", "ASaveConfigNow", "ALoadConfigNow",
-                                                    "AShowHelp", "aZoomUp", "AExit"}));
+        QCOMPARE(EnabledOf(w, kRuled),
+                 QStringList({"AOpenTest", "AIsSaveConfig", "AIsUseWindowSettings", "AAdditionConfig",
+                              "ASaveConfigNow", "ALoadConfigNow", "AShowHelp", "aZoomUp", "AExit"}));
         QVERIFY(!w.PreviousFilesMenu()->menuAction()->isEnabled());
         TMainStatusBar* bar = w.StatusPanels();
         QCOMPARE(bar->PanelText(0), QStringLiteral("Тест не обрано"));
@@ -66,8 +66,9 @@ private slots:
         f.clock.AddSecs(60);
         w.ActionList1Update();
         QCOMPARE(bar->PanelText(3), QStringLiteral("09:06"));
-        QCOMPARE(f.ResultLog(), QByteArray("07.03.2026 09:05:41 \xC7\xE0\xEF\xF3\xF9\xE5\xED\xE0 \xEF\xF0\xEE\xE3\xF0"
-                                           "\xE0\xEC\xEC\xE0 QuizarStudent.\r\n"));
+        QCOMPARE(f.ResultLog(),
+                 QByteArray("07.03.2026 09:05:41 \xC7\xE0\xEF\xF3\xF9\xE5\xED\xE0 \xEF\xF0\xEE\xE3\xF0"
+                            "\xE0\xEC\xEC\xE0 QuizarStudent.\r\n"));
         QVERIFY(f.Close());
         QVERIFY(f.ResultLog().endsWith("07.03.2026 09:06:41 \xC7\xE0\xEA\xF0\xFB\xF2\xE0 \xEF\xF0\xEE\xE3\xF0"
                                        "\xE0\xEC\xEC\xE0 QuizarStudent.\r\n"));
@@ -79,20 +80,55 @@ private slots:
         TStudentMainForm& w = f.Open();
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
-        for (const char* name :
-             {"Panel2", "QuestionLabel", "PanelQuestion", "QuestionText", "QuestionImage", "Splitter2",
-              "PanelPromptTask", "BitBtn2", "PanelVariantInfo", "VariantLabel", "PanelInputNum", "EditInputNum",
-              "PanelInputText", "EditInputText", "PanelImgRect", "ScrollBox", "Image", "ShapePoint", "Shape",
-              "PanelVariant", "GridPanel", "Panel3", "BitBtn5", "BitBtnGoCheck", "BitBtn4",
-              "ProgressBarCountAskTask", "PanelGoToTask", "ComboBoxEx1", "StatusBar", "JvMainMenu",
-              "miListPreviousFiles", "miSizeFont", "miZoom", "VariantRE_1_9", "VariantRE_2_0",
-              "VariantRadioButton3", "VariantCheckBox9", "VariantComboBox0", "VariantLabel1_5", "VariantLabel2_7"})
+        for (const char* name : {"Panel2",
+                                 "QuestionLabel",
+                                 "PanelQuestion",
+                                 "QuestionText",
+                                 "QuestionImage",
+                                 "Splitter2",
+                                 "PanelPromptTask",
+                                 "BitBtn2",
+                                 "PanelVariantInfo",
+                                 "VariantLabel",
+                                 "PanelInputNum",
+                                 "EditInputNum",
+                                 "PanelInputText",
+                                 "EditInputText",
+                                 "PanelImgRect",
+                                 "ScrollBox",
+                                 "Image",
+                                 "ShapePoint",
+                                 "Shape",
+                                 "PanelVariant",
+                                 "GridPanel",
+                                 "Panel3",
+                                 "BitBtn5",
+                                 "BitBtnGoCheck",
+                                 "BitBtn4",
+                                 "ProgressBarCountAskTask",
+                                 "PanelGoToTask",
+                                 "ComboBoxEx1",
+                                 "StatusBar",
+                                 "JvMainMenu",
+                                 "miListPreviousFiles",
+                                 "miSizeFont",
+                                 "miZoom",
+                                 "VariantRE_1_9",
+                                 "VariantRE_2_0",
+                                 "VariantRadioButton3",
+                                 "VariantCheckBox9",
+                                 "VariantComboBox0",
+                                 "VariantLabel1_5",
+                                 "VariantLabel2_7"})
             QVERIFY2(w.findChild<QObject*>(QLatin1String(name)), name);
-        QCOMPARE(w.findChild<RichTextControl*>("VariantRE_1_4"), w.AnswerWidget(TStudentMainForm::SlotRE1 + 4));
-        QCOMPARE(w.findChild<QComboBox*>("VariantComboBox7"), w.AnswerWidget(TStudentMainForm::SlotCombo + 7));
+        QCOMPARE(w.findChild<RichTextControl*>("VariantRE_1_4"),
+                 w.AnswerWidget(TStudentMainForm::SlotRE1 + 4));
+        QCOMPARE(w.findChild<QComboBox*>("VariantComboBox7"),
+                 w.AnswerWidget(TStudentMainForm::SlotCombo + 7));
 
         QCOMPARE(Child<QLabel>(w, "QuestionLabel")->text(), QStringLiteral("Інформація"));
-        QCOMPARE(Child<QLabel>(w, "VariantLabel")->text(), QStringLiteral("Оберіть один із 5 варіантів відповіді:"));
+        QCOMPARE(Child<QLabel>(w, "VariantLabel")->text(),
+                 QStringLiteral("Оберіть один із 5 варіантів відповіді:"));
         QWidget* panelVariant = Child<QWidget>(w, "PanelVariant");
         QVERIFY(panelVariant->isVisible() && !panelVariant->isEnabled());
         for (const char* hidden : {"PanelInputNum", "PanelInputText", "PanelImgRect", "PanelPromptTask",
@@ -125,9 +161,9 @@ private slots:
         QTRY_COMPARE(w.State(), SessionState::TestLoaded);
         QCOMPARE(w.windowTitle(), QStringLiteral("algebra.dat - Quizar Student"));
         QCOMPARE(EnabledOf(w, kRuled),
-                 QStringList({"ACloseTest", "ABeginTest", "AShowTestInfo", "aShowTestInstruction", "AIsSaveConfig",
-                              "AIsUseWindowSettings", "AAdditionConfig", "ASaveConfigNow", "ALoadConfigNow",
-                              "AShowHelp", "aZoomUp", "AExit"}));
+                 QStringList({"ACloseTest", "ABeginTest", "AShowTestInfo", "aShowTestInstruction",
+                              "AIsSaveConfig", "AIsUseWindowSettings", "AAdditionConfig", "ASaveConfigNow",
+                              "ALoadConfigNow", "AShowHelp", "aZoomUp", "AExit"}));
         QCOMPARE(w.StatusPanels()->PanelText(0), QStringLiteral("Тест обрано"));
         QCOMPARE(w.StatusPanels()->PanelText(6), QStringLiteral("О"));
         QCOMPARE(w.StatusPanels()->PanelText(7), QString());
@@ -160,6 +196,24 @@ private slots:
         QCOMPARE(w.Progress()->value(), 0);
         QVERIFY(!w.Action("ACheckAskTask")->isEnabled());
         QVERIFY(f.prompts.messages.isEmpty());
+    }
+
+    void fetchAtStart() {
+        MainFormFixture f;
+        QFile config(QDir(f.ProgramFolder()).filePath("QuizarStudent_Config.txt"));
+        QVERIFY(config.open(QIODevice::WriteOnly));
+        config.write("[Net]\r\nIsSendResult=1\r\nIsAutoGetTestFromStart=1\r\n");
+        config.close();
+        TStudentMainForm& w = f.Open();
+        QSignalSpy fetch(w.Action("AGetTest"), &QAction::triggered);
+        w.show();
+        QTRY_COMPARE(fetch.size(), 1);
+        // A test named on the command line wins.
+        TStudentMainForm& named = f.Open({f.WriteTest("a.qzf")});
+        QSignalSpy none(named.Action("AGetTest"), &QAction::triggered);
+        named.show();
+        QTRY_COMPARE(named.State(), SessionState::TestLoaded);
+        QCOMPARE(none.size(), 0);
     }
 
     void failedLoads() {
@@ -253,7 +307,9 @@ private slots:
         TStudentMainForm& w = f.Open();
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
-        auto radio = [&](int r) { return static_cast<QRadioButton*>(w.AnswerWidget(TStudentMainForm::SlotRadio + r)); };
+        auto radio = [&](int r) {
+            return static_cast<QRadioButton*>(w.AnswerWidget(TStudentMainForm::SlotRadio + r));
+        };
         // As a presentation leaves them: the grid enabled, three rows of choices.
         Child<QWidget>(w, "PanelVariant")->setEnabled(true);
         for (int r = 0; r < 3; ++r)
@@ -277,7 +333,8 @@ private slots:
 
         // Multiple choice toggles.
         w.SetCurrentTaskKind(MultipleChoice);
-        std::array<GridSize, 7> cols = {GridSize{false, 20}, {false, 0}, {false, 40}, {false, 0}, {true, 100}, {false, 0}, {false, 0}};
+        std::array<GridSize, 7> cols = {GridSize{false, 20}, {false, 0}, {false, 40}, {false, 0},
+                                        {true, 100},         {false, 0}, {false, 0}};
         w.SetGridColumnSizes(cols);
         auto* box = static_cast<QCheckBox*>(w.AnswerWidget(TStudentMainForm::SlotCheck + 2));
         box->setEnabled(true);
@@ -287,7 +344,8 @@ private slots:
         QVERIFY(!box->isChecked());
 
         // Ordering, matching and true/false step through the list and wrap.
-        cols = {GridSize{false, 20}, {false, 0}, {false, 0}, {false, 40}, {true, 100}, {false, 0}, {false, 0}};
+        cols = {GridSize{false, 20}, {false, 0}, {false, 0}, {false, 40},
+                {true, 100},         {false, 0}, {false, 0}};
         w.SetGridColumnSizes(cols);
         auto* combo = static_cast<QComboBox*>(w.AnswerWidget(TStudentMainForm::SlotCombo + 0));
         combo->addItems({"", "Так", "Ні"});
@@ -357,7 +415,8 @@ private slots:
         QVERIFY(!f.Close());
         QCOMPARE(f.prompts.questions.size(), 1);
         QCOMPARE(f.prompts.questions[0].caption, QStringLiteral("Увага! Триває тестування..."));
-        QCOMPARE(f.prompts.questions[0].text, QStringLiteral("Ви бажаєте вийти із програми під час тестаування?"));
+        QCOMPARE(f.prompts.questions[0].text,
+                 QStringLiteral("Ви бажаєте вийти із програми під час тестаування?"));
         QCOMPARE(f.prompts.questions[0].icon, MsgIcon::Question);
         QVERIFY(!f.ResultLog().contains("\xC7\xE0\xEA\xF0\xFB\xF2\xE0"));
 
@@ -429,7 +488,8 @@ private slots:
         QVERIFY(w.Settings().IsUseWindowSettings);
         f.prompts.yesNo.enqueue(true);
         w.Action("ASaveConfigNow")->trigger();
-        QCOMPARE(f.prompts.questions.last().text, QStringLiteral("Ви бажаєте зберегти налаштування програми зараз?"));
+        QCOMPARE(f.prompts.questions.last().text,
+                 QStringLiteral("Ви бажаєте зберегти налаштування програми зараз?"));
         QCOMPARE(f.prompts.questions.last().caption, QStringLiteral("Внимание!"));
         QVERIFY(QFile::exists(QDir(f.ProgramFolder()).filePath("QuizarStudent_Config.txt")));
         w.Settings().IsSaveConfig = false;

@@ -37,9 +37,12 @@ private slots:
         in.test = state == 1 ? nullptr : &test;
         in.recentCount = recent;
         const CommandRuleState r = EvaluateCommandRules(in);
-        const QList<bool> got = {r.openTest,         r.getTest,      r.closeTest,           r.beginTest,
-                                 r.endTest,          r.checkAskTaskAllowed, r.showTestInfo, r.showTestInstruction,
-                                 r.settingsCommands, r.showREtoViewer, r.previousFiles};
+        const QList<bool> got = {r.openTest,         r.getTest,
+                                 r.closeTest,        r.beginTest,
+                                 r.endTest,          r.checkAskTaskAllowed,
+                                 r.showTestInfo,     r.showTestInstruction,
+                                 r.settingsCommands, r.showREtoViewer,
+                                 r.previousFiles};
         QString text;
         for (bool b : got)
             text += b ? u'1' : u'0';
