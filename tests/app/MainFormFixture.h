@@ -2,6 +2,7 @@
 // A main window over temporary folders: its own per-user store, program folder and temporary
 // folder, scripted prompts, a clock that stands still, and launchers that only record.
 #include "ScriptedPrompts.h"
+#include "app/SingleInstance.h"
 #include "app/StudentMainForm.h"
 #include "model/Clock.h"
 #include "model/TestWriter.h"
@@ -23,6 +24,7 @@ struct MainFormFixture {
     QStringList started;
     QStringList installed; // programs that findProgram finds
     bool startWorks = true;
+    SingleInstance* instance = nullptr; // hand-offs reach the window through it when set
 
     MainFormFixture() {
         QDir(dir.path()).mkpath(QStringLiteral("program"));
@@ -41,6 +43,7 @@ struct MainFormFixture {
         s.paths.tempFolder = dir.filePath(QStringLiteral("temp"));
         s.clock = &clock;
         s.arguments = arguments;
+        s.instance = instance;
         s.openUrl = [this](const QUrl& url) {
             opened.append(url);
             return true;

@@ -374,6 +374,26 @@ private slots:
         QCOMPARE(num->text(), QStringLiteral("7"));
     }
 
+    void handOffsInOneProcess() {
+        MainFormFixture f;
+        SingleInstance first(SingleInstance::DefaultName, f.dir.filePath("run"));
+        QCOMPARE(first.Start(), SingleInstance::Role::First);
+        f.instance = &first;
+        TStudentMainForm& w = f.Open();
+        QSignalSpy handled(&w, &TStudentMainForm::HandOffHandled);
+        SingleInstance later(SingleInstance::DefaultName, f.dir.filePath("run"));
+        QCOMPARE(later.Start(), SingleInstance::Role::Later);
+        const QString a = f.WriteTest("a.qzf");
+        const QString b = f.WriteTest("b.qzf");
+        // Several quick starts: an empty one, two test files and a file of another kind.
+        for (const QString& message : {QString(), a, b, f.dir.filePath("c.txt")})
+            QVERIFY(later.SendMessage(message.toUtf8()));
+        QTRY_VERIFY(!first.HasMessages() && handled.size() >= 2);
+        // The first test file is loaded, the later one is read and discarded.
+        QCOMPARE(w.State(), SessionState::TestLoaded);
+        QCOMPARE(w.Test()->FileName, a);
+    }
+
     void droppedFiles() {
         MainFormFixture f;
         TStudentMainForm& w = f.Open();
