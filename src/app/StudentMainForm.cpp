@@ -181,10 +181,13 @@ void TStudentMainForm::SetSessionState(SessionState state) {
 
 // ---- Test files ----------------------------------------------------------------------------
 
-void TStudentMainForm::LoadTestFile(const QString& path, const QByteArray* stream) {
+void TStudentMainForm::LoadTestFile(const QString& givenPath, const QByteArray* stream) {
     // Nothing to load leaves the loaded test alone.
-    if (path.isEmpty() || (!stream && !QFileInfo(path).isFile()))
+    if (givenPath.isEmpty() || (!stream && !QFileInfo(givenPath).isFile()))
         return;
+    // A file is known by its full path, so that a recent-file entry made from a relative command
+    // line still opens from another folder.
+    const QString path = stream ? givenPath : QFileInfo(givenPath).absoluteFilePath();
     m_loaded.reset();
     m_state = SessionState::NoTest;
     LoadOptions options;

@@ -216,6 +216,19 @@ private slots:
         QCOMPARE(none.size(), 0);
     }
 
+    void relativePathBecomesFull() {
+        MainFormFixture f;
+        TStudentMainForm& w = f.Open();
+        const QString full = f.WriteTest("rel.qzf");
+        const QString before = QDir::currentPath();
+        QDir::setCurrent(f.dir.path());
+        w.LoadTestFile(QStringLiteral("rel.qzf"));
+        QDir::setCurrent(before);
+        QCOMPARE(w.State(), SessionState::TestLoaded);
+        QCOMPARE(w.RecentFiles().Items(), QStringList({QFileInfo(full).absoluteFilePath()}));
+        QCOMPARE(w.windowTitle(), QStringLiteral("rel.qzf - Quizar Student"));
+    }
+
     void failedLoads() {
         MainFormFixture f;
         TStudentMainForm& w = f.Open();
