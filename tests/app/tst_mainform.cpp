@@ -343,6 +343,13 @@ private slots:
         // "0" is the tenth row: hidden and disabled here, so nothing happens.
         QVERIFY(!w.HandleDigitKey(Qt::Key_0));
         QVERIFY(!w.HandleDigitKey(Qt::Key_4));
+        // With ten variants "0" chooses the tenth.
+        std::array<GridSize, 10> tenRows;
+        tenRows.fill(GridSize{true, 10});
+        w.SetGridRowSizes(tenRows);
+        radio(9)->setEnabled(true);
+        QTest::keyClick(&w, Qt::Key_0);
+        QVERIFY(radio(9)->isChecked());
 
         // Multiple choice toggles.
         w.SetCurrentTaskKind(MultipleChoice);
