@@ -5,10 +5,13 @@
 #include <QLocalSocket>
 #include <QStandardPaths>
 #include <QThread>
+#include <QTimer>
 
 namespace {
 // A hand-off is a path; anything much longer is not ours.
 constexpr qint64 MaxMessageSize = 64 * 1024;
+// A later copy writes its message at once; one that takes longer is given up.
+constexpr int ConnectionTimeoutMs = 5000;
 } // namespace
 
 SingleInstance::SingleInstance(QString name, QString folder, QObject* parent)
@@ -88,23 +91,47 @@ bool SingleInstance::SendMessage(const QByteArray& message, int timeoutMs) const
 
 void SingleInstance::OnNewConnection() {
     while (QLocalSocket* socket = m_server.nextPendingConnection()) {
-        auto buffer = std::make_shared<QByteArray>();
-        connect(socket, &QLocalSocket::readyRead, socket, [socket, buffer] {
-            buffer->append(socket->readAll());
-            if (buffer->size() > MaxMessageSize)
+        auto pending = std::make_shared<Pending>();
+        m_messages.enqueue(pending);
+        connect(socket, &QLocalSocket::readyRead, socket, [socket, pending] {
+            pending->data.append(socket->readAll());
+            if (pending->data.size() > MaxMessageSize) {
+                pending->refused = true;
                 socket->abort();
+            }
         });
-        connect(socket, &QLocalSocket::disconnected, this, [this, socket, buffer] {
-            buffer->append(socket->readAll());
+        connect(socket, &QLocalSocket::disconnected, this, [this, socket, pending] {
+            if (!pending->refused)
+                pending->data.append(socket->readAll());
+            pending->refused = pending->refused || pending->data.size() > MaxMessageSize;
+            pending->complete = true;
             socket->deleteLater();
-            if (buffer->size() > MaxMessageSize)
+            emit MessageArrived();
+        });
+        // A sender that never finishes must not hold up the ones behind it.
+        QTimer::singleShot(ConnectionTimeoutMs, socket, [this, socket, pending] {
+            pending->refused = true;
+            if (socket->state() != QLocalSocket::UnconnectedState) {
+                socket->abort(); // ends in `disconnected` above
                 return;
-            m_messages.enqueue(*buffer);
+            }
+            pending->complete = true;
+            socket->deleteLater();
             emit MessageArrived();
         });
     }
 }
 
+void SingleInstance::SkipRefused() {
+    while (!m_messages.isEmpty() && m_messages.head()->complete && m_messages.head()->refused)
+        m_messages.dequeue();
+}
+
+bool SingleInstance::HasMessages() {
+    SkipRefused();
+    return !m_messages.isEmpty() && m_messages.head()->complete;
+}
+
 QByteArray SingleInstance::ReadMessage() {
-    return m_messages.isEmpty() ? QByteArray() : m_messages.dequeue();
+    return HasMessages() ? m_messages.dequeue()->data : QByteArray();
 }

@@ -40,7 +40,7 @@ public:
     // The next waiting message, or an empty one when none waits. An empty message that was sent
     // also comes out empty, which ends a draining loop; the ones behind it wait for the next signal.
     QByteArray ReadMessage();
-    bool HasMessages() const { return !m_messages.isEmpty(); }
+    bool HasMessages();
 
     QString SocketPath() const;
     QString LockPath() const;
@@ -51,10 +51,20 @@ signals:
 
 private:
     void OnNewConnection();
+    // Drops the messages at the head that were refused.
+    void SkipRefused();
+
+    // One connection's message, kept in the order the connections came, so that messages are read
+    // in the order they were sent even when a later connection finishes first.
+    struct Pending {
+        QByteArray data;
+        bool complete = false;
+        bool refused = false; // too long, or never finished
+    };
 
     QString m_name;
     QString m_folder;
     std::unique_ptr<QLockFile> m_lock;
     QLocalServer m_server;
-    QQueue<QByteArray> m_messages;
+    QQueue<std::shared_ptr<Pending>> m_messages;
 };
