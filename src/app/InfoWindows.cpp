@@ -35,11 +35,22 @@ QLabel* Text(QDialog* dialog, const QString& html) {
 
 } // namespace
 
+// Outside any namespace, as the resource initialiser requires.
+static void InitResourcesOnce() {
+    Q_INIT_RESOURCE(resources);
+}
+
+void InitAppResources() {
+    static const bool done = (InitResourcesOnce(), true);
+    (void)done;
+}
+
 QString ProgramVersionText() {
     return GetFileVersionStr(QCoreApplication::applicationFilePath());
 }
 
 TAboutForm::TAboutForm(QWidget* parent) : QDialog(parent) {
+    InitAppResources();
     QVBoxLayout* layout = Frame(this, QStringLiteral("AboutForm"), QStringLiteral("Про програму"));
     auto* icon = new QLabel(this);
     icon->setPixmap(QPixmap(QStringLiteral(":/icons/quizar-student.png"))
@@ -60,6 +71,7 @@ TAboutForm::TAboutForm(QWidget* parent) : QDialog(parent) {
 }
 
 TLicenseForm::TLicenseForm(QWidget* parent) : QDialog(parent) {
+    InitAppResources();
     QVBoxLayout* layout = Frame(this, QStringLiteral("LicenseForm"), QStringLiteral("Ліцензія"));
     auto* text = new QPlainTextEdit(this);
     text->setObjectName(QStringLiteral("LicenseText"));

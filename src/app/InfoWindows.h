@@ -21,5 +21,9 @@ public:
     explicit TDonateForm(QWidget* parent = nullptr);
 };
 
+// The program's resources (icon, chime, licence) live in the library of the windows, which as a
+// static library must name them once before use.
+void InitAppResources();
+
 // The program's version as the about window shows it.
 QString ProgramVersionText();

@@ -3,6 +3,7 @@
 #include "StudentMainForm.h"
 
 #include "EndSoundPlayer.h"
+#include "InfoWindows.h"
 #include "MainFormTexts.h"
 #include "MainStatusBar.h"
 #include "SingleInstance.h"
@@ -35,15 +36,10 @@ namespace {
 constexpr int IdleUpdateMs = 250;
 } // namespace
 
-// The program's resources live in the library of the windows; a static library needs them named.
-static void InitResources() {
-    Q_INIT_RESOURCE(resources);
-}
-
 TStudentMainForm::TStudentMainForm(MainFormServices services, QWidget* parent)
     : QMainWindow(parent), m_s(std::move(services)), m_nice(*this),
       m_resultFiles(m_settings, m_s.paths.programFolder, *m_s.clock, *m_s.prompts) {
-    InitResources();
+    InitAppResources();
     setObjectName(QStringLiteral("StudentMainForm"));
     setWindowIcon(QIcon(QStringLiteral(":/icons/quizar-student.png")));
     resize(800, 600);

@@ -1,4 +1,5 @@
 #include "MainFormFixture.h"
+#include "app/InfoWindows.h"
 #include "app/MainStatusBar.h"
 #include "settings/UserStore.h"
 #include "ui/RichTextControl.h"
@@ -11,6 +12,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
+#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -660,6 +662,15 @@ private slots:
         QWidget* viewer = w.QuestionImageForm();
         QVERIFY(viewer && viewer->isVisible());
         viewer->close();
+    }
+
+    void infoWindows() {
+        TAboutForm about;
+        QVERIFY(about.findChild<QLabel*>("AboutText")->text().contains(QStringLiteral(QUIZAR_VERSION)));
+        TLicenseForm license;
+        QVERIFY(license.findChild<QPlainTextEdit*>("LicenseText")->toPlainText().contains("QuizarStudent"));
+        TDonateForm donate;
+        QVERIFY(!donate.findChild<QLabel*>("DonateText")->text().isEmpty());
     }
 
     void urgentPanels() {
