@@ -50,6 +50,8 @@ struct MainFormServices {
     const Clock* clock = nullptr;
     QStringList arguments;              // the command line without the program's name
     SingleInstance* instance = nullptr; // where hand-offs arrive; none in most tests
+    // Where the help document lies: beside the executable unless a test says otherwise.
+    QString helpFolder;
     // Opens a document with the desktop's handler; false when nothing opened it.
     std::function<bool(const QUrl&)> openUrl;
     // Starts a program (a name looked up on PATH) without waiting; false when it did not start.

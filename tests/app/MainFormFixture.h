@@ -44,6 +44,7 @@ struct MainFormFixture {
         s.clock = &clock;
         s.arguments = arguments;
         s.instance = instance;
+        s.helpFolder = ProgramFolder();
         s.openUrl = [this](const QUrl& url) {
             opened.append(url);
             return true;

@@ -552,7 +552,13 @@ private slots:
         TStudentMainForm& w = f.Open();
         w.Action("AShowHelp")->trigger();
         QCOMPARE(f.opened.size(), 1);
-        QVERIFY(f.opened[0].toLocalFile().endsWith("/Help.html"));
+        QCOMPARE(f.opened[0], QUrl::fromLocalFile(QDir(f.ProgramFolder()).filePath("Help.html")));
+        // A help file of the older kind beside the program is preferred.
+        QFile chm(QDir(f.ProgramFolder()).filePath("Help.chm"));
+        QVERIFY(chm.open(QIODevice::WriteOnly));
+        chm.close();
+        w.Action("AShowHelp")->trigger();
+        QCOMPARE(f.opened.last(), QUrl::fromLocalFile(chm.fileName()));
         QCOMPARE(w.Action("AShowHelp")->shortcut(), QKeySequence(Qt::Key_F1));
 
         // Outside a session the calculator command does nothing.
