@@ -327,8 +327,11 @@ void TStudentMainForm::AOpenTestExecute() {
 
 void TStudentMainForm::ACloseTestExecute() {
     m_state = SessionState::NoTest;
+    const bool hadTest = m_loaded != nullptr;
     m_loaded.reset();
     ShowChooseTestLine();
+    if (hadTest)
+        emit TestChanged();
 }
 
 void TStudentMainForm::ShowChooseTestLine() {

@@ -197,6 +197,7 @@ void TStudentMainForm::LoadTestFile(const QString& givenPath, const QByteArray* 
             m_s.prompts->ShowMessage(LoadFailureCaption(), LoadFailureText(result.Failure), MsgIcon::Error);
         ShowChooseTestLine();
         ActionList1Update();
+        emit TestChanged();
         return;
     }
     m_loaded = std::move(result.Loaded);
@@ -206,6 +207,7 @@ void TStudentMainForm::LoadTestFile(const QString& givenPath, const QByteArray* 
     ShowLoadedTest(TestInfoFrom(*m_loaded), *m_questionText, *this);
     ApplyZoomToTexts();
     ActionList1Update();
+    emit TestChanged();
 }
 
 void TStudentMainForm::HandOffMessage() {

@@ -164,6 +164,9 @@ public:
 signals:
     // The waiting hand-offs have been handled.
     void HandOffHandled();
+    // The loaded test was replaced, dropped or closed: Test() and Loaded() hold the new one (or
+    // nothing). Whoever keeps a reference to the old test lets go of it here.
+    void TestChanged();
 
 protected:
     void showEvent(QShowEvent* event) override;

@@ -174,7 +174,9 @@ private slots:
         const QString folder = w.Test()->TempFolder;
         QVERIFY(QFileInfo(folder).isDir());
 
+        QSignalSpy changed(&w, &TStudentMainForm::TestChanged);
         w.Action("ACloseTest")->trigger();
+        QCOMPARE(changed.size(), 1);
         QCOMPARE(w.State(), SessionState::NoTest);
         QVERIFY(!w.Test());
         QVERIFY(!QFileInfo::exists(folder));
