@@ -1,0 +1,86 @@
+#pragma once
+// The decisions of the main window that do not need the window: which commands the state allows,
+// what the status bar shows between sessions, the zoom step, the digit keys and the recent files.
+#include "session/Session.h"
+
+#include <QDateTime>
+#include <QString>
+#include <QStringList>
+
+#include <array>
+#include <optional>
+
+struct TSettings;
+class TTest;
+
+// What the enabled and checked rules read.
+struct CommandRuleInput {
+    SessionState state = SessionState::NoTest;
+    const TSettings* settings = nullptr;
+    const TTest* test = nullptr; // the loaded test, if any
+    int recentCount = 0;
+    int zoom = 100;
+    int fontDelta = 0;
+};
+
+// The outcome of the rules, one field per command (or menu) they govern.
+struct CommandRuleState {
+    bool openTest = false;
+    bool getTest = false;
+    bool closeTest = false;
+    bool beginTest = false;
+    bool endTest = false;
+    bool checkAskTaskAllowed =
+        false; // false forces "Наступне (перевірити)" off; true leaves it to the session
+    bool showTestInfo = false;
+    bool showTestInstruction = false;
+    bool settingsCommands = false; // the seven commands of the settings menu
+    bool showREtoViewer = false;
+    bool previousFiles = false;
+    bool resetProgress = false; // the progress bar goes back to 0
+    // Check marks.
+    bool isSaveResult = false;
+    bool isSaveProtectionResult = false;
+    bool isSaveConfig = false;
+    bool isUseWindowSettings = false;
+    bool fontSizeUp = false;
+    bool fontSizeNormal = false;
+    bool fontSizeDown = false;
+    bool zoomUp = false;
+    bool zoomNormal = false;
+    bool zoomDown = false;
+};
+
+CommandRuleState EvaluateCommandRules(const CommandRuleInput& in);
+
+// The zoom after a step of `tag` per cent (0: back to 100); never below MinZoom, no upper bound.
+inline constexpr int MinZoom = 50;
+int NextZoom(int zoom, int tag);
+
+// The answer row a digit key stands for: "1" to "9" rows 0 to 8, "0" row 9; nothing for other keys.
+std::optional<int> DigitKeyRow(int key);
+
+// A handed-over or dropped path is taken only with the extension ".qzf" in any letter case.
+bool IsTestFileName(const QString& path);
+
+// Panels 0, 2, 3 and 6 to 9 of the status bar outside a session; panel 0 and 6 to 9 during one
+// (the session writes the clocks then). Panels 1, 10 and 11 are emptied outside a session.
+struct StatusPanelTexts {
+    std::array<std::optional<QString>, 12> panels;
+};
+StatusPanelTexts StatusTexts(SessionState state, const TTest* test, const QDateTime& now);
+
+// The recent test files, most recent first, at most MaxCount. Paths are compared without regard to
+// letter case and to ampersands, so a path that differs only in case replaces the old entry.
+class RecentFileList {
+public:
+    static constexpr int MaxCount = 5;
+    const QStringList& Items() const { return m_items; }
+    void Add(const QString& path);
+    // The stored list, top first: added from the last to the first, so the first ones survive.
+    void Load(const QStringList& stored);
+    void Clear() { m_items.clear(); }
+
+private:
+    QStringList m_items;
+};

@@ -1,0 +1,90 @@
+#pragma once
+// A main window over temporary folders: its own per-user store, program folder and temporary
+// folder, scripted prompts, a clock that stands still, and launchers that only record.
+#include "ScriptedPrompts.h"
+#include "app/SingleInstance.h"
+#include "app/StudentMainForm.h"
+#include "model/Clock.h"
+#include "model/TestWriter.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSettings>
+#include <QTemporaryDir>
+
+#include <memory>
+
+struct MainFormFixture {
+    QTemporaryDir dir;
+    ScriptedPrompts prompts;
+    FixedClock clock{QDateTime(QDate(2026, 3, 7), QTime(9, 5, 41))};
+    std::unique_ptr<QSettings> store;
+    std::unique_ptr<TStudentMainForm> window;
+    QList<QUrl> opened;
+    QStringList started;
+    QStringList installed; // programs that findProgram finds
+    bool startWorks = true;
+    SingleInstance* instance = nullptr; // hand-offs reach the window through it when set
+
+    MainFormFixture() {
+        QDir(dir.path()).mkpath(QStringLiteral("program"));
+        QDir(dir.path()).mkpath(QStringLiteral("temp"));
+        store = std::make_unique<QSettings>(dir.filePath(QStringLiteral("store.ini")), QSettings::IniFormat);
+    }
+
+    QString ProgramFolder() const { return dir.filePath(QStringLiteral("program")); }
+
+    TStudentMainForm& Open(const QStringList& arguments = {}) {
+        window.reset();
+        MainFormServices s;
+        s.prompts = &prompts;
+        s.store = store.get();
+        s.paths.programFolder = ProgramFolder();
+        s.paths.tempFolder = dir.filePath(QStringLiteral("temp"));
+        s.clock = &clock;
+        s.arguments = arguments;
+        s.instance = instance;
+        s.helpFolder = ProgramFolder();
+        s.openUrl = [this](const QUrl& url) {
+            opened.append(url);
+            return true;
+        };
+        s.startProgram = [this](const QString& program) {
+            started.append(program);
+            return startWorks;
+        };
+        s.findProgram = [this](const QString& name) {
+            return installed.contains(name) ? QStringLiteral("/usr/bin/") + name : QString();
+        };
+        window = std::make_unique<TStudentMainForm>(std::move(s));
+        return *window;
+    }
+
+    // Closes the window as the pupil would; true when it closed.
+    bool Close() { return window->close(); }
+
+    // A small test file in the fixture's folder.
+    QString WriteTest(const QString& name, const QByteArray& instruction = {}) {
+        TTest test({}, {}, QDateTime(QDate(2026, 1, 1), QTime(8, 0)));
+        test.Title = "Algebra";
+        test.Instruction = instruction;
+        test.EducationMode = true;
+        std::vector<TTask> tasks;
+        TTask task(SingleChoice);
+        task.Question = "2 + 2?";
+        task.Variants[0] = "3";
+        task.Variants[1] = "4";
+        task.Keys[1] = 1;
+        tasks.push_back(task);
+        const QString path = dir.filePath(name);
+        QFile f(path);
+        if (f.open(QIODevice::WriteOnly))
+            f.write(WriteTestFile(test, tasks, {}));
+        return path;
+    }
+
+    QByteArray ResultLog() const {
+        QFile f(QDir(ProgramFolder()).filePath(QStringLiteral("QuizarStudent_Result.txt")));
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+};
