@@ -1,5 +1,6 @@
 #include "TestLoader.h"
 
+#include "AttachmentWriter.h"
 #include "ByteReader.h"
 #include "Crc32.h"
 #include "Prompts.h"
@@ -290,6 +291,7 @@ LoadError ReadPayload(DecipheredInput& input, LoadedTest& loaded, const LoadOpti
     }
 
     const qint32 fileCount = in.ReadInt32();
+    AttachmentWriter writer;
     if (!in.Ok() || fileCount < 0 || fileCount > kMaxAttachments)
         return {LoadFailure::LoadError, QStringLiteral("impossible attached-file count %1").arg(fileCount)};
     for (qint32 i = 0; i < fileCount; ++i) {
@@ -302,23 +304,24 @@ LoadError ReadPayload(DecipheredInput& input, LoadedTest& loaded, const LoadOpti
             return {LoadFailure::LoadError, QStringLiteral("attached file %1 has an unsafe name \"%2\"")
                                                 .arg(i + 1)
                                                 .arg(TextCodec::FromCp1251(name))};
-        QFile out(AttachmentPath(test, name));
-        if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered))
-            return {LoadFailure::LoadError,
-                    QStringLiteral("cannot create %1: %2").arg(out.fileName(), out.errorString())};
+        QString error;
+        if (!writer.Open(AttachmentPath(test, name), error))
+            return {LoadFailure::LoadError, error};
         bool written = true;
         const bool copied = in.CopyTo(size, [&](const char* p, qint64 n) {
-            written = out.write(p, n) == n;
+            written = writer.Write(p, n);
             return written;
         });
-        if (!written)
-            return {LoadFailure::LoadError,
-                    QStringLiteral("cannot write %1: %2").arg(out.fileName(), out.errorString())};
+        writer.Close();
+        if (!written && !writer.Finish(error))
+            return {LoadFailure::LoadError, error};
         if (!copied)
             return {LoadFailure::LoadError,
                     QStringLiteral("attached file %1: ").arg(i + 1) + Where(in, inflater)};
         loaded.Files.push_back({name, size});
     }
+    if (QString error; !writer.Finish(error))
+        return {LoadFailure::LoadError, error};
     if (input.ReadError())
         return {LoadFailure::LoadError, QStringLiteral("the file could not be read")};
     return {LoadFailure::None, {}};

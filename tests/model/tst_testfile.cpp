@@ -1,5 +1,6 @@
 #include "ScriptedPrompts.h"
 #include "TestFixtures.h"
+#include "model/AttachmentWriter.h"
 #include "model/ByteReader.h"
 #include "model/Cipher.h"
 #include "model/Crc32.h"
@@ -328,6 +329,28 @@ private slots:
         QVERIFY(FolderIsEmpty(m_temp));
         QVERIFY(!QFileInfo::exists(m_dir.filePath("x")));
         QVERIFY(!LoadFailureText(failure).isEmpty());
+    }
+
+    void attachmentWriterReportsAFailedWrite() {
+        AttachmentWriter writer;
+        QString error;
+        QVERIFY(!writer.Open(m_dir.filePath("no/such/folder/x.png"), error));
+        QVERIFY(error.contains("no/such/folder"));
+        if (!QFileInfo::exists("/dev/full"))
+            QSKIP("no /dev/full to fill");
+        QVERIFY(writer.Open("/dev/full", error));
+        const QByteArray piece(300000, 'x');
+        for (int i = 0; i < 20 && writer.Write(piece.constData(), piece.size()); ++i) {
+        }
+        writer.Close();
+        QVERIFY(!writer.Finish(error));
+        QVERIFY2(error.contains("/dev/full"), qPrintable(error));
+        // A good file after a failed one is still written; the first failure is what is reported.
+        const QString good = m_dir.filePath("good.bin");
+        QVERIFY(writer.Open(good, error));
+        writer.Close();
+        QVERIFY(!writer.Finish(error));
+        QVERIFY(QFileInfo::exists(good));
     }
 
     void headerDefaultsAndTopics() {
