@@ -1,9 +1,8 @@
 #include "GuiPrompts.h"
 
 #include "model/TextCodec.h"
+#include "settings/InputPasswordForm.h"
 
-#include <QInputDialog>
-#include <QLineEdit>
 #include <QMessageBox>
 
 namespace {
@@ -24,11 +23,19 @@ QMessageBox::Icon ToIcon(MsgIcon icon) {
 }
 } // namespace
 
+GuiPrompts::~GuiPrompts() {
+    // Only a dialog made before any owner existed is still ours to free.
+    if (m_passwordForm && !m_passwordForm->parent())
+        delete m_passwordForm;
+}
+
 bool GuiPrompts::AskPassword(QByteArray& entered) {
-    bool ok = false;
-    const QString text = QInputDialog::getText(m_owner, QStringLiteral("Введіть пароль"), QString(),
-                                               QLineEdit::Password, QString(), &ok);
-    entered = TextCodec::ToCp1251(text);
+    if (!m_passwordForm)
+        m_passwordForm = new TInputPasswordForm(m_owner);
+    else if (m_owner && m_passwordForm->parentWidget() != m_owner)
+        m_passwordForm->setParent(m_owner, m_passwordForm->windowFlags());
+    const bool ok = m_passwordForm->exec() == QDialog::Accepted;
+    entered = TextCodec::ToCp1251(m_passwordForm->EnteredPassword);
     return ok;
 }
 
