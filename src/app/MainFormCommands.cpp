@@ -3,7 +3,9 @@
 #include "InfoWindows.h"
 #include "MainFormTexts.h"
 #include "MainStatusBar.h"
+#include "SessionWindowView.h"
 #include "StudentMainForm.h"
+#include "session/SessionTexts.h"
 #include "ui/TestInfo.h"
 #include "WindowCaption.h"
 #include "model/Prompts.h"
@@ -151,6 +153,40 @@ void TStudentMainForm::CreateActions() {
     BindButton(m_dontKnowButton, Action(QStringLiteral("aIDoNotKnow")));
     BindButton(m_skipButton, Action(QStringLiteral("aSkippingTask")));
     BindButton(m_promptButton, Action(QStringLiteral("aShowPromptTask")));
+}
+
+Session& TStudentMainForm::SessionEngine() {
+    return m_session->Engine();
+}
+
+void TStudentMainForm::ConnectSessionCommands() {
+    m_session = std::make_unique<SessionWindowView>(*this);
+    // Each command runs in the engine, then the window takes over the engine's state.
+    auto run = [this](const char* name, auto command) {
+        connect(Action(QLatin1String(name)), &QAction::triggered, this, [this, command] {
+            command(SessionEngine());
+            SetSessionState(SessionEngine().State());
+        });
+    };
+    run("ABeginTest", [](Session& s) { s.BeginTest(); });
+    run("ACheckAskTask", [](Session& s) { s.CheckAskTask(); });
+    run("aIDoNotKnow", [](Session& s) { s.IDoNotKnow(); });
+    run("aSkippingTask", [](Session& s) { s.SkipTask(); });
+    run("aShowPromptTask", [](Session& s) { s.ShowPromptTask(); });
+    run("AEndTest", [this](Session& s) {
+        if (s.State() == SessionState::Testing &&
+            m_s.prompts->AskYesNo(SessionTexts::RunningCaption(), SessionTexts::StopTestQuestion(),
+                                  MsgIcon::Question))
+            s.EndTest();
+    });
+    // The engine asks the pupil itself.
+    SessionCloseRequest = [this] {
+        const bool mayClose = SessionEngine().RequestClose();
+        SetSessionState(SessionEngine().State());
+        return mayClose;
+    };
+    // The window frees the old test when it loads or closes one: the engine must let go first.
+    connect(this, &TStudentMainForm::TestChanged, this, [this] { m_session->AttachLoadedTest(); });
 }
 
 void TStudentMainForm::BuildMainMenu() {

@@ -1,6 +1,7 @@
 // The main window's life: creation, first showing, closing, test files reaching it from the
 // command line, from later copies and by dropping, and the placement it keeps between runs.
 #include "StudentMainForm.h"
+#include "SessionWindowView.h"
 
 #include "EndSoundPlayer.h"
 #include "InfoWindows.h"
@@ -49,6 +50,7 @@ TStudentMainForm::TStudentMainForm(MainFormServices services, QWidget* parent)
     CreateActions();
     BuildMainMenu();
     m_imageForm = std::make_unique<TShowQuestionImageForm>(this);
+    ConnectSessionCommands();
     m_nice.SetUpForMainWindow();
     if (m_s.store) {
         // The placement goes into the same per-user store as the rest.

@@ -36,6 +36,7 @@ class QSettings;
 class QSplitter;
 class QTimer;
 class RichTextControl;
+class SessionWindowView;
 class QRadioButton;
 class SingleInstance;
 class TMainStatusBar;
@@ -101,6 +102,11 @@ public:
     // Used while a session runs and the pupil closes the window: true lets it close. Without it
     // the window only asks the question.
     std::function<bool()> SessionCloseRequest;
+    // The name dialog of a session start; without one the fields are taken as given.
+    std::function<bool(NameDialogData&)> UserNameDialog;
+    // The session engine the commands drive.
+    Session& SessionEngine();
+    SessionWindowView& SessionWindow() { return *m_session; }
 
     // ---- Commands ----
     QAction* Action(const QString& name) const { return m_actions.value(name); }
@@ -177,7 +183,9 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    friend class SessionWindowView;
     void FormCreate();
+    void ConnectSessionCommands();
     void FormShow();
     bool FormCloseQuery();
     void FormClose();
@@ -228,6 +236,7 @@ private:
     RichTextControl* m_viewerSource = nullptr;
     // The picture viewer lives for the whole run, a window of its own.
     std::unique_ptr<TShowQuestionImageForm> m_imageForm;
+    std::unique_ptr<SessionWindowView> m_session;
 
     // The session area.
     QLabel* m_questionLabel = nullptr;

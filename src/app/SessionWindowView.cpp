@@ -1,0 +1,229 @@
+#include "SessionWindowView.h"
+
+#include "MainStatusBar.h"
+#include "StudentMainForm.h"
+#include "model/TextCodec.h"
+#include "results/DetailReport.h"
+#include "results/EndSummary.h"
+#include "results/ShowResultForm.h"
+#include "session/RandomGenerator.h"
+#include "session/RunCounter.h"
+#include "session/SessionTexts.h"
+#include "settings/UserStore.h"
+#include "ui/RichText.h"
+#include "ui/RichTextControl.h"
+#include "ui/TextViewForm.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QRadioButton>
+#include <QTimer>
+
+SessionWindowView::SessionWindowView(TStudentMainForm& form)
+    : m_form(form), m_random(std::make_unique<RandomGenerator>()) {
+    // Without a per-user store (some tests) the runs are counted in memory.
+    if (form.m_s.store) {
+        m_userStore = std::make_unique<UserStore>(*form.m_s.store);
+        m_runCounter = std::make_unique<SettingsRunCounterStore>(*m_userStore);
+    } else {
+        m_runCounter = std::make_unique<MemoryRunCounterStore>();
+    }
+    SessionServices services{*this,           *form.m_s.prompts, *this,   m_server,
+                             *m_runCounter,   m_workstation,     *form.m_s.clock, *m_random,
+                             RichTextToPlain, QLocale()};
+    m_session = std::make_unique<Session>(form.m_settings, std::move(services));
+    // The results window is made once and shown at the end of every session.
+    m_resultForm = std::make_unique<TShowResultForm>(&form);
+    // The engine's clocks decide whether a tick counts, so the timers simply run all the time.
+    for (auto [name, tick] : {std::pair{"TimerTask", &SessionWindowView::TimerTaskTimer},
+                              std::pair{"TimerTest", &SessionWindowView::TimerTestTimer}}) {
+        auto* timer = new QTimer(&form);
+        timer->setObjectName(QLatin1String(name));
+        QObject::connect(timer, &QTimer::timeout, &form, [this, tick] { (this->*tick)(); });
+        timer->start(1000);
+    }
+    // Every touch of an answer widget may make the answer checkable.
+    for (int r = 0; r < TStudentMainForm::GridRows; ++r) {
+        QObject::connect(static_cast<QRadioButton*>(form.AnswerWidget(TStudentMainForm::SlotRadio + r)),
+                         &QRadioButton::clicked, &form, [this] { VariantClick(); });
+        QObject::connect(static_cast<QCheckBox*>(form.AnswerWidget(TStudentMainForm::SlotCheck + r)),
+                         &QCheckBox::clicked, &form, [this] { VariantClick(); });
+    }
+    for (QLineEdit* edit : {form.m_editInputNum, form.m_editInputText})
+        QObject::connect(edit, &QLineEdit::textEdited, &form, [this] { VariantClick(); });
+}
+
+void SessionWindowView::VariantClick() {
+    if (m_kind != 0)
+        m_form.Action(QStringLiteral("ACheckAskTask"))->setEnabled(true);
+}
+
+SessionWindowView::~SessionWindowView() = default;
+
+void SessionWindowView::AttachLoadedTest() {
+    m_session->DetachTest();
+    if (const LoadedTest* loaded = m_form.Loaded())
+        m_session->AttachTest(*loaded->Test, loaded->Tasks);
+}
+
+bool SessionWindowView::AskUserName(NameDialogData& data) {
+    return m_form.UserNameDialog ? m_form.UserNameDialog(data) : true;
+}
+
+void SessionWindowView::ShowTestInstruction(const TTest& test) {
+    if (!RichTextToPlain(test.Instruction).isEmpty())
+        ViewRichText(test.Instruction, {}, &m_form);
+}
+
+void SessionWindowView::SessionStarted(const SessionStartView& start) {
+    m_form.m_progress->setMaximum(std::max(start.askCount, 1));
+    m_form.m_progress->setValue(0);
+    for (const auto& [name, on] : {std::pair{"aIDoNotKnow", start.offerDontKnow},
+                                   std::pair{"aSkippingTask", start.offerSkipping}}) {
+        QAction* action = m_form.Action(QLatin1String(name));
+        action->setVisible(on);
+        action->setEnabled(on);
+    }
+}
+
+void SessionWindowView::PresentTask(const TaskPresentation& p) {
+    const TTask& task = *p.task;
+    m_form.ResetAnswerArea();
+    m_kind = task.Kind;
+    m_rows = int(p.variantOrder.size());
+    m_form.SetCurrentTaskKind(m_kind);
+    m_form.m_questionLabel->setText(QStringLiteral("Питання # %1 із %2:").arg(p.position + 1).arg(p.askCount));
+    LoadRichText(task.Question, *m_form.m_questionText, false);
+    m_form.m_variantLabel->setText(SessionTexts::TaskPrompt(m_kind, task.LastVariant()));
+    m_form.m_progress->setValue(p.askedCount);
+    if (m_kind == SingleChoice || m_kind == MultipleChoice) {
+        // The mark column, then the button column of the kind, then the texts.
+        const bool single = m_kind == SingleChoice;
+        m_form.m_columnSizes = {GridSize{false, 20}, {false, single ? 40 : 0}, {false, single ? 0 : 40},
+                                {false, 0},          {true, 100},              {false, 0},
+                                {false, 0}};
+        for (int r = 0; r < TStudentMainForm::GridRows; ++r) {
+            const bool shown = r < m_rows;
+            // At least four rows of height, so a short list does not stretch over the whole area.
+            m_form.m_rowSizes[size_t(r)] =
+                shown || r < 4 ? GridSize{true, 100 / std::max(m_rows, 4)} : GridSize{false, 0};
+            if (!shown)
+                continue;
+            auto* text = static_cast<RichTextControl*>(m_form.AnswerWidget(TStudentMainForm::SlotRE1 + r));
+            LoadRichText(task.Variants[size_t(p.variantOrder[r])], *text, false);
+            m_form.AnswerWidget(TStudentMainForm::SlotRadio + r)->setEnabled(true);
+            auto* check = static_cast<QCheckBox*>(m_form.AnswerWidget(TStudentMainForm::SlotCheck + r));
+            check->setChecked(false);
+            check->setEnabled(true);
+        }
+        m_form.ApplyGridSizes();
+        m_form.m_panelVariant->setEnabled(true);
+    } else if (m_kind == InputNum || m_kind == InputText) {
+        m_form.m_panelVariant->hide();
+        QWidget* panel = m_kind == InputNum ? m_form.m_panelInputNum : m_form.m_panelInputText;
+        QLineEdit* edit = m_kind == InputNum ? m_form.m_editInputNum : m_form.m_editInputText;
+        edit->clear();
+        panel->show();
+        panel->setEnabled(true);
+        edit->setFocus();
+    }
+    // Nothing to check until the pupil touches the answer.
+    m_form.Action(QStringLiteral("ACheckAskTask"))->setEnabled(false);
+}
+
+void SessionWindowView::SetTaskListImage(qint32, int) {}
+
+TaskAnswer SessionWindowView::CurrentAnswer() {
+    TaskAnswer answer;
+    for (int r = 0; r < m_rows; ++r) {
+        if (m_kind == SingleChoice &&
+            static_cast<QRadioButton*>(m_form.AnswerWidget(TStudentMainForm::SlotRadio + r))->isChecked())
+            answer.chosenRow = r;
+        if (m_kind == MultipleChoice)
+            answer.ticked.append(
+                static_cast<QCheckBox*>(m_form.AnswerWidget(TStudentMainForm::SlotCheck + r))->isChecked());
+    }
+    if (m_kind == InputNum)
+        answer.text = TextCodec::ToCp1251(m_form.m_editInputNum->text());
+    if (m_kind == InputText)
+        answer.text = TextCodec::ToCp1251(m_form.m_editInputText->text());
+    return answer;
+}
+
+void SessionWindowView::ShowClock(int usedPanel, int remainingPanel, qint32 seconds,
+                                  std::optional<qint32> remaining) {
+    TMainStatusBar& bar = *m_form.StatusPanels();
+    bar.SetPanelText(usedPanel, ClockText(seconds));
+    const RemainingClock left = RemainingClockText(remaining);
+    bar.SetPanelText(remainingPanel, left.text);
+    bar.SetPanelUrgent(remainingPanel, left.urgent);
+}
+
+void SessionWindowView::ShowTaskClock(qint32 seconds, std::optional<qint32> remaining) {
+    ShowClock(3, 5, seconds, remaining);
+}
+
+void SessionWindowView::ShowTestClock(qint32 seconds, std::optional<qint32> remaining) {
+    ShowClock(2, 4, seconds, remaining);
+}
+
+void SessionWindowView::TimerTaskTimer() {
+    m_session->TaskTick();
+    m_form.SetSessionState(m_session->State());
+}
+
+void SessionWindowView::TimerTestTimer() {
+    m_session->TestTick();
+    m_form.SetSessionState(m_session->State());
+}
+void SessionWindowView::ShowFeedback(const Feedback&) {}
+void SessionWindowView::ClearFeedback() {}
+
+void SessionWindowView::ShowRichText(const QString& caption, const QByteArray& fragment) {
+    ViewRichText(fragment, TextCodec::ToCp1251(caption), &m_form);
+}
+
+void SessionWindowView::EnterMonoMode() {}
+void SessionWindowView::LeaveMonoMode() {}
+
+void SessionWindowView::ResetAnswerArea() {
+    m_kind = 0;
+    m_rows = 0;
+    m_form.SetCurrentTaskKind(0);
+    m_form.ResetAnswerArea();
+}
+
+void SessionWindowView::PlayEndSound() {
+    m_form.PlayEndSound();
+}
+
+void SessionWindowView::ShowEndSummary(const TTest& test, const TResultTest& result) {
+    ::ShowEndSummary(*m_form.m_questionText, test, result, m_form.m_settings.IsShowUserResult);
+}
+
+void SessionWindowView::ShowResultWindow(const TTest&, const TResultTest& result) {
+    ::ShowResultWindow(*m_resultForm, result);
+}
+
+void SessionWindowView::ShowDetailReport(const TTest& test, const TResultTest& result) {
+    const LoadedTest* loaded = m_form.Loaded();
+    if (!loaded)
+        return;
+    ::ShowDetailReport(m_form, *m_form.m_questionText, test, loaded->Tasks, result,
+                       {*m_random, *m_form.m_s.prompts, QLocale(), {}});
+}
+
+void SessionWindowView::AppendLogLine(const QByteArray& line) {
+    m_form.m_resultFiles.AppendLogLine(line);
+}
+
+void SessionWindowView::AppendResultBlock(const TTest&, const TResultTest& result) {
+    m_form.m_resultFiles.AppendLogBlock(result);
+}
+
+void SessionWindowView::WriteProtectedResult(const TResultTest& result) {
+    m_form.m_resultFiles.SaveProtectedResult(result);
+}

@@ -1,0 +1,70 @@
+#pragma once
+// The main window as the session engine sees it: it owns the engine, lays out each task in the
+// answer area, reads the widgets back as the engine's answer value and writes the results files.
+#include "session/Session.h"
+#include "session/SessionPorts.h"
+
+#include <QList>
+
+#include <functional>
+#include <memory>
+
+class RandomGenerator;
+class RunCounterStore;
+class TShowResultForm;
+class TStudentMainForm;
+class UserStore;
+
+class SessionWindowView final : public SessionView, public ResultsSink {
+public:
+    explicit SessionWindowView(TStudentMainForm& form);
+    ~SessionWindowView() override;
+
+    Session& Engine() { return *m_session; }
+    // The one-second ticks of the task's and the test's clocks; tests call them directly.
+    void TimerTaskTimer();
+    void TimerTestTimer();
+    // Gives the engine the window's current test, or takes it away when there is none.
+    void AttachLoadedTest();
+
+    // SessionView
+    bool AskUserName(NameDialogData& data) override;
+    void ShowTestInstruction(const TTest& test) override;
+    void SessionStarted(const SessionStartView& start) override;
+    void PresentTask(const TaskPresentation& presentation) override;
+    void SetTaskListImage(qint32 position, int image) override;
+    TaskAnswer CurrentAnswer() override;
+    void ShowTaskClock(qint32 seconds, std::optional<qint32> remaining) override;
+    void ShowTestClock(qint32 seconds, std::optional<qint32> remaining) override;
+    void ShowFeedback(const Feedback& feedback) override;
+    void ClearFeedback() override;
+    void ShowRichText(const QString& caption, const QByteArray& fragment) override;
+    void EnterMonoMode() override;
+    void LeaveMonoMode() override;
+    void ResetAnswerArea() override;
+    void PlayEndSound() override;
+    void ShowEndSummary(const TTest& test, const TResultTest& result) override;
+    void ShowResultWindow(const TTest& test, const TResultTest& result) override;
+    void ShowDetailReport(const TTest& test, const TResultTest& result) override;
+
+    // ResultsSink
+    void AppendLogLine(const QByteArray& line) override;
+    void AppendResultBlock(const TTest& test, const TResultTest& result) override;
+    void WriteProtectedResult(const TResultTest& result) override;
+
+private:
+    // The pupil touched the answer: it may be checked now.
+    void VariantClick();
+    void ShowClock(int usedPanel, int remainingPanel, qint32 seconds, std::optional<qint32> remaining);
+
+    TStudentMainForm& m_form;
+    NoServerLink m_server;
+    SystemWorkstation m_workstation;
+    std::unique_ptr<UserStore> m_userStore;
+    std::unique_ptr<RunCounterStore> m_runCounter;
+    std::unique_ptr<RandomGenerator> m_random;
+    std::unique_ptr<Session> m_session;
+    std::unique_ptr<TShowResultForm> m_resultForm;
+    int m_kind = 0;
+    int m_rows = 0;
+};
