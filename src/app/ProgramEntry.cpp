@@ -1,5 +1,7 @@
 #include "ProgramEntry.h"
 
+#include "session/InputUserNameForm.h"
+
 #include "GuiPrompts.h"
 #include "SingleInstance.h"
 #include "StudentMainForm.h"
@@ -63,6 +65,9 @@ int RunStudentProgram(int argc, char** argv, const ProgramEnvironment& env) {
 
     TStudentMainForm window(std::move(services));
     prompts.SetOwner(&window);
+    // Created once and kept, so the fields keep the last pupil's name within a run.
+    TInputUserNameForm nameForm(clock, prompts, &window);
+    window.UserNameDialog = [&nameForm](NameDialogData& data) { return nameForm.Run(data); };
     if (env.windowReady)
         env.windowReady(window);
     window.show();
