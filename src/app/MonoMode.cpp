@@ -7,6 +7,8 @@
 #include <QWidget>
 #include <QWindow>
 
+#include <utility>
+
 namespace {
 
 constexpr Qt::WindowFlags MonoFlags = Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint;
@@ -14,13 +16,14 @@ constexpr Qt::WindowFlags MonoFlags = Qt::FramelessWindowHint | Qt::WindowStaysO
 } // namespace
 
 MonoMode::MonoMode(QWidget& window, QObject* parent) : QObject(parent), m_window(window) {
+    m_timer.setObjectName(QStringLiteral("TimerModeMono"));
     m_timer.setInterval(WatchdogInterval);
     connect(&m_timer, &QTimer::timeout, this, &MonoMode::TimerModeMonoTimer);
 }
 
 MonoMode::~MonoMode() {
     if (m_active)
-        m_window.removeEventFilter(this);
+        qApp->removeEventFilter(this);
 }
 
 bool MonoMode::CanTakeForeground() {
@@ -52,7 +55,8 @@ void MonoMode::EnterMonoMode() {
     m_window.raise();
     if (CanTakeForeground())
         m_window.activateWindow();
-    m_window.installEventFilter(this);
+    // The whole application is watched: the window itself, and every dialog that opens over it.
+    qApp->installEventFilter(this);
     m_timer.start();
 }
 
@@ -91,7 +95,25 @@ void MonoMode::BringBack() {
         TimerModeMonoTimer();
 }
 
+void MonoMode::KeepAbove(QWidget& window) {
+    QWindow* handle = window.windowHandle();
+    if (!handle || handle->flags() & Qt::WindowStaysOnTopHint)
+        return;
+    // On the native window only: changing the widget's flags would re-create the window while it
+    // is being shown. The show event comes before the window is mapped, so the window manager
+    // learns of the layer when it maps the window.
+    handle->setFlag(Qt::WindowStaysOnTopHint, true);
+    m_keptAbove.append(&window);
+}
+
 bool MonoMode::eventFilter(QObject* watched, QEvent* event) {
+    if (m_active && event->type() == QEvent::Show && watched != &m_window && watched->isWidgetType()) {
+        auto* widget = static_cast<QWidget*>(watched);
+        // Menus, lists and tips are popups, above everything already.
+        const Qt::WindowType type = widget->windowType();
+        if (widget->isWindow() && (type == Qt::Dialog || type == Qt::Window || type == Qt::Tool))
+            KeepAbove(*widget);
+    }
     if (watched == &m_window && m_active) {
         const QEvent::Type type = event->type();
         const bool lost =
@@ -111,7 +133,12 @@ void MonoMode::LeaveMonoMode() {
         return;
     m_active = false;
     m_timer.stop();
-    m_window.removeEventFilter(this);
+    qApp->removeEventFilter(this);
+    for (const QPointer<QWidget>& kept : std::exchange(m_keptAbove, {})) {
+        if (kept && kept->windowHandle())
+            kept->windowHandle()->setFlag(Qt::WindowStaysOnTopHint,
+                                          kept->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    }
     m_window.setWindowFlags(m_savedFlags);
     // The normal place first, so that a window that was maximised keeps it for later.
     m_window.setWindowState(Qt::WindowNoState);

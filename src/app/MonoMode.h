@@ -8,12 +8,16 @@
 // answered as the window learns of them (activation and state-change events); the 100 ms watchdog
 // only covers what no event reports, such as another window raised over ours without taking the
 // focus, or a window manager that moved or resized us. A dialog of our own may have the focus;
-// when another program takes it from the dialog, the dialog gets it back.
+// when another program takes it from the dialog, the dialog gets it back. Every window of ours
+// that opens during the mode is asked to stay on top as well, or a window manager that keeps
+// stay-on-top windows in a layer of their own would open it under the exclusive window.
 //
 // On Wayland a program may neither raise nor activate itself and the compositor decides about
 // stacking, so the mode there keeps the window borderless and full screen and leaves the rest to
 // the compositor.
+#include <QList>
 #include <QObject>
+#include <QPointer>
 #include <QRect>
 #include <QTimer>
 
@@ -44,6 +48,8 @@ protected:
 private:
     QRect TargetGeometry() const;
     void BringBack();
+    // A window of ours about to be mapped while the mode is on: above the exclusive window too.
+    void KeepAbove(QWidget& window);
 
     QWidget& m_window;
     QTimer m_timer;
@@ -54,4 +60,6 @@ private:
     Qt::WindowFlags m_savedFlags;
     Qt::WindowStates m_savedState;
     bool m_savedVisible = false;
+    // The windows KeepAbove raised into the stay-on-top layer, to be put back on leaving.
+    QList<QPointer<QWidget>> m_keptAbove;
 };

@@ -23,7 +23,7 @@
 #include <QTimer>
 
 SessionWindowView::SessionWindowView(TStudentMainForm& form)
-    : m_form(form), m_random(std::make_unique<RandomGenerator>()) {
+    : m_form(form), m_random(std::make_unique<RandomGenerator>()), m_mono(form) {
     // Without a per-user store (some tests) the runs are counted in memory.
     if (form.m_s.store) {
         m_userStore = std::make_unique<UserStore>(*form.m_s.store);
@@ -31,9 +31,8 @@ SessionWindowView::SessionWindowView(TStudentMainForm& form)
     } else {
         m_runCounter = std::make_unique<MemoryRunCounterStore>();
     }
-    SessionServices services{*this,           *form.m_s.prompts, *this,   m_server,
-                             *m_runCounter,   m_workstation,     *form.m_s.clock, *m_random,
-                             RichTextToPlain, QLocale()};
+    SessionServices services{*this,         *form.m_s.prompts, *this,     m_server,        *m_runCounter,
+                             m_workstation, *form.m_s.clock,   *m_random, RichTextToPlain, QLocale()};
     m_session = std::make_unique<Session>(form.m_settings, std::move(services));
     // The results window is made once and shown at the end of every session.
     m_resultForm = std::make_unique<TShowResultForm>(&form);
@@ -81,8 +80,8 @@ void SessionWindowView::ShowTestInstruction(const TTest& test) {
 void SessionWindowView::SessionStarted(const SessionStartView& start) {
     m_form.m_progress->setMaximum(std::max(start.askCount, 1));
     m_form.m_progress->setValue(0);
-    for (const auto& [name, on] : {std::pair{"aIDoNotKnow", start.offerDontKnow},
-                                   std::pair{"aSkippingTask", start.offerSkipping}}) {
+    for (const auto& [name, on] :
+         {std::pair{"aIDoNotKnow", start.offerDontKnow}, std::pair{"aSkippingTask", start.offerSkipping}}) {
         QAction* action = m_form.Action(QLatin1String(name));
         action->setVisible(on);
         action->setEnabled(on);
@@ -95,15 +94,20 @@ void SessionWindowView::PresentTask(const TaskPresentation& p) {
     m_kind = task.Kind;
     m_rows = int(p.variantOrder.size());
     m_form.SetCurrentTaskKind(m_kind);
-    m_form.m_questionLabel->setText(QStringLiteral("Питання # %1 із %2:").arg(p.position + 1).arg(p.askCount));
+    m_form.m_questionLabel->setText(
+        QStringLiteral("Питання # %1 із %2:").arg(p.position + 1).arg(p.askCount));
     LoadRichText(task.Question, *m_form.m_questionText, false);
     m_form.m_variantLabel->setText(SessionTexts::TaskPrompt(m_kind, task.LastVariant()));
     m_form.m_progress->setValue(p.askedCount);
     if (m_kind == SingleChoice || m_kind == MultipleChoice) {
         // The mark column, then the button column of the kind, then the texts.
         const bool single = m_kind == SingleChoice;
-        m_form.m_columnSizes = {GridSize{false, 20}, {false, single ? 40 : 0}, {false, single ? 0 : 40},
-                                {false, 0},          {true, 100},              {false, 0},
+        m_form.m_columnSizes = {GridSize{false, 20},
+                                {false, single ? 40 : 0},
+                                {false, single ? 0 : 40},
+                                {false, 0},
+                                {true, 100},
+                                {false, 0},
                                 {false, 0}};
         for (int r = 0; r < TStudentMainForm::GridRows; ++r) {
             const bool shown = r < m_rows;
@@ -186,8 +190,13 @@ void SessionWindowView::ShowRichText(const QString& caption, const QByteArray& f
     ViewRichText(fragment, TextCodec::ToCp1251(caption), &m_form);
 }
 
-void SessionWindowView::EnterMonoMode() {}
-void SessionWindowView::LeaveMonoMode() {}
+void SessionWindowView::EnterMonoMode() {
+    m_mono.EnterMonoMode();
+}
+
+void SessionWindowView::LeaveMonoMode() {
+    m_mono.LeaveMonoMode();
+}
 
 void SessionWindowView::ResetAnswerArea() {
     m_kind = 0;

@@ -1,6 +1,7 @@
 #pragma once
 // The main window as the session engine sees it: it owns the engine, lays out each task in the
 // answer area, reads the widgets back as the engine's answer value and writes the results files.
+#include "MonoMode.h"
 #include "session/Session.h"
 #include "session/SessionPorts.h"
 
@@ -21,6 +22,7 @@ public:
     ~SessionWindowView() override;
 
     Session& Engine() { return *m_session; }
+    const MonoMode& Mono() const { return m_mono; }
     // The one-second ticks of the task's and the test's clocks; tests call them directly.
     void TimerTaskTimer();
     void TimerTestTimer();
@@ -65,6 +67,7 @@ private:
     std::unique_ptr<RandomGenerator> m_random;
     std::unique_ptr<Session> m_session;
     std::unique_ptr<TShowResultForm> m_resultForm;
+    MonoMode m_mono;
     int m_kind = 0;
     int m_rows = 0;
 };

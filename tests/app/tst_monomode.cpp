@@ -1,5 +1,6 @@
 #include "app/MonoMode.h"
 
+#include <QDialog>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QTest>
@@ -82,6 +83,34 @@ private slots:
         window.showMinimized();
         QTest::qWait(150);
         QVERIFY(window.windowState() & Qt::WindowMinimized);
+    }
+
+    // A dialog of the session opens above the exclusive window and leaves the layer with it; the
+    // dialog's own flags, and a window that stays on top by itself, are left as they were.
+    void dialogsOpenAboveTheWindow() {
+        QWidget window;
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QDialog before(&window);
+        before.show();
+        MonoMode mono(window);
+        mono.EnterMonoMode();
+        QDialog during(&window);
+        during.show();
+        QVERIFY(during.windowHandle()->flags() & Qt::WindowStaysOnTopHint);
+        QVERIFY(!(during.windowFlags() & Qt::WindowStaysOnTopHint));
+        QDialog onTop(&window, Qt::Dialog | Qt::WindowStaysOnTopHint);
+        onTop.show();
+        during.hide();
+        during.show(); // shown again: still one entry to undo
+        mono.LeaveMonoMode();
+        QVERIFY(!(during.windowHandle()->flags() & Qt::WindowStaysOnTopHint));
+        QVERIFY(onTop.windowHandle()->flags() & Qt::WindowStaysOnTopHint);
+        QVERIFY(!(before.windowHandle()->flags() & Qt::WindowStaysOnTopHint));
+        // After the mode, dialogs open as they always do.
+        QDialog after(&window);
+        after.show();
+        QVERIFY(!(after.windowHandle()->flags() & Qt::WindowStaysOnTopHint));
     }
 };
 

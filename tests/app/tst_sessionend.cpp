@@ -1,0 +1,174 @@
+// The end of a session through the window: a task's clock running out, every output of the
+// finishing sequence with the real modal windows, and the exclusive mode around a session.
+#include "MainFormFixture.h"
+#include "ModalWatcher.h"
+#include "app/MainStatusBar.h"
+#include "app/SessionWindowView.h"
+#include "ui/RichText.h"
+#include "ui/RichTextControl.h"
+#include "ui/TextViewForm.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <QWindow>
+
+namespace {
+
+const QDateTime Created(QDate(2026, 1, 1), QTime(8, 0));
+
+TTask Choice(const QByteArray& question) {
+    TTask task(SingleChoice);
+    task.Question = question;
+    task.Variants[0] = "yes";
+    task.Variants[1] = "no";
+    task.Keys[0] = 1;
+    return task;
+}
+
+// Writes the test and opens the window on it, with the pupil's name already given.
+TStudentMainForm& OpenOn(MainFormFixture& f, const TTest& test, const std::vector<TTask>& tasks) {
+    const QString path = f.dir.filePath(QStringLiteral("t.qzf"));
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly))
+        file.write(WriteTestFile(test, tasks, {}));
+    file.close();
+    TStudentMainForm& w = f.Open({path});
+    w.UserNameDialog = [](NameDialogData& d) {
+        d.userName = "Olena";
+        d.userGroup = "9-B";
+        return true;
+    };
+    return w;
+}
+
+void ChooseRow(TStudentMainForm& w, int row) {
+    static_cast<QRadioButton*>(w.AnswerWidget(TStudentMainForm::SlotRadio + row))->click();
+}
+
+QString PlainText(const RichTextControl& control) {
+    return control.toPlainText();
+}
+
+} // namespace
+
+class TestSessionEnd : public QObject {
+    Q_OBJECT
+private slots:
+    // The task's clock counts down on panel 5 from the presentation on, turns red, and at the
+    // limit the pupil is told and the answer on screen is checked as it stands.
+    void TaskClockRunsOut() {
+        MainFormFixture f;
+        std::vector<TTask> tasks{Choice("first"), Choice("second")};
+        tasks[0].TimeLimit = 12;
+        TTest test({}, {}, Created);
+        TStudentMainForm& w = OpenOn(f, test, tasks);
+        w.show();
+        QTRY_VERIFY(w.Test());
+        w.Action(QStringLiteral("ABeginTest"))->trigger();
+        QCOMPARE(w.State(), SessionState::Testing);
+        TMainStatusBar& bar = *w.StatusPanels();
+        QCOMPARE(bar.PanelText(3), QStringLiteral("00:00:00"));
+        QCOMPARE(bar.PanelText(5), QStringLiteral("00:00:12"));
+        QVERIFY(!bar.PanelUrgent(5));
+        ChooseRow(w, 0);
+        for (int i = 0; i < 3; ++i)
+            w.SessionWindow().TimerTaskTimer();
+        QCOMPARE(bar.PanelText(5), QStringLiteral("00:00:09"));
+        QVERIFY(bar.PanelUrgent(5));
+        QVERIFY(f.prompts.messages.isEmpty());
+        for (int i = 0; i < 9; ++i)
+            w.SessionWindow().TimerTaskTimer();
+        QCOMPARE(f.prompts.messages.size(), 1);
+        QCOMPARE(f.prompts.messages.first().caption, QStringLiteral("Внимание!"));
+        QCOMPARE(f.prompts.messages.first().text, QStringLiteral("Час обмірковування завдання вичерпано!"));
+        // The answer on screen was taken as it stood, and the next task has no limit.
+        const TResultTest* result = w.SessionEngine().Result();
+        QVERIFY(result);
+        QCOMPARE(result->GetTaskAnswer(0), QByteArray("1"));
+        QCOMPARE(result->GetTaskPoints(0), 1);
+        QCOMPARE(w.SessionEngine().CurrentTask()->Question, QByteArray("second"));
+        QCOMPARE(bar.PanelText(5), QString());
+    }
+
+    // Finishing runs every output in turn with the real windows: the summary in the question
+    // text, the log, the results window and then the report; the test stays loaded for the next
+    // pupil.
+    void FinishShowsEveryOutput() {
+        MainFormFixture f;
+        TTest test({}, {}, Created);
+        test.Title = "Outputs";
+        test.EducationMode = true;
+        test.ReportInEducationMode = true;
+        TStudentMainForm& w = OpenOn(f, test, {Choice("only")});
+        w.show();
+        QTRY_VERIFY(w.Test());
+        w.Action(QStringLiteral("ABeginTest"))->trigger();
+        ChooseRow(w, 0);
+        QString reportText;
+        QString resultCaption;
+        ModalWatcher watcher([&](QWidget& modal) {
+            if (auto* viewer = qobject_cast<TTextViewForm*>(&modal))
+                reportText = viewer->Viewer()->toPlainText();
+            if (modal.objectName() == QLatin1String("ShowResultForm"))
+                resultCaption = modal.windowTitle();
+        });
+        w.GoCheckButton()->click();
+        QCOMPARE(w.State(), SessionState::TestLoaded);
+        QCOMPARE(watcher.titles, QStringList({QStringLiteral("Результати тесування (Olena 9-B)"),
+                                              QStringLiteral("Отчет по прохождению теста")}));
+        QCOMPARE(resultCaption, QStringLiteral("Результати тесування (Olena 9-B)"));
+        QVERIFY(reportText.contains(QStringLiteral("only")));
+        QVERIFY(reportText.trimmed().endsWith(QStringLiteral("Кінець")));
+        QVERIFY(PlainText(*w.QuestionText()).contains(QStringLiteral("Вами выполнено заданий: 1.")));
+        QVERIFY(f.ResultLog().contains("Outputs"));
+        QVERIFY(w.Test());
+        QVERIFY(w.Action(QStringLiteral("ABeginTest"))->isEnabled());
+    }
+
+    // A test in the exclusive mode: the window covers the screen for the session, the session's
+    // dialogs open above it, and afterwards the window is exactly where and as it was.
+    void ExclusiveModeAroundSession() {
+        MainFormFixture f;
+        TTest test({}, {}, Created);
+        test.MonoMode = true;
+        std::vector<TTask> tasks{Choice("only")};
+        tasks[0].Hint = "think";
+        TStudentMainForm& w = OpenOn(f, test, tasks);
+        w.Settings().IsShowUserResult = false;
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QTRY_VERIFY(w.Test());
+        w.setGeometry(40, 50, 700, 500);
+        const QRect before = w.geometry();
+        const Qt::WindowFlags flags = w.windowFlags();
+
+        w.Action(QStringLiteral("ABeginTest"))->trigger();
+        QVERIFY(w.SessionWindow().Mono().IsActive());
+        QVERIFY(w.windowFlags() & Qt::FramelessWindowHint);
+        QVERIFY(w.windowFlags() & Qt::WindowStaysOnTopHint);
+        QCOMPARE(w.geometry(), w.screen()->geometry());
+
+        bool hintAbove = false;
+        {
+            ModalWatcher watcher([&](QWidget& modal) {
+                hintAbove = modal.windowHandle()->flags().testFlag(Qt::WindowStaysOnTopHint);
+            });
+            w.SessionEngine().ShowPromptTask();
+            QCOMPARE(watcher.titles.size(), 1);
+        }
+        QVERIFY(hintAbove);
+
+        ChooseRow(w, 0);
+        w.GoCheckButton()->click();
+        QCOMPARE(w.State(), SessionState::TestLoaded);
+        QVERIFY(!w.SessionWindow().Mono().IsActive());
+        QCOMPARE(w.windowFlags(), flags);
+        QCOMPARE(w.geometry(), before);
+    }
+};
+
+QTEST_MAIN(TestSessionEnd)
+#include "tst_sessionend.moc"
