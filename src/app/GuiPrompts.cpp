@@ -3,6 +3,7 @@
 #include "model/TextCodec.h"
 #include "settings/InputPasswordForm.h"
 
+#include <QAbstractButton>
 #include <QMessageBox>
 
 namespace {
@@ -46,5 +47,8 @@ void GuiPrompts::ShowMessage(const QString& caption, const QString& text, MsgIco
 
 bool GuiPrompts::AskYesNo(const QString& caption, const QString& text, MsgIcon icon) {
     QMessageBox box(ToIcon(icon), caption, text, QMessageBox::Yes | QMessageBox::No, m_owner);
+    // The toolkit's own captions are English; the pupil reads the program's language.
+    box.button(QMessageBox::Yes)->setText(QStringLiteral("Так"));
+    box.button(QMessageBox::No)->setText(QStringLiteral("Ні"));
     return box.exec() == QMessageBox::Yes;
 }
