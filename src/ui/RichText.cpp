@@ -97,39 +97,20 @@ void CopyRichText(RichTextControl& source, RichTextControl& target) {
 void ChangeRichTextSize(RichTextControl& control, int delta) {
     if (delta == 0)
         return;
-    QTextDocument* doc = control.document();
     const double factor = control.Zoom() / 100.0;
     // Every character of a fragment has the same size, so a fragment changes at once exactly as
-    // its characters would one by one. Changes are collected first: applying one may merge fragments.
-    struct Change {
-        int position;
-        int length;
-        QTextCharFormat format;
-    };
-    QList<Change> changes;
-    for (QTextBlock block = doc->begin(); block.isValid(); block = block.next()) {
-        for (auto it = block.begin(); !it.atEnd(); ++it) {
-            const QTextFragment fragment = it.fragment();
-            QTextCharFormat format = fragment.charFormat();
-            // Whole points, as the size is counted in twentieths of a point and divided by 20.
-            const int points = int(std::floor(std::round(control.BasePointSize(format) * 20) / 20));
-            if (points <= 1 && delta < 0)
-                continue;
-            const int size = std::max(1, points + delta);
-            format.setProperty(RichTextControl::BaseSizeProperty, double(size));
-            format.setFontPointSize(size * factor);
-            changes.append({fragment.position(), fragment.length(), format});
-        }
-    }
-    QTextCursor cursor(doc);
-    cursor.beginEditBlock();
-    for (const Change& c : std::as_const(changes)) {
-        cursor.setPosition(c.position);
-        cursor.setPosition(c.position + c.length, QTextCursor::KeepAnchor);
-        cursor.setCharFormat(c.format);
-    }
-    cursor.endEditBlock();
-    QTextCursor start(doc);
+    // its characters would one by one.
+    RewriteCharFormats(*control.document(), [&](QTextCharFormat& format) {
+        // Whole points, as the size is counted in twentieths of a point and divided by 20.
+        const int points = int(std::floor(std::round(control.BasePointSize(format) * 20) / 20));
+        if (points <= 1 && delta < 0)
+            return false;
+        const int size = std::max(1, points + delta);
+        format.setProperty(RichTextControl::BaseSizeProperty, double(size));
+        format.setFontPointSize(size * factor);
+        return true;
+    });
+    QTextCursor start(control.document());
     control.setTextCursor(start);
 }
 

@@ -58,56 +58,60 @@ void RichTextControl::Rescale(double factor, bool onlyNew) {
     if (onlyNew && factor == 1.0)
         return;
     RescaleBlocks(factor, onlyNew);
-    QTextDocument* doc = document();
-    // Changing a format may merge fragments, so the changes are collected first.
+    RewriteCharFormats(*document(), [&](QTextCharFormat& format) {
+        const bool known = format.hasProperty(BaseSizeProperty);
+        if (onlyNew && known)
+            return false;
+        bool changed = false;
+        // Size 0 in the property: the fragment follows the control's font.
+        const double base = known ? format.doubleProperty(BaseSizeProperty)
+                            : format.hasProperty(QTextFormat::FontPointSize) ? format.fontPointSize()
+                                                                             : 0.0;
+        if (!known) {
+            format.setProperty(BaseSizeProperty, base);
+            changed = true;
+        }
+        if (base > 0) {
+            format.setFontPointSize(base * factor);
+            changed = true;
+        }
+        if (format.isImageFormat()) {
+            QTextImageFormat image = format.toImageFormat();
+            if (!image.hasProperty(BaseWidthProperty)) {
+                image.setProperty(BaseWidthProperty, image.width());
+                image.setProperty(BaseHeightProperty, image.height());
+            }
+            const double w = image.doubleProperty(BaseWidthProperty);
+            const double h = image.doubleProperty(BaseHeightProperty);
+            if (w > 0)
+                image.setWidth(w * factor);
+            if (h > 0)
+                image.setHeight(h * factor);
+            format = image;
+            changed = true;
+        }
+        return changed;
+    });
+}
+
+void RewriteCharFormats(QTextDocument& doc, const std::function<bool(QTextCharFormat&)>& rewrite) {
     struct Change {
         int position;
         int length;
         QTextCharFormat format;
     };
     QList<Change> changes;
-    for (QTextBlock block = doc->begin(); block.isValid(); block = block.next()) {
+    for (QTextBlock block = doc.begin(); block.isValid(); block = block.next()) {
         for (auto it = block.begin(); !it.atEnd(); ++it) {
             const QTextFragment fragment = it.fragment();
             QTextCharFormat format = fragment.charFormat();
-            const bool known = format.hasProperty(BaseSizeProperty);
-            if (onlyNew && known)
-                continue;
-            bool changed = false;
-            // Size 0 in the property: the fragment follows the control's font.
-            const double base = known ? format.doubleProperty(BaseSizeProperty)
-                                : format.hasProperty(QTextFormat::FontPointSize) ? format.fontPointSize()
-                                                                                 : 0.0;
-            if (!known) {
-                format.setProperty(BaseSizeProperty, base);
-                changed = true;
-            }
-            if (base > 0) {
-                format.setFontPointSize(base * factor);
-                changed = true;
-            }
-            if (format.isImageFormat()) {
-                QTextImageFormat image = format.toImageFormat();
-                if (!image.hasProperty(BaseWidthProperty)) {
-                    image.setProperty(BaseWidthProperty, image.width());
-                    image.setProperty(BaseHeightProperty, image.height());
-                }
-                const double w = image.doubleProperty(BaseWidthProperty);
-                const double h = image.doubleProperty(BaseHeightProperty);
-                if (w > 0)
-                    image.setWidth(w * factor);
-                if (h > 0)
-                    image.setHeight(h * factor);
-                format = image;
-                changed = true;
-            }
-            if (changed)
+            if (rewrite(format))
                 changes.append({fragment.position(), fragment.length(), format});
         }
     }
     if (changes.isEmpty())
         return;
-    QTextCursor cursor(doc);
+    QTextCursor cursor(&doc);
     cursor.beginEditBlock();
     for (const Change& c : std::as_const(changes)) {
         cursor.setPosition(c.position);

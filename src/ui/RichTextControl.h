@@ -5,6 +5,8 @@
 // own size in BaseSizeProperty, so sizes read back (ChangeRichTextSize, saving) are the unzoomed ones.
 #include <QTextEdit>
 
+#include <functional>
+
 class RichTextControl : public QTextEdit {
     Q_OBJECT
 public:
@@ -63,3 +65,8 @@ private:
     int m_zoom = 100;
     bool m_plainText = false;
 };
+
+// Gives `rewrite` the character format of every fragment of `doc` and applies the formats it
+// changed (it returns true for those) in one edit block. The changes are collected before any is
+// applied, because applying one may merge fragments.
+void RewriteCharFormats(QTextDocument& doc, const std::function<bool(QTextCharFormat&)>& rewrite);
