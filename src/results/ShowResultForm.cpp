@@ -5,6 +5,7 @@
 
 #include "model/ResultTest.h"
 #include "model/TextCodec.h"
+#include "model/Utils.h"
 
 #include <QEvent>
 #include <QFontMetrics>
@@ -39,16 +40,6 @@ void SetColour(QLabel* label, const QColor& colour) {
     QPalette palette = label->palette();
     palette.setColor(QPalette::WindowText, colour);
     label->setPalette(palette);
-}
-
-QByteArray TrimBlanks(const QByteArray& bytes) {
-    qsizetype begin = 0;
-    qsizetype end = bytes.size();
-    while (begin < end && static_cast<unsigned char>(bytes[begin]) <= 32)
-        ++begin;
-    while (end > begin && static_cast<unsigned char>(bytes[end - 1]) <= 32)
-        --end;
-    return bytes.mid(begin, end - begin);
 }
 
 void PaintChart(QWidget& box, const QColor& circle, std::initializer_list<std::pair<QColor, int>> wedges) {

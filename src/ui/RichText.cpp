@@ -4,6 +4,7 @@
 #include "RtfReader.h"
 #include "RtfWriter.h"
 #include "model/TextCodec.h"
+#include "model/Utils.h"
 
 #include <QTextBlock>
 #include <QTextCursor>
@@ -14,16 +15,6 @@
 #include <cmath>
 
 namespace {
-
-QByteArray TrimBlanks(const QByteArray& bytes) {
-    qsizetype begin = 0;
-    qsizetype end = bytes.size();
-    while (begin < end && static_cast<unsigned char>(bytes[begin]) <= 32)
-        ++begin;
-    while (end > begin && static_cast<unsigned char>(bytes[end - 1]) <= 32)
-        --end;
-    return bytes.mid(begin, end - begin);
-}
 
 // Plain text keeps its line breaks: CR LF, a lone CR or a lone LF each end a line.
 QString PlainFromBytes(const QByteArray& bytes) {
