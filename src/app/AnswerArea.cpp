@@ -85,6 +85,13 @@ AnswerArea::AnswerArea(TStudentMainForm& form, Prompts& prompts, const QLocale& 
         connect(&Radio(r), &QRadioButton::clicked, this, [this] { VariantClick(); });
         connect(&Check(r), &QCheckBox::clicked, this, [this] { VariantClick(); });
         connect(&Combo(r), &QComboBox::activated, this, [this] { VariantClick(); });
+        // One width for every list, wide enough for "10", "Так" and "Ні", so the texts do not
+        // move when the items or the feedback colours change.
+        const QFontMetrics metrics = Combo(r).fontMetrics();
+        const int widest = std::max({metrics.horizontalAdvance(QStringLiteral("10")),
+                                     metrics.horizontalAdvance(QStringLiteral("Так")),
+                                     metrics.horizontalAdvance(QStringLiteral("Ні"))});
+        Combo(r).setFixedWidth(widest + 2 * metrics.height() + 12);
     }
     for (QLineEdit* edit : {form.m_editInputNum, form.m_editInputText})
         connect(edit, &QLineEdit::textEdited, this, [this] { VariantClick(); });
@@ -92,6 +99,8 @@ AnswerArea::AnswerArea(TStudentMainForm& form, Prompts& prompts, const QLocale& 
     m_image = form.m_image;
     m_editInputNum->installEventFilter(this);
     m_image->installEventFilter(this);
+    // The picture of a point task is aimed at.
+    form.m_image->setCursor(Qt::CrossCursor);
 }
 
 RichTextControl& AnswerArea::VariantText1(int r) const {
@@ -157,8 +166,9 @@ void AnswerArea::BuildAnswerArea(const TTask& task) {
         for (int r = 0; r < TStudentMainForm::GridRows; ++r)
             f.m_rowSizes[size_t(r)] = r < b ? GridSize{true, 100 / b} : GridSize{false, 0};
         f.ApplyGridSizes();
-        // The lists of the lower rows show only when a variant needs them.
-        for (int r = 5; r < TStudentMainForm::GridRows; ++r)
+        // A list shows only beside a variant: an empty, disabled list in a row without one (the
+        // rows a matching task adds for its longer right-hand column) only puzzles the pupil.
+        for (int r = 0; r < TStudentMainForm::GridRows; ++r)
             Combo(r).hide();
         f.m_grid->activate();
     } else if (task.Kind == InputNum || task.Kind == InputText) {
@@ -378,6 +388,10 @@ void AnswerArea::Paint(QWidget& widget, quint32 colour) {
     for (QPalette::ColorRole role : {QPalette::Base, QPalette::Button, QPalette::Window})
         pal.setColor(role, c);
     widget.setPalette(pal);
+    // The style draws a drop-down list with a gradient that leaves little of a pale colour: a
+    // plain fill makes the mark as clear as on the texts.
+    if (qobject_cast<QComboBox*>(&widget))
+        widget.setStyleSheet(QStringLiteral("QComboBox { background-color: %1; border: 1px solid #8c8c8c; border-radius: 2px; padding: 1px 4px; }").arg(c.name()));
 }
 
 void AnswerArea::ShowFeedback(const Feedback& feedback) {
@@ -404,8 +418,11 @@ void AnswerArea::ShowFeedback(const Feedback& feedback) {
 
 void AnswerArea::ClearFeedback() {
     for (const auto& [widget, palette] : m_painted) {
-        if (widget)
-            widget->setPalette(palette);
+        if (!widget)
+            continue;
+        if (qobject_cast<QComboBox*>(widget.data()))
+            widget->setStyleSheet(QString());
+        widget->setPalette(palette);
     }
     m_painted.clear();
     m_form.m_shapePoint->hide();

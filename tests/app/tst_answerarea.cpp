@@ -507,8 +507,7 @@ private slots:
             } else {
                 QVERIFY(!list->isEnabled());
                 QCOMPARE(list->count(), 0);
-                if (r >= 5)
-                    QVERIFY(!list->isVisible());
+                QVERIFY(!list->isVisible());
             }
             if (kind == Matching) {
                 QCOMPARE(Slot<QLabel>(w, TStudentMainForm::SlotLabel2, r)->text(),
