@@ -391,7 +391,9 @@ void AnswerArea::Paint(QWidget& widget, quint32 colour) {
     // The style draws a drop-down list with a gradient that leaves little of a pale colour: a
     // plain fill makes the mark as clear as on the texts.
     if (qobject_cast<QComboBox*>(&widget))
-        widget.setStyleSheet(QStringLiteral("QComboBox { background-color: %1; border: 1px solid #8c8c8c; border-radius: 2px; padding: 1px 4px; }").arg(c.name()));
+        widget.setStyleSheet(QStringLiteral("QComboBox { background-color: %1; border: 1px solid #8c8c8c; "
+                                            "border-radius: 2px; padding: 1px 4px; }")
+                                 .arg(c.name()));
 }
 
 void AnswerArea::ShowFeedback(const Feedback& feedback) {
@@ -410,7 +412,8 @@ void AnswerArea::ShowFeedback(const Feedback& feedback) {
     if (feedback.area) {
         const TArea& a = *feedback.area;
         // The right area in picture coordinates; the scroll box moves it with the picture.
-        m_form.m_shape->setGeometry(QRect(m_form.m_image->pos() + QPoint(a.Left, a.Top), QSize(a.Width, a.Height)));
+        m_form.m_shape->setGeometry(
+            QRect(m_form.m_image->pos() + QPoint(a.Left, a.Top), QSize(a.Width, a.Height)));
         m_form.m_shape->show();
         m_form.m_shapePoint->raise();
     }

@@ -77,7 +77,7 @@ private:
     Prompts& m_prompts;
     QLocale m_locale;
     int m_kind = 0;
-    int m_rows = 0;        // rows with a variant
+    int m_rows = 0;          // rows with a variant
     bool m_pointSet = false; // the pupil put the marker on the picture of this task
     // Widgets painted by the feedback with the palettes they had before.
     QList<std::pair<QPointer<QWidget>, QPalette>> m_painted;

@@ -113,17 +113,17 @@ QList<Case> Cases() {
                   "1-3;2-1;3-4;4-2;",
                   "1-3;2-1;3-2;4-4;",
                   {{"3", "1", "4", "2"}, {"C", "C", "E", "E"}, {"C", "C", "E", "E"}, {}, {}, false}});
-    cases.append({MakeTask(Matching, u"Установіть відповідність між країнами та їхніми столицями:",
-                           {u"Україна", u"Польща", u"Франція"}, {2, 1, 3},
-                           {u"Варшава", u"Київ", u"Париж", u"Берлін"}),
-                  {{1, 0, 2}, {}, {}},
-                  {{0, 1, 2}, {}, {}},
-                  "1-2;2-1;3-3;",
-                  "1-1;2-2;3-3;",
-                  {{"2", "1", "3"}, {"2", "1", "3"}, {"E", "E", "C"}, {"1", "2", "3", "4"}, {}, false}});
+    cases.append(
+        {MakeTask(Matching, u"Установіть відповідність між країнами та їхніми столицями:",
+                  {u"Україна", u"Польща", u"Франція"}, {2, 1, 3}, {u"Варшава", u"Київ", u"Париж", u"Берлін"}),
+         {{1, 0, 2}, {}, {}},
+         {{0, 1, 2}, {}, {}},
+         "1-2;2-1;3-3;",
+         "1-1;2-2;3-3;",
+         {{"2", "1", "3"}, {"2", "1", "3"}, {"E", "E", "C"}, {"1", "2", "3", "4"}, {}, false}});
     cases.append({MakeTask(TrueFalse, u"Чи істинні твердження?",
-                           {u"Вода кипить при 100 °C за нормального тиску.", u"Сонце обертається навколо Землі.",
-                            u"Київ — столиця України."},
+                           {u"Вода кипить при 100 °C за нормального тиску.",
+                            u"Сонце обертається навколо Землі.", u"Київ — столиця України."},
                            {1, 2, 1}),
                   {{1, 2, 1}, {}, {}},
                   {{1, 1, 0}, {}, {}},
@@ -133,17 +133,29 @@ QList<Case> Cases() {
     TTask number = MakeTask(InputNum, u"Скільки буде 3 : 2?", {}, {});
     number.NumValue = 1.5;
     // Typed with a full stop, shown and recorded with the locale's comma.
-    cases.append({number, {{}, "1.5", {}}, {{}, "2.5", {}}, "1,5", "2,5",
+    cases.append({number,
+                  {{}, "1.5", {}},
+                  {{}, "2.5", {}},
+                  "1,5",
+                  "2,5",
                   {{}, {}, {}, {}, QStringLiteral("Верный ответ: 1,5."), false}});
     TTask text = MakeTask(InputText, u"Назвіть столицю України.", {}, {});
     text.TextAnswers = Cp(u"Київ\r\nKyiv");
     // Either line, in any letter case (the test's keys type Latin letters only).
-    cases.append({text, {{}, "kyiv", {}}, {{}, "Lviv", {}}, "kyiv", "Lviv",
+    cases.append({text,
+                  {{}, "kyiv", {}},
+                  {{}, "Lviv", {}},
+                  "kyiv",
+                  "Lviv",
                   {{}, {}, {}, {}, QStringLiteral("Верный ответ: \"Київ\"."), false}});
     TTask point = MakeTask(PointOnPicture, u"Вкажіть на малюнку червоний квадрат.", {}, {});
     point.Picture = "picture.png";
     point.Area = {RedSquare.left(), RedSquare.top(), RedSquare.width(), RedSquare.height()};
-    cases.append({point, {{}, {}, QPoint(280, 150)}, {{}, {}, QPoint(60, 200)}, "x=280; y=150", "x=60; y=200",
+    cases.append({point,
+                  {{}, {}, QPoint(280, 150)},
+                  {{}, {}, QPoint(60, 200)},
+                  "x=280; y=150",
+                  "x=60; y=200",
                   {{}, {}, {}, {}, {}, true}});
     return cases;
 }
@@ -260,9 +272,13 @@ Seen Look(TStudentMainForm& w) {
     Seen s;
     for (int r = 0; r < TStudentMainForm::GridRows; ++r) {
         s.signs.append(MarkText(w, r));
-        s.variantColours.append(Slot<QWidget>(w, TStudentMainForm::SlotRE1, r)->palette().color(QPalette::Active, QPalette::Base));
+        s.variantColours.append(Slot<QWidget>(w, TStudentMainForm::SlotRE1, r)
+                                    ->palette()
+                                    .color(QPalette::Active, QPalette::Base));
         s.listColours.append(List(w, r)->palette().color(QPalette::Active, QPalette::Button));
-        s.matchColours.append(Slot<QWidget>(w, TStudentMainForm::SlotRE2, r)->palette().color(QPalette::Active, QPalette::Base));
+        s.matchColours.append(Slot<QWidget>(w, TStudentMainForm::SlotRE2, r)
+                                  ->palette()
+                                  .color(QPalette::Active, QPalette::Base));
     }
     auto* shape = w.findChild<QWidget*>(QStringLiteral("Shape"));
     s.shapeShown = shape->isVisible();
@@ -342,18 +358,21 @@ private slots:
             Give(w, task->Kind, c.wrong);
             w.GoCheckButton()->click();
             QCOMPARE(f.prompts.messages.size(), step + 1);
-            QCOMPARE(f.prompts.messages.last().text, QStringLiteral("Неправильно...\r\n") + c.marks.rightAnswer);
+            QCOMPARE(f.prompts.messages.last().text,
+                     QStringLiteral("Неправильно...\r\n") + c.marks.rightAnswer);
             const Marks& m = c.marks;
             for (int r = 0; r < m.signs.size(); ++r) {
                 QVERIFY2(during.signs[r] == m.signs[r], kind.constData());
                 QVERIFY2(after.signs[r] == m.signs[r], kind.constData());
             }
             for (int r = 0; r < m.variantColours.size(); ++r)
-                QVERIFY2(during.variantColours[r] == CodeColour(s, m.variantColours[r], ownText), kind.constData());
+                QVERIFY2(during.variantColours[r] == CodeColour(s, m.variantColours[r], ownText),
+                         kind.constData());
             for (int r = 0; r < m.listColours.size(); ++r)
                 QVERIFY2(during.listColours[r] == CodeColour(s, m.listColours[r], ownList), kind.constData());
             for (int j = 0; j < m.matchColours.size(); ++j)
-                QVERIFY2(during.matchColours[j] == CodeColour(s, m.matchColours[j], ownText), kind.constData());
+                QVERIFY2(during.matchColours[j] == CodeColour(s, m.matchColours[j], ownText),
+                         kind.constData());
             QCOMPARE(during.shapeShown, m.area);
             if (m.area)
                 QCOMPARE(during.shape, RedSquare);
@@ -381,12 +400,9 @@ private slots:
             bool checkable;
         };
         const QList<Step> steps = {
-            {0, 0, {"", "", "", ""}, true},
-            {1, 0, {"?", "?", "", ""}, false},
-            {2, 1, {"?", "?", "", ""}, false},
-            {1, 2, {"", "", "", ""}, true},
-            {3, 1, {"", "", "?", "?"}, false},
-            {3, 3, {"", "", "", ""}, true},
+            {0, 0, {"", "", "", ""}, true},    {1, 0, {"?", "?", "", ""}, false},
+            {2, 1, {"?", "?", "", ""}, false}, {1, 2, {"", "", "", ""}, true},
+            {3, 1, {"", "", "?", "?"}, false}, {3, 3, {"", "", "", ""}, true},
         };
         for (const Step& step : steps) {
             Choose(List(w, step.row), step.index);
@@ -448,11 +464,13 @@ private slots:
         QTest::addColumn<QStringList>("items");
         QTest::addColumn<QList<int>>("columns"); // absolute sizes of columns 0 to 3 and 5
         const QStringList none;
-        QTest::newRow("single, 2 variants") << int(SingleChoice) << 2 << 0 << 4 << none << QList<int>{20, 40, 0, 0, 0};
+        QTest::newRow("single, 2 variants")
+            << int(SingleChoice) << 2 << 0 << 4 << none << QList<int>{20, 40, 0, 0, 0};
         QTest::newRow("multiple, 7 variants")
             << int(MultipleChoice) << 7 << 0 << 7 << none << QList<int>{20, 0, 40, 0, 0};
-        QTest::newRow("ordering, 5 variants") << int(Ordering) << 5 << 0 << 5
-                                              << QStringList{"1", "2", "3", "4", "5"} << QList<int>{20, 0, 0, 40, 0};
+        QTest::newRow("ordering, 5 variants")
+            << int(Ordering) << 5 << 0 << 5 << QStringList{"1", "2", "3", "4", "5"}
+            << QList<int>{20, 0, 0, 40, 0};
         QTest::newRow("matching, 3 variants and 6 matches")
             << int(Matching) << 3 << 6 << 6 << QStringList{"1", "2", "3", "4", "5", "6"}
             << QList<int>{20, 0, 0, 40, 20};
@@ -478,7 +496,8 @@ private slots:
         TStudentMainForm& w = Begin(f, WriteTasks(f, {task}));
         QVERIFY(w.findChild<QWidget*>(QStringLiteral("PanelVariant"))->isVisible());
         const auto& cols = w.GridColumnSizes();
-        const QList<int> absolute = {cols[0].value, cols[1].value, cols[2].value, cols[3].value, cols[5].value};
+        const QList<int> absolute = {cols[0].value, cols[1].value, cols[2].value, cols[3].value,
+                                     cols[5].value};
         QCOMPARE(absolute, columns);
         QVERIFY(cols[4].percent);
         QCOMPARE(cols[6].value > 0, kind == Matching);
