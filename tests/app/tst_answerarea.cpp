@@ -601,6 +601,12 @@ private slots:
             const Case& c = cases[int(task - w.Loaded()->Tasks.data())];
             shown = task->Kind;
             shoot(QStringLiteral("kind%1-blank").arg(shown));
+            if (shown == Ordering) {
+                // Two equal ranks: marked, and the check stays disabled.
+                Choose(List(w, 0), 0);
+                Choose(List(w, 1), 0);
+                shoot(QStringLiteral("kind3-equal-ranks"));
+            }
             Give(w, task->Kind, c.wrong);
             shoot(QStringLiteral("kind%1-answered").arg(shown));
             w.GoCheckButton()->click();
