@@ -356,7 +356,10 @@ void TStudentMainForm::GridPanelResize() {
             fixed += m_columnSizes[size_t(c)].percent ? 0 : m_columnSizes[size_t(c)].value;
         const int width = std::max(0, (m_gridPanel->contentsRect().width() - fixed - 10) / 2);
         m_columnSizes[6] = {false, width};
-        m_grid->setColumnMinimumWidth(6, width);
+        // Shared as equal stretches rather than a minimum width, so the window can still be made
+        // narrower while a matching task is on screen.
+        m_grid->setColumnMinimumWidth(6, 0);
+        m_grid->setColumnStretch(6, std::max(m_columnSizes[4].value, 1));
     }
     // With a restored placement the drop-down lists are centred in their rows.
     if (m_columnSizes[0].value > 0 && m_settings.WindowSettingsRestored) {

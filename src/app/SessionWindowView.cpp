@@ -1,5 +1,6 @@
 #include "SessionWindowView.h"
 
+#include "AnswerArea.h"
 #include "MainStatusBar.h"
 #include "StudentMainForm.h"
 #include "model/TextCodec.h"
@@ -31,8 +32,9 @@ SessionWindowView::SessionWindowView(TStudentMainForm& form)
     } else {
         m_runCounter = std::make_unique<MemoryRunCounterStore>();
     }
-    SessionServices services{*this,         *form.m_s.prompts, *this,     m_server,        *m_runCounter,
-                             m_workstation, *form.m_s.clock,   *m_random, RichTextToPlain, QLocale()};
+    SessionServices services{*this,           *form.m_s.prompts, *this,   m_server,
+                             *m_runCounter,   m_workstation,     *form.m_s.clock, *m_random,
+                             RichTextToPlain, QLocale()};
     m_session = std::make_unique<Session>(form.m_settings, std::move(services));
     // The results window is made once and shown at the end of every session.
     m_resultForm = std::make_unique<TShowResultForm>(&form);
@@ -44,20 +46,8 @@ SessionWindowView::SessionWindowView(TStudentMainForm& form)
         QObject::connect(timer, &QTimer::timeout, &form, [this, tick] { (this->*tick)(); });
         timer->start(1000);
     }
-    // Every touch of an answer widget may make the answer checkable.
-    for (int r = 0; r < TStudentMainForm::GridRows; ++r) {
-        QObject::connect(static_cast<QRadioButton*>(form.AnswerWidget(TStudentMainForm::SlotRadio + r)),
-                         &QRadioButton::clicked, &form, [this] { VariantClick(); });
-        QObject::connect(static_cast<QCheckBox*>(form.AnswerWidget(TStudentMainForm::SlotCheck + r)),
-                         &QCheckBox::clicked, &form, [this] { VariantClick(); });
-    }
-    for (QLineEdit* edit : {form.m_editInputNum, form.m_editInputText})
-        QObject::connect(edit, &QLineEdit::textEdited, &form, [this] { VariantClick(); });
-}
-
-void SessionWindowView::VariantClick() {
-    if (m_kind != 0)
-        m_form.Action(QStringLiteral("ACheckAskTask"))->setEnabled(true);
+    // The answer area reads numbers with the engine's locale.
+    m_answers = new AnswerArea(form, *form.m_s.prompts, QLocale());
 }
 
 SessionWindowView::~SessionWindowView() = default;
@@ -80,8 +70,8 @@ void SessionWindowView::ShowTestInstruction(const TTest& test) {
 void SessionWindowView::SessionStarted(const SessionStartView& start) {
     m_form.m_progress->setMaximum(std::max(start.askCount, 1));
     m_form.m_progress->setValue(0);
-    for (const auto& [name, on] :
-         {std::pair{"aIDoNotKnow", start.offerDontKnow}, std::pair{"aSkippingTask", start.offerSkipping}}) {
+    for (const auto& [name, on] : {std::pair{"aIDoNotKnow", start.offerDontKnow},
+                                   std::pair{"aSkippingTask", start.offerSkipping}}) {
         QAction* action = m_form.Action(QLatin1String(name));
         action->setVisible(on);
         action->setEnabled(on);
@@ -92,69 +82,19 @@ void SessionWindowView::PresentTask(const TaskPresentation& p) {
     const TTask& task = *p.task;
     m_form.ResetAnswerArea();
     m_kind = task.Kind;
-    m_rows = int(p.variantOrder.size());
     m_form.SetCurrentTaskKind(m_kind);
-    m_form.m_questionLabel->setText(
-        QStringLiteral("Питання # %1 із %2:").arg(p.position + 1).arg(p.askCount));
+    m_form.m_questionLabel->setText(QStringLiteral("Питання # %1 із %2:").arg(p.position + 1).arg(p.askCount));
     LoadRichText(task.Question, *m_form.m_questionText, false);
     m_form.m_variantLabel->setText(SessionTexts::TaskPrompt(m_kind, task.LastVariant()));
     m_form.m_progress->setValue(p.askedCount);
-    if (m_kind == SingleChoice || m_kind == MultipleChoice) {
-        // The mark column, then the button column of the kind, then the texts.
-        const bool single = m_kind == SingleChoice;
-        m_form.m_columnSizes = {GridSize{false, 20},
-                                {false, single ? 40 : 0},
-                                {false, single ? 0 : 40},
-                                {false, 0},
-                                {true, 100},
-                                {false, 0},
-                                {false, 0}};
-        for (int r = 0; r < TStudentMainForm::GridRows; ++r) {
-            const bool shown = r < m_rows;
-            // At least four rows of height, so a short list does not stretch over the whole area.
-            m_form.m_rowSizes[size_t(r)] =
-                shown || r < 4 ? GridSize{true, 100 / std::max(m_rows, 4)} : GridSize{false, 0};
-            if (!shown)
-                continue;
-            auto* text = static_cast<RichTextControl*>(m_form.AnswerWidget(TStudentMainForm::SlotRE1 + r));
-            LoadRichText(task.Variants[size_t(p.variantOrder[r])], *text, false);
-            m_form.AnswerWidget(TStudentMainForm::SlotRadio + r)->setEnabled(true);
-            auto* check = static_cast<QCheckBox*>(m_form.AnswerWidget(TStudentMainForm::SlotCheck + r));
-            check->setChecked(false);
-            check->setEnabled(true);
-        }
-        m_form.ApplyGridSizes();
-        m_form.m_panelVariant->setEnabled(true);
-    } else if (m_kind == InputNum || m_kind == InputText) {
-        m_form.m_panelVariant->hide();
-        QWidget* panel = m_kind == InputNum ? m_form.m_panelInputNum : m_form.m_panelInputText;
-        QLineEdit* edit = m_kind == InputNum ? m_form.m_editInputNum : m_form.m_editInputText;
-        edit->clear();
-        panel->show();
-        panel->setEnabled(true);
-        edit->setFocus();
-    }
-    // Nothing to check until the pupil touches the answer.
-    m_form.Action(QStringLiteral("ACheckAskTask"))->setEnabled(false);
+    const TTest* test = m_form.Test();
+    m_answers->Present(p, test ? test->TempFolder : QString());
 }
 
 void SessionWindowView::SetTaskListImage(qint32, int) {}
 
 TaskAnswer SessionWindowView::CurrentAnswer() {
-    TaskAnswer answer;
-    for (int r = 0; r < m_rows; ++r) {
-        if (m_kind == SingleChoice &&
-            static_cast<QRadioButton*>(m_form.AnswerWidget(TStudentMainForm::SlotRadio + r))->isChecked())
-            answer.chosenRow = r;
-        if (m_kind == MultipleChoice)
-            answer.ticked.append(
-                static_cast<QCheckBox*>(m_form.AnswerWidget(TStudentMainForm::SlotCheck + r))->isChecked());
-    }
-    if (m_kind == InputNum)
-        answer.text = TextCodec::ToCp1251(m_form.m_editInputNum->text());
-    if (m_kind == InputText)
-        answer.text = TextCodec::ToCp1251(m_form.m_editInputText->text());
-    return answer;
+    return m_answers->CurrentAnswer();
 }
 
 void SessionWindowView::ShowClock(int usedPanel, int remainingPanel, qint32 seconds,
@@ -183,8 +123,13 @@ void SessionWindowView::TimerTestTimer() {
     m_session->TestTick();
     m_form.SetSessionState(m_session->State());
 }
-void SessionWindowView::ShowFeedback(const Feedback&) {}
-void SessionWindowView::ClearFeedback() {}
+void SessionWindowView::ShowFeedback(const Feedback& feedback) {
+    m_answers->ShowFeedback(feedback);
+}
+
+void SessionWindowView::ClearFeedback() {
+    m_answers->ClearFeedback();
+}
 
 void SessionWindowView::ShowRichText(const QString& caption, const QByteArray& fragment) {
     ViewRichText(fragment, TextCodec::ToCp1251(caption), &m_form);
@@ -200,7 +145,7 @@ void SessionWindowView::LeaveMonoMode() {
 
 void SessionWindowView::ResetAnswerArea() {
     m_kind = 0;
-    m_rows = 0;
+    m_answers->Forget();
     m_form.SetCurrentTaskKind(0);
     m_form.ResetAnswerArea();
 }

@@ -10,6 +10,7 @@
 #include <functional>
 #include <memory>
 
+class AnswerArea;
 class RandomGenerator;
 class RunCounterStore;
 class TShowResultForm;
@@ -23,6 +24,7 @@ public:
 
     Session& Engine() { return *m_session; }
     const MonoMode& Mono() const { return m_mono; }
+    AnswerArea& Answers() { return *m_answers; }
     // The one-second ticks of the task's and the test's clocks; tests call them directly.
     void TimerTaskTimer();
     void TimerTestTimer();
@@ -55,8 +57,6 @@ public:
     void WriteProtectedResult(const TResultTest& result) override;
 
 private:
-    // The pupil touched the answer: it may be checked now.
-    void VariantClick();
     void ShowClock(int usedPanel, int remainingPanel, qint32 seconds, std::optional<qint32> remaining);
 
     TStudentMainForm& m_form;
@@ -68,6 +68,7 @@ private:
     std::unique_ptr<Session> m_session;
     std::unique_ptr<TShowResultForm> m_resultForm;
     MonoMode m_mono;
+    // Owned by the window, like the widgets it works on.
+    AnswerArea* m_answers = nullptr;
     int m_kind = 0;
-    int m_rows = 0;
 };

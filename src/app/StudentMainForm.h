@@ -184,6 +184,7 @@ protected:
 
 private:
     friend class SessionWindowView;
+    friend class AnswerArea;
     void FormCreate();
     void ConnectSessionCommands();
     void FormShow();
