@@ -8,19 +8,84 @@
 #include "results/ShowResultForm.h"
 #include "session/RandomGenerator.h"
 #include "session/RunCounter.h"
+#include "session/Scoring.h"
 #include "session/SessionTexts.h"
 #include "settings/UserStore.h"
+#include "ui/PictureLoader.h"
 #include "ui/RichText.h"
 #include "ui/RichTextControl.h"
+#include "ui/ShowQuestionImageForm.h"
 #include "ui/TextViewForm.h"
 
 #include <QAction>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
+#include <QPainterPath>
 #include <QProgressBar>
 #include <QRadioButton>
 #include <QTimer>
+#include <QWheelEvent>
+
+namespace {
+
+// Turning the mouse wheel over the task list would jump to another task; a pupil scrolling past it
+// does not mean that.
+class NoWheel : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Wheel) {
+            event->ignore();
+            return true;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+};
+
+} // namespace
+
+QIcon SessionWindowView::TaskListIcon(int image) {
+    // Drawn large and scaled by the list: an empty ring (not shown yet), a filled amber dot
+    // (shown, open) and a green disc with a tick (answered).
+    constexpr int size = 32;
+    QPixmap pixmap(size, size);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    const QRectF disc(3, 3, size - 6, size - 6);
+    switch (image) {
+    case 1:
+        p.setPen(QPen(QColor(176, 112, 0), 2.5));
+        p.setBrush(QColor(255, 184, 28));
+        p.drawEllipse(disc);
+        break;
+    case 2: {
+        p.setPen(QPen(QColor(24, 112, 40), 2.5));
+        p.setBrush(QColor(46, 160, 67));
+        p.drawEllipse(disc);
+        QPainterPath tick;
+        tick.moveTo(9.5, 16.5);
+        tick.lineTo(14, 21);
+        tick.lineTo(22.5, 11);
+        p.setPen(QPen(Qt::white, 3.5, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        p.setBrush(Qt::NoBrush);
+        p.drawPath(tick);
+        break;
+    }
+    default:
+        p.setPen(QPen(QColor(128, 128, 128), 2.5));
+        p.setBrush(Qt::NoBrush);
+        p.drawEllipse(disc);
+        break;
+    }
+    p.end();
+    return QIcon(pixmap);
+}
 
 SessionWindowView::SessionWindowView(TStudentMainForm& form)
     : m_form(form), m_random(std::make_unique<RandomGenerator>()) {
@@ -31,9 +96,8 @@ SessionWindowView::SessionWindowView(TStudentMainForm& form)
     } else {
         m_runCounter = std::make_unique<MemoryRunCounterStore>();
     }
-    SessionServices services{*this,           *form.m_s.prompts, *this,   m_server,
-                             *m_runCounter,   m_workstation,     *form.m_s.clock, *m_random,
-                             RichTextToPlain, QLocale()};
+    SessionServices services{*this,         *form.m_s.prompts, *this,     m_server,        *m_runCounter,
+                             m_workstation, *form.m_s.clock,   *m_random, RichTextToPlain, QLocale()};
     m_session = std::make_unique<Session>(form.m_settings, std::move(services));
     // The results window is made once and shown at the end of every session.
     m_resultForm = std::make_unique<TShowResultForm>(&form);
@@ -54,6 +118,17 @@ SessionWindowView::SessionWindowView(TStudentMainForm& form)
     }
     for (QLineEdit* edit : {form.m_editInputNum, form.m_editInputText})
         QObject::connect(edit, &QLineEdit::textEdited, &form, [this] { VariantClick(); });
+    QObject::connect(form.m_comboBoxEx1, &QComboBox::activated, &form,
+                     [this](int index) { ComboBoxEx1Click(index); });
+    form.m_comboBoxEx1->installEventFilter(new NoWheel(form.m_comboBoxEx1));
+}
+
+void SessionWindowView::ComboBoxEx1Click(int index) {
+    // The box is a menu of tasks, not a field: it shows no chosen item, also while the next task
+    // is presented (which may show a message).
+    m_form.m_comboBoxEx1->setCurrentIndex(-1);
+    m_session->GoToTask(index);
+    m_form.SetSessionState(m_session->State());
 }
 
 void SessionWindowView::VariantClick() {
@@ -81,8 +156,20 @@ void SessionWindowView::ShowTestInstruction(const TTest& test) {
 void SessionWindowView::SessionStarted(const SessionStartView& start) {
     m_form.m_progress->setMaximum(std::max(start.askCount, 1));
     m_form.m_progress->setValue(0);
-    for (const auto& [name, on] : {std::pair{"aIDoNotKnow", start.offerDontKnow},
-                                   std::pair{"aSkippingTask", start.offerSkipping}}) {
+    QComboBox* list = m_form.m_comboBoxEx1;
+    list->clear();
+    m_taskListOn = start.offerSkipping;
+    m_dontKnowOn = start.offerDontKnow;
+    if (m_taskListOn) {
+        const QIcon notShown = TaskListIcon(0);
+        for (const QString& item : start.taskList)
+            list->addItem(notShown, item);
+    }
+    list->setCurrentIndex(-1);
+    m_form.m_panelGoToTask->setVisible(m_taskListOn);
+    m_form.m_panelGoToTask->setEnabled(m_taskListOn);
+    for (const auto& [name, on] :
+         {std::pair{"aIDoNotKnow", start.offerDontKnow}, std::pair{"aSkippingTask", start.offerSkipping}}) {
         QAction* action = m_form.Action(QLatin1String(name));
         action->setVisible(on);
         action->setEnabled(on);
@@ -95,15 +182,20 @@ void SessionWindowView::PresentTask(const TaskPresentation& p) {
     m_kind = task.Kind;
     m_rows = int(p.variantOrder.size());
     m_form.SetCurrentTaskKind(m_kind);
-    m_form.m_questionLabel->setText(QStringLiteral("Питання # %1 із %2:").arg(p.position + 1).arg(p.askCount));
+    m_form.m_questionLabel->setText(
+        QStringLiteral("Питання # %1 із %2:").arg(p.position + 1).arg(p.askCount));
     LoadRichText(task.Question, *m_form.m_questionText, false);
     m_form.m_variantLabel->setText(SessionTexts::TaskPrompt(m_kind, task.LastVariant()));
     m_form.m_progress->setValue(p.askedCount);
     if (m_kind == SingleChoice || m_kind == MultipleChoice) {
         // The mark column, then the button column of the kind, then the texts.
         const bool single = m_kind == SingleChoice;
-        m_form.m_columnSizes = {GridSize{false, 20}, {false, single ? 40 : 0}, {false, single ? 0 : 40},
-                                {false, 0},          {true, 100},              {false, 0},
+        m_form.m_columnSizes = {GridSize{false, 20},
+                                {false, single ? 40 : 0},
+                                {false, single ? 0 : 40},
+                                {false, 0},
+                                {true, 100},
+                                {false, 0},
                                 {false, 0}};
         for (int r = 0; r < TStudentMainForm::GridRows; ++r) {
             const bool shown = r < m_rows;
@@ -132,9 +224,53 @@ void SessionWindowView::PresentTask(const TaskPresentation& p) {
     }
     // Nothing to check until the pupil touches the answer.
     m_form.Action(QStringLiteral("ACheckAskTask"))->setEnabled(false);
+    PresentTaskFrame(p);
 }
 
-void SessionWindowView::SetTaskListImage(qint32, int) {}
+void SessionWindowView::PresentTaskFrame(const TaskPresentation& p) {
+    const TTask& task = *p.task;
+    m_form.m_imageForm->close();
+
+    const bool hint = !p.hintCaption.isEmpty();
+    QAction* prompt = m_form.Action(QStringLiteral("aShowPromptTask"));
+    if (hint)
+        prompt->setText(p.hintCaption);
+    prompt->setEnabled(hint);
+    m_form.m_panelPromptTask->setVisible(hint);
+    m_form.m_panelPromptTask->setEnabled(hint);
+
+    // Skipping, the task list and "Я не знаю..." stay offered from task to task, whatever the
+    // answer area did to them while it was laid out anew.
+    for (const auto& [name, on] :
+         {std::pair{"aIDoNotKnow", m_dontKnowOn}, std::pair{"aSkippingTask", m_taskListOn}}) {
+        QAction* action = m_form.Action(QLatin1String(name));
+        action->setVisible(on);
+        action->setEnabled(on);
+    }
+    m_form.m_panelGoToTask->setVisible(m_taskListOn);
+    m_form.m_panelGoToTask->setEnabled(m_taskListOn);
+    m_form.m_comboBoxEx1->setCurrentIndex(-1);
+
+    m_form.StatusPanels()->SetPanelText(
+        10, QStringLiteral("Ціна %1 %2").arg(task.Weight).arg(PointsWord(task.Weight)));
+
+    // Last, because a missing picture is told in a message box over the task already laid out.
+    const QString picture = task.Kind == PointOnPicture ? QString() : TextCodec::FromCp1251(task.Picture);
+    const TTest* test = m_session->Test();
+    LoadQuestionPicture(*m_form.m_questionImage, picture, test ? test->TempFolder : QString(),
+                        *m_form.m_s.prompts);
+}
+
+void SessionWindowView::ReleaseTaskPicture() {
+    m_form.m_imageForm->close();
+    LoadQuestionPicture(*m_form.m_questionImage, QString(), QString(), *m_form.m_s.prompts);
+}
+
+void SessionWindowView::SetTaskListImage(qint32 position, int image) {
+    QComboBox* list = m_form.m_comboBoxEx1;
+    if (position >= 0 && position < list->count())
+        list->setItemIcon(position, TaskListIcon(image));
+}
 
 TaskAnswer SessionWindowView::CurrentAnswer() {
     TaskAnswer answer;
@@ -192,6 +328,8 @@ void SessionWindowView::LeaveMonoMode() {}
 void SessionWindowView::ResetAnswerArea() {
     m_kind = 0;
     m_rows = 0;
+    m_taskListOn = false;
+    m_dontKnowOn = false;
     m_form.SetCurrentTaskKind(0);
     m_form.ResetAnswerArea();
 }
