@@ -25,6 +25,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QTimer>
 #include <QWheelEvent>
@@ -233,8 +234,12 @@ void SessionWindowView::PresentTaskFrame(const TaskPresentation& p) {
 
     const bool hint = !p.hintCaption.isEmpty();
     QAction* prompt = m_form.Action(QStringLiteral("aShowPromptTask"));
-    if (hint)
+    if (hint) {
         prompt->setText(p.hintCaption);
+        // The caption with a price is long; the button keeps some air around it.
+        QPushButton* button = m_form.m_promptButton;
+        button->setMinimumWidth(std::max(150, button->fontMetrics().horizontalAdvance(p.hintCaption) + 32));
+    }
     prompt->setEnabled(hint);
     m_form.m_panelPromptTask->setVisible(hint);
     m_form.m_panelPromptTask->setEnabled(hint);
@@ -251,8 +256,11 @@ void SessionWindowView::PresentTaskFrame(const TaskPresentation& p) {
     m_form.m_panelGoToTask->setEnabled(m_taskListOn);
     m_form.m_comboBoxEx1->setCurrentIndex(-1);
 
-    m_form.StatusPanels()->SetPanelText(
-        10, QStringLiteral("Ціна %1 %2").arg(task.Weight).arg(PointsWord(task.Weight)));
+    TMainStatusBar& bar = *m_form.StatusPanels();
+    bar.SetPanelText(1, QStringLiteral("%1/%2").arg(p.position + 1).arg(p.askCount));
+    bar.SetPanelText(10, QStringLiteral("Ціна %1 %2").arg(task.Weight).arg(PointsWord(task.Weight)));
+    if (const TResultTest* result = m_session->Result())
+        bar.SetPanelText(11, TextCodec::FromCp1251(result->UserName + ' ' + result->UserGroup));
 
     // Last, because a missing picture is told in a message box over the task already laid out.
     const QString picture = task.Kind == PointOnPicture ? QString() : TextCodec::FromCp1251(task.Picture);

@@ -359,8 +359,9 @@ private slots:
         QVERIFY(!panel->isVisible() && !panel->isEnabled() && !action->isEnabled());
     }
 
-    // Panel 10 shows the price of each task as it is presented and nothing outside a session.
-    void priceOnStatusBar() {
+    // At each presentation the status bar shows the place of the task, its price and the pupil;
+    // outside a session these panels are empty.
+    void statusPanelsOfATask() {
         MainFormFixture f;
         std::vector<TTask> tasks;
         for (int weight : {1, 2, 5, 21}) {
@@ -370,18 +371,21 @@ private slots:
         TStudentMainForm* w = StartSession(f, tasks);
         QVERIFY(w);
         TMainStatusBar& bar = *w->StatusPanels();
-        const QStringList expected = {QStringLiteral("Ціна 1 балл"), QStringLiteral("Ціна 2 балла"),
-                                      QStringLiteral("Ціна 5 баллов"), QStringLiteral("Ціна 21 балл")};
-        for (const QString& price : expected) {
+        const QStringList prices = {QStringLiteral("Ціна 1 балл"), QStringLiteral("Ціна 2 балла"),
+                                    QStringLiteral("Ціна 5 баллов"), QStringLiteral("Ціна 21 балл")};
+        for (int i = 0; i < 4; ++i) {
             w->ActionList1Update();
-            QCOMPARE(bar.PanelText(10), price);
-            QVERIFY(bar.Panel(10)->fontMetrics().horizontalAdvance(price) <=
+            QCOMPARE(bar.PanelText(1), QStringLiteral("%1/4").arg(i + 1));
+            QCOMPARE(bar.PanelText(10), prices[i]);
+            QVERIFY(bar.Panel(10)->fontMetrics().horizontalAdvance(prices[i]) <=
                     bar.Panel(10)->contentsRect().width());
+            QCOMPARE(bar.PanelText(11), QStringLiteral("Ivan Petrenko 7-A"));
             ChooseVariant(*w, 1);
             w->GoCheckButton()->click();
         }
         QCOMPARE(w->State(), SessionState::TestLoaded);
-        QCOMPARE(bar.PanelText(10), QString());
+        for (int panel : {1, 10, 11})
+            QCOMPARE(bar.PanelText(panel), QString());
     }
 
     // The task's picture: shown beside the wording, reported when it is missing or damaged, never
