@@ -51,7 +51,7 @@ protected:
 } // namespace
 
 QIcon SessionWindowView::TaskListIcon(int image) {
-    // Drawn large and scaled by the list: an empty ring (not shown yet), a filled amber dot
+    // Drawn large and scaled by the list: a white disc with a grey ring (not shown yet), an amber dot
     // (shown, open) and a green disc with a tick (answered).
     constexpr int size = 32;
     QPixmap pixmap(size, size);
@@ -79,8 +79,9 @@ QIcon SessionWindowView::TaskListIcon(int image) {
         break;
     }
     default:
-        p.setPen(QPen(QColor(128, 128, 128), 2.5));
-        p.setBrush(Qt::NoBrush);
+        // Filled white, so the ring stays visible on the highlighted row too.
+        p.setPen(QPen(QColor(112, 112, 112), 2.5));
+        p.setBrush(Qt::white);
         p.drawEllipse(disc);
         break;
     }
