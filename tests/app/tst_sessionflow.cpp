@@ -286,6 +286,44 @@ private slots:
         QCOMPARE(w.State(), SessionState::TestLoaded);
     }
 
+    // Enter checks the answer wherever the focus rests in the answer area.
+    void enterFromTheAnswerArea_data() {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QString>("focus");
+        QTest::newRow("radio button") << int(SingleChoice) << QStringLiteral("VariantRadioButton0");
+        QTest::newRow("check box") << int(MultipleChoice) << QStringLiteral("VariantCheckBox1");
+        QTest::newRow("variant text") << int(SingleChoice) << QStringLiteral("VariantRE_1_1");
+        QTest::newRow("wording") << int(MultipleChoice) << QStringLiteral("QuestionText");
+        QTest::newRow("task list") << int(SingleChoice) << QStringLiteral("ComboBoxEx1");
+        QTest::newRow("number field") << int(InputNum) << QStringLiteral("EditInputNum");
+    }
+    void enterFromTheAnswerArea() {
+        QFETCH(int, kind);
+        QFETCH(QString, focus);
+        MainFormFixture f;
+        TTask task = kind == InputNum ? TTask(InputNum) : Choice("Q1", 2, 0, kind);
+        task.Question = "Q1";
+        TStudentMainForm* w =
+            StartSession(f, {task, Choice("Q2", 2, 0)}, {}, [](TTest& t) { t.AllowSkipping = true; });
+        QVERIFY(w);
+        QApplication::setActiveWindow(w);
+        QVERIFY(QTest::qWaitForWindowActive(w));
+        if (kind == InputNum)
+            QTest::keyClicks(w->findChild<QLineEdit*>(QStringLiteral("EditInputNum")), "7");
+        else if (kind == SingleChoice)
+            ChooseVariant(*w, 1);
+        else
+            static_cast<QCheckBox*>(w->AnswerWidget(TStudentMainForm::SlotCheck))->click();
+        QVERIFY(w->GoCheckButton()->isEnabled());
+        auto* target = w->findChild<QWidget*>(focus);
+        QVERIFY(target);
+        target->setFocus();
+        QCOMPARE(QApplication::focusWidget(), target);
+        QTest::keyClick(target, Qt::Key_Return);
+        QCOMPARE(OnScreen(*w), QByteArray("Q2"));
+        QVERIFY(!w->SessionEngine().Result()->GetTaskAnswer(0).isEmpty());
+    }
+
     // The hint button reads the task's price of the hint; the price is asked for once per task.
     void hint_data() {
         QTest::addColumn<QByteArray>("hint");
