@@ -98,8 +98,9 @@ SessionWindowView::SessionWindowView(TStudentMainForm& form)
     } else {
         m_runCounter = std::make_unique<MemoryRunCounterStore>();
     }
-    SessionServices services{*this,         *form.m_s.prompts, *this,     m_server,        *m_runCounter,
-                             m_workstation, *form.m_s.clock,   *m_random, RichTextToPlain, QLocale()};
+    SessionServices services{*this,           *form.m_s.prompts, *this,   m_server,
+                             *m_runCounter,   m_workstation,     *form.m_s.clock, *m_random,
+                             RichTextToPlain, QLocale()};
     m_session = std::make_unique<Session>(form.m_settings, std::move(services));
     // The results window is made once and shown at the end of every session.
     m_resultForm = std::make_unique<TShowResultForm>(&form);
@@ -170,8 +171,8 @@ void SessionWindowView::SessionStarted(const SessionStartView& start) {
     list->setCurrentIndex(-1);
     m_form.m_panelGoToTask->setVisible(m_taskListOn);
     m_form.m_panelGoToTask->setEnabled(m_taskListOn);
-    for (const auto& [name, on] :
-         {std::pair{"aIDoNotKnow", start.offerDontKnow}, std::pair{"aSkippingTask", start.offerSkipping}}) {
+    for (const auto& [name, on] : {std::pair{"aIDoNotKnow", start.offerDontKnow},
+                                   std::pair{"aSkippingTask", start.offerSkipping}}) {
         QAction* action = m_form.Action(QLatin1String(name));
         action->setVisible(on);
         action->setEnabled(on);
@@ -184,20 +185,15 @@ void SessionWindowView::PresentTask(const TaskPresentation& p) {
     m_kind = task.Kind;
     m_rows = int(p.variantOrder.size());
     m_form.SetCurrentTaskKind(m_kind);
-    m_form.m_questionLabel->setText(
-        QStringLiteral("Питання # %1 із %2:").arg(p.position + 1).arg(p.askCount));
+    m_form.m_questionLabel->setText(QStringLiteral("Питання # %1 із %2:").arg(p.position + 1).arg(p.askCount));
     LoadRichText(task.Question, *m_form.m_questionText, false);
     m_form.m_variantLabel->setText(SessionTexts::TaskPrompt(m_kind, task.LastVariant()));
     m_form.m_progress->setValue(p.askedCount);
     if (m_kind == SingleChoice || m_kind == MultipleChoice) {
         // The mark column, then the button column of the kind, then the texts.
         const bool single = m_kind == SingleChoice;
-        m_form.m_columnSizes = {GridSize{false, 20},
-                                {false, single ? 40 : 0},
-                                {false, single ? 0 : 40},
-                                {false, 0},
-                                {true, 100},
-                                {false, 0},
+        m_form.m_columnSizes = {GridSize{false, 20}, {false, single ? 40 : 0}, {false, single ? 0 : 40},
+                                {false, 0},          {true, 100},              {false, 0},
                                 {false, 0}};
         for (int r = 0; r < TStudentMainForm::GridRows; ++r) {
             const bool shown = r < m_rows;
