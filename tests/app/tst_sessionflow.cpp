@@ -191,14 +191,23 @@ private slots:
         QVERIFY(!w->Action(QStringLiteral("aSkippingTask"))->isVisible());
     }
 
-    // A session without skipping keeps the task list out of sight.
-    void noTaskListWithoutSkipping() {
+    // A session without skipping keeps the task list out of sight; "Я не знаю..." stays offered
+    // from task to task.
+    void dontKnowWithoutSkipping() {
         MainFormFixture f;
-        TStudentMainForm* w = StartSession(f, {Choice("Q1", 2, 0), Choice("Q2", 2, 0)});
+        TStudentMainForm* w = StartSession(f, {Choice("Q1", 2, 0), Choice("Q2", 2, 0), Choice("Q3", 2, 0)},
+                                           {}, [](TTest& t) { t.PenaliseWrong = true; });
         QVERIFY(w);
         QWidget* panel = w->findChild<QWidget*>(QStringLiteral("PanelGoToTask"));
         QVERIFY(!panel->isVisible() && !panel->isEnabled());
         QCOMPARE(w->findChild<QComboBox*>(QStringLiteral("ComboBoxEx1"))->count(), 0);
+        auto* dontKnow = w->findChild<QPushButton*>(QStringLiteral("BitBtn4"));
+        for (const char* next : {"Q2", "Q3"}) {
+            QVERIFY(dontKnow->isVisible() && dontKnow->isEnabled());
+            dontKnow->click();
+            QCOMPARE(OnScreen(*w), QByteArray(next));
+        }
+        QVERIFY(!w->findChild<QPushButton*>(QStringLiteral("BitBtn5"))->isVisible());
     }
 
     // The three pictures of the list are told apart at a glance.
