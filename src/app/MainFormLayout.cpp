@@ -222,6 +222,10 @@ void TStudentMainForm::BuildSessionArea() {
     goToLayout->setContentsMargins(0, 0, 0, 0);
     m_comboBoxEx1 = new QComboBox(m_panelGoToTask);
     m_comboBoxEx1->setObjectName(QStringLiteral("ComboBoxEx1"));
+    // The list never shows a chosen item; this says what it is for instead.
+    m_comboBoxEx1->setPlaceholderText(MainFormTexts::TaskListPlaceholder.toString());
+    m_comboBoxEx1->setIconSize(QSize(16, 16));
+    m_comboBoxEx1->setMaxVisibleItems(15);
     goToLayout->addWidget(m_comboBoxEx1);
     mainLayout->addWidget(m_panelGoToTask);
 

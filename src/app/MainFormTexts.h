@@ -28,6 +28,7 @@ inline constexpr QStringView MenuZoom = u"Маштаб";
 inline constexpr QStringView QuestionLabelIdle = u"Інформація";
 inline constexpr QStringView VariantLabelIdle = u"Оберіть один із %1 варіантів відповіді:";
 inline constexpr QStringView QuestionImageHint = u"Для збільшення малюнка клацніть по ньому...";
+inline constexpr QStringView TaskListPlaceholder = u"Перейти до іншого питання...";
 
 // Status bar, panel 0 per state.
 inline constexpr QStringView StatusNoTest = u"Тест не обрано";

@@ -9,19 +9,86 @@
 #include "results/ShowResultForm.h"
 #include "session/RandomGenerator.h"
 #include "session/RunCounter.h"
+#include "session/Scoring.h"
 #include "session/SessionTexts.h"
 #include "settings/UserStore.h"
+#include "ui/PictureLoader.h"
 #include "ui/RichText.h"
 #include "ui/RichTextControl.h"
+#include "ui/ShowQuestionImageForm.h"
 #include "ui/TextViewForm.h"
 
 #include <QAction>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
+#include <QPainterPath>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QTimer>
+#include <QWheelEvent>
+
+namespace {
+
+// Turning the mouse wheel over the task list would jump to another task; a pupil scrolling past it
+// does not mean that.
+class NoWheel : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Wheel) {
+            event->ignore();
+            return true;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+};
+
+} // namespace
+
+QIcon SessionWindowView::TaskListIcon(int image) {
+    // Drawn large and scaled by the list: a white disc with a grey ring (not shown yet), an amber dot
+    // (shown, open) and a green disc with a tick (answered).
+    constexpr int size = 32;
+    QPixmap pixmap(size, size);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    const QRectF disc(3, 3, size - 6, size - 6);
+    switch (image) {
+    case 1:
+        p.setPen(QPen(QColor(176, 112, 0), 2.5));
+        p.setBrush(QColor(255, 184, 28));
+        p.drawEllipse(disc);
+        break;
+    case 2: {
+        p.setPen(QPen(QColor(24, 112, 40), 2.5));
+        p.setBrush(QColor(46, 160, 67));
+        p.drawEllipse(disc);
+        QPainterPath tick;
+        tick.moveTo(9.5, 16.5);
+        tick.lineTo(14, 21);
+        tick.lineTo(22.5, 11);
+        p.setPen(QPen(Qt::white, 3.5, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        p.setBrush(Qt::NoBrush);
+        p.drawPath(tick);
+        break;
+    }
+    default:
+        // Filled white, so the ring stays visible on the highlighted row too.
+        p.setPen(QPen(QColor(112, 112, 112), 2.5));
+        p.setBrush(Qt::white);
+        p.drawEllipse(disc);
+        break;
+    }
+    p.end();
+    return QIcon(pixmap);
+}
 
 SessionWindowView::SessionWindowView(TStudentMainForm& form)
     : m_form(form), m_random(std::make_unique<RandomGenerator>()), m_mono(form) {
@@ -48,6 +115,17 @@ SessionWindowView::SessionWindowView(TStudentMainForm& form)
     }
     // The answer area reads numbers with the engine's locale.
     m_answers = new AnswerArea(form, *form.m_s.prompts, QLocale());
+    QObject::connect(form.m_comboBoxEx1, &QComboBox::activated, &form,
+                     [this](int index) { ComboBoxEx1Click(index); });
+    form.m_comboBoxEx1->installEventFilter(new NoWheel(form.m_comboBoxEx1));
+}
+
+void SessionWindowView::ComboBoxEx1Click(int index) {
+    // The box is a menu of tasks, not a field: it shows no chosen item, also while the next task
+    // is presented (which may show a message).
+    m_form.m_comboBoxEx1->setCurrentIndex(-1);
+    m_session->GoToTask(index);
+    m_form.SetSessionState(m_session->State());
 }
 
 SessionWindowView::~SessionWindowView() = default;
@@ -70,6 +148,18 @@ void SessionWindowView::ShowTestInstruction(const TTest& test) {
 void SessionWindowView::SessionStarted(const SessionStartView& start) {
     m_form.m_progress->setMaximum(std::max(start.askCount, 1));
     m_form.m_progress->setValue(0);
+    QComboBox* list = m_form.m_comboBoxEx1;
+    list->clear();
+    m_taskListOn = start.offerSkipping;
+    m_dontKnowOn = start.offerDontKnow;
+    if (m_taskListOn) {
+        const QIcon notShown = TaskListIcon(0);
+        for (const QString& item : start.taskList)
+            list->addItem(notShown, item);
+    }
+    list->setCurrentIndex(-1);
+    m_form.m_panelGoToTask->setVisible(m_taskListOn);
+    m_form.m_panelGoToTask->setEnabled(m_taskListOn);
     for (const auto& [name, on] : {std::pair{"aIDoNotKnow", start.offerDontKnow},
                                    std::pair{"aSkippingTask", start.offerSkipping}}) {
         QAction* action = m_form.Action(QLatin1String(name));
@@ -89,9 +179,60 @@ void SessionWindowView::PresentTask(const TaskPresentation& p) {
     m_form.m_progress->setValue(p.askedCount);
     const TTest* test = m_form.Test();
     m_answers->Present(p, test ? test->TempFolder : QString());
+    PresentTaskFrame(p);
 }
 
-void SessionWindowView::SetTaskListImage(qint32, int) {}
+void SessionWindowView::PresentTaskFrame(const TaskPresentation& p) {
+    const TTask& task = *p.task;
+    m_form.m_imageForm->close();
+
+    const bool hint = !p.hintCaption.isEmpty();
+    QAction* prompt = m_form.Action(QStringLiteral("aShowPromptTask"));
+    if (hint) {
+        prompt->setText(p.hintCaption);
+        // The caption with a price is long; the button keeps some air around it.
+        QPushButton* button = m_form.m_promptButton;
+        button->setMinimumWidth(std::max(150, button->fontMetrics().horizontalAdvance(p.hintCaption) + 32));
+    }
+    prompt->setEnabled(hint);
+    m_form.m_panelPromptTask->setVisible(hint);
+    m_form.m_panelPromptTask->setEnabled(hint);
+
+    // Skipping, the task list and "Я не знаю..." stay offered from task to task, whatever the
+    // answer area did to them while it was laid out anew.
+    for (const auto& [name, on] :
+         {std::pair{"aIDoNotKnow", m_dontKnowOn}, std::pair{"aSkippingTask", m_taskListOn}}) {
+        QAction* action = m_form.Action(QLatin1String(name));
+        action->setVisible(on);
+        action->setEnabled(on);
+    }
+    m_form.m_panelGoToTask->setVisible(m_taskListOn);
+    m_form.m_panelGoToTask->setEnabled(m_taskListOn);
+    m_form.m_comboBoxEx1->setCurrentIndex(-1);
+
+    TMainStatusBar& bar = *m_form.StatusPanels();
+    bar.SetPanelText(1, QStringLiteral("%1/%2").arg(p.position + 1).arg(p.askCount));
+    bar.SetPanelText(10, QStringLiteral("Ціна %1 %2").arg(task.Weight).arg(PointsWord(task.Weight)));
+    if (const TResultTest* result = m_session->Result())
+        bar.SetPanelText(11, TextCodec::FromCp1251(result->UserName + ' ' + result->UserGroup));
+
+    // Last, because a missing picture is told in a message box over the task already laid out.
+    const QString picture = task.Kind == PointOnPicture ? QString() : TextCodec::FromCp1251(task.Picture);
+    const TTest* test = m_session->Test();
+    LoadQuestionPicture(*m_form.m_questionImage, picture, test ? test->TempFolder : QString(),
+                        *m_form.m_s.prompts);
+}
+
+void SessionWindowView::ReleaseTaskPicture() {
+    m_form.m_imageForm->close();
+    LoadQuestionPicture(*m_form.m_questionImage, QString(), QString(), *m_form.m_s.prompts);
+}
+
+void SessionWindowView::SetTaskListImage(qint32 position, int image) {
+    QComboBox* list = m_form.m_comboBoxEx1;
+    if (position >= 0 && position < list->count())
+        list->setItemIcon(position, TaskListIcon(image));
+}
 
 TaskAnswer SessionWindowView::CurrentAnswer() {
     return m_answers->CurrentAnswer();
@@ -146,6 +287,8 @@ void SessionWindowView::LeaveMonoMode() {
 void SessionWindowView::ResetAnswerArea() {
     m_kind = 0;
     m_answers->Forget();
+    m_taskListOn = false;
+    m_dontKnowOn = false;
     m_form.SetCurrentTaskKind(0);
     m_form.ResetAnswerArea();
 }

@@ -5,6 +5,7 @@
 #include "session/Session.h"
 #include "session/SessionPorts.h"
 
+#include <QIcon>
 #include <QList>
 
 #include <functional>
@@ -30,6 +31,10 @@ public:
     void TimerTestTimer();
     // Gives the engine the window's current test, or takes it away when there is none.
     void AttachLoadedTest();
+    // A choice in the task list: go to that position; the list keeps no selection.
+    void ComboBoxEx1Click(int index);
+    // The task list's pictures of a position: 0 not shown yet, 1 shown, 2 answered.
+    static QIcon TaskListIcon(int image);
 
     // SessionView
     bool AskUserName(NameDialogData& data) override;
@@ -38,6 +43,7 @@ public:
     void PresentTask(const TaskPresentation& presentation) override;
     void SetTaskListImage(qint32 position, int image) override;
     TaskAnswer CurrentAnswer() override;
+    void ReleaseTaskPicture() override;
     void ShowTaskClock(qint32 seconds, std::optional<qint32> remaining) override;
     void ShowTestClock(qint32 seconds, std::optional<qint32> remaining) override;
     void ShowFeedback(const Feedback& feedback) override;
@@ -58,6 +64,9 @@ public:
 
 private:
     void ShowClock(int usedPanel, int remainingPanel, qint32 seconds, std::optional<qint32> remaining);
+    // What surrounds the answer widgets at each presentation: the hint, the task list, the price
+    // on the status bar and the task's picture.
+    void PresentTaskFrame(const TaskPresentation& presentation);
 
     TStudentMainForm& m_form;
     NoServerLink m_server;
@@ -71,4 +80,7 @@ private:
     // Owned by the window, like the widgets it works on.
     AnswerArea* m_answers = nullptr;
     int m_kind = 0;
+    // The running session offers skipping with the task list, and "Я не знаю...".
+    bool m_taskListOn = false;
+    bool m_dontKnowOn = false;
 };

@@ -343,6 +343,7 @@ bool Session::CheckAnswer(bool answered) {
     m_taskEvaluated = true;
     m_taskClockRunning = false;
     m_taskTimeUp = false;
+    RunOutput([&] { m_s.view.ReleaseTaskPicture(); });
     TResultTest& r = *m_result;
     if (m_test->AllowSkipping)
         r.Visited[r.Position] = 1;

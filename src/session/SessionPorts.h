@@ -88,6 +88,9 @@ public:
     virtual void SetTaskListImage(qint32 position, int image) = 0;
     // The answer as it stands on screen.
     virtual TaskAnswer CurrentAnswer() = 0;
+    // The task on screen is being evaluated: its picture leaves the screen, the enlarged one too,
+    // so no message of the evaluation shows beside a picture of a task that is over.
+    virtual void ReleaseTaskPicture() {}
     // Status bar: time on the current task and of the whole test; the remaining time only when
     // there is a limit.
     virtual void ShowTaskClock(qint32 seconds, std::optional<qint32> remaining) = 0;

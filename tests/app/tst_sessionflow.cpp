@@ -1,0 +1,547 @@
+// The session around the answer area, driven through the window's widgets: the task list, the hint,
+// the price on the status bar, the task's picture and a run on the keyboard alone.
+#include "MainFormFixture.h"
+#include "app/MainStatusBar.h"
+#include "app/SessionWindowView.h"
+#include "model/TextCodec.h"
+#include "ui/RichText.h"
+#include "ui/RichTextControl.h"
+#include "ui/ShowQuestionImageForm.h"
+#include "ui/TextViewForm.h"
+
+#include <QAbstractItemView>
+#include <QAction>
+#include <QApplication>
+#include <QBuffer>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <QTimer>
+
+namespace {
+
+TTask Choice(const QByteArray& question, int variants, int right, int kind = SingleChoice) {
+    TTask task(kind);
+    task.Question = question;
+    for (int v = 0; v < variants; ++v)
+        task.Variants[size_t(v)] = question + " v" + QByteArray::number(v + 1);
+    task.Keys[size_t(right)] = 1;
+    return task;
+}
+
+QByteArray PngData() {
+    QImage image(40, 30, QImage::Format_RGB32);
+    image.fill(Qt::blue);
+    QByteArray data;
+    QBuffer buffer(&data);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return data;
+}
+
+// Writes the test, opens it and starts a session as a pupil called Ivan; the results window and the
+// report stay shut, they are looked at elsewhere.
+TStudentMainForm* StartSession(MainFormFixture& f, const std::vector<TTask>& tasks,
+                               const std::vector<Attachment>& files = {},
+                               const std::function<void(TTest&)>& setUp = {}) {
+    TTest test({}, {}, QDateTime(QDate(2026, 1, 1), QTime(8, 0)));
+    test.Title = "Flow";
+    if (setUp)
+        setUp(test);
+    const QString path = f.dir.filePath(QStringLiteral("flow.qzf"));
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return nullptr;
+    file.write(WriteTestFile(test, tasks, files));
+    file.close();
+    TStudentMainForm& w = f.Open({path});
+    w.show();
+    if (!QTest::qWaitFor([&] { return w.Test() != nullptr; }))
+        return nullptr;
+    w.UserNameDialog = [](NameDialogData& d) {
+        d.userName = "Ivan Petrenko";
+        d.userGroup = "7-A";
+        return true;
+    };
+    w.Settings().IsShowUserResult = false;
+    w.Settings().IsShowDetailReportModeEducation = false;
+    w.Settings().IsShowDetailReportModeNormal = false;
+    w.Action(QStringLiteral("ABeginTest"))->trigger();
+    return w.State() == SessionState::Testing ? &w : nullptr;
+}
+
+QByteArray OnScreen(TStudentMainForm& w) {
+    const TTask* task = w.SessionEngine().CurrentTask();
+    return task ? task->Question : QByteArray();
+}
+
+// Chooses the variant whose text ends in " v<n>" (1-based), wherever the rows put it.
+void ChooseVariant(TStudentMainForm& w, int n) {
+    const QString suffix = QStringLiteral(" v%1").arg(n);
+    for (int r = 0; r < TStudentMainForm::GridRows; ++r) {
+        auto* re = static_cast<RichTextControl*>(w.AnswerWidget(TStudentMainForm::SlotRE1 + r));
+        if (re->toPlainText().endsWith(suffix)) {
+            static_cast<QRadioButton*>(w.AnswerWidget(TStudentMainForm::SlotRadio + r))->click();
+            return;
+        }
+    }
+    QFAIL("no such variant on screen");
+}
+
+// Picks an item of the task list the way a pupil does: opens it and clicks the row.
+void PickFromList(QComboBox* list, int index) {
+    list->showPopup();
+    QAbstractItemView* view = list->view();
+    QVERIFY(QTest::qWaitForWindowExposed(view->window()));
+    const QRect row = view->visualRect(view->model()->index(index, 0));
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, row.center());
+    QTRY_VERIFY(!view->isVisible());
+}
+
+QList<int> ListImages(QComboBox* list) {
+    QList<QImage> images;
+    for (int image = 0; image < 3; ++image)
+        images.append(SessionWindowView::TaskListIcon(image).pixmap(16, 16).toImage());
+    QList<int> shown;
+    for (int i = 0; i < list->count(); ++i)
+        shown.append(int(images.indexOf(list->itemIcon(i).pixmap(16, 16).toImage())));
+    return shown;
+}
+
+// Closes every text viewer that opens while it lives and remembers caption and text.
+class ViewerCloser {
+public:
+    ViewerCloser() {
+        QObject::connect(&m_timer, &QTimer::timeout, [this] {
+            auto* viewer = qobject_cast<TTextViewForm*>(QApplication::activeModalWidget());
+            if (!viewer)
+                return;
+            captions.append(viewer->windowTitle());
+            texts.append(viewer->Viewer()->toPlainText());
+            viewer->close();
+        });
+        m_timer.start(10);
+    }
+    QStringList captions;
+    QStringList texts;
+
+private:
+    QTimer m_timer;
+};
+
+} // namespace
+
+class TestSessionFlow : public QObject {
+    Q_OBJECT
+private slots:
+    // Skipping and the task list: the list's pictures follow each position, a choice goes to that
+    // task, answered tasks cannot be chosen again, and the last answer ends the session.
+    void skippingRoundTheTaskList() {
+        MainFormFixture f;
+        TStudentMainForm* w = StartSession(f, {Choice("Q1", 2, 0), Choice("Q2", 2, 0), Choice("Q3", 2, 0)},
+                                           {}, [](TTest& t) { t.AllowSkipping = true; });
+        QVERIFY(w);
+        auto* list = w->findChild<QComboBox*>(QStringLiteral("ComboBoxEx1"));
+        QWidget* panel = w->findChild<QWidget*>(QStringLiteral("PanelGoToTask"));
+        QVERIFY(panel->isVisible() && panel->isEnabled());
+        QCOMPARE(list->count(), 3);
+        QCOMPARE(list->itemText(0), QStringLiteral("1) Q1"));
+        QCOMPARE(list->itemText(2), QStringLiteral("3) Q3"));
+        QCOMPARE(list->currentIndex(), -1);
+        QCOMPARE(ListImages(list), QList<int>({1, 0, 0}));
+
+        w->findChild<QPushButton*>(QStringLiteral("BitBtn5"))->click();
+        QCOMPARE(OnScreen(*w), QByteArray("Q2"));
+        QCOMPARE(ListImages(list), QList<int>({1, 1, 0}));
+
+        PickFromList(list, 2);
+        QCOMPARE(OnScreen(*w), QByteArray("Q3"));
+        QCOMPARE(list->currentIndex(), -1);
+        QVERIFY(list->currentText().isEmpty());
+        QCOMPARE(ListImages(list), QList<int>({1, 1, 1}));
+
+        // Answering goes on at the first open position after this one, round to the start.
+        ChooseVariant(*w, 1);
+        w->GoCheckButton()->click();
+        QCOMPARE(OnScreen(*w), QByteArray("Q1"));
+        QCOMPARE(ListImages(list), QList<int>({1, 1, 2}));
+        QVERIFY(panel->isVisible() && panel->isEnabled());
+
+        // An answered task is not offered again; the choice leaves nothing selected either way.
+        PickFromList(list, 2);
+        QCOMPARE(OnScreen(*w), QByteArray("Q1"));
+        QCOMPARE(list->currentIndex(), -1);
+        // Choosing the task on screen does not present it anew.
+        const qint32 asked = w->SessionEngine().Result()->AskedCount;
+        PickFromList(list, 0);
+        QCOMPARE(w->SessionEngine().Result()->AskedCount, asked);
+
+        ChooseVariant(*w, 1);
+        w->GoCheckButton()->click();
+        QCOMPARE(OnScreen(*w), QByteArray("Q2"));
+        QCOMPARE(ListImages(list), QList<int>({2, 1, 2}));
+        ChooseVariant(*w, 2);
+        w->GoCheckButton()->click();
+        QCOMPARE(w->State(), SessionState::TestLoaded);
+        QVERIFY(!panel->isVisible() && !panel->isEnabled());
+        QVERIFY(!w->Action(QStringLiteral("aSkippingTask"))->isVisible());
+    }
+
+    // A session without skipping keeps the task list out of sight; "Я не знаю..." stays offered
+    // from task to task.
+    void dontKnowWithoutSkipping() {
+        MainFormFixture f;
+        TStudentMainForm* w = StartSession(f, {Choice("Q1", 2, 0), Choice("Q2", 2, 0), Choice("Q3", 2, 0)},
+                                           {}, [](TTest& t) { t.PenaliseWrong = true; });
+        QVERIFY(w);
+        QWidget* panel = w->findChild<QWidget*>(QStringLiteral("PanelGoToTask"));
+        QVERIFY(!panel->isVisible() && !panel->isEnabled());
+        QCOMPARE(w->findChild<QComboBox*>(QStringLiteral("ComboBoxEx1"))->count(), 0);
+        auto* dontKnow = w->findChild<QPushButton*>(QStringLiteral("BitBtn4"));
+        for (const char* next : {"Q2", "Q3"}) {
+            QVERIFY(dontKnow->isVisible() && dontKnow->isEnabled());
+            dontKnow->click();
+            QCOMPARE(OnScreen(*w), QByteArray(next));
+        }
+        QVERIFY(!w->findChild<QPushButton*>(QStringLiteral("BitBtn5"))->isVisible());
+    }
+
+    // The three pictures of the list are told apart at a glance.
+    void taskListPicturesDiffer() {
+        const QImage notShown = SessionWindowView::TaskListIcon(0).pixmap(16, 16).toImage();
+        const QImage shown = SessionWindowView::TaskListIcon(1).pixmap(16, 16).toImage();
+        const QImage answered = SessionWindowView::TaskListIcon(2).pixmap(16, 16).toImage();
+        QVERIFY(!notShown.isNull());
+        QVERIFY(notShown != shown && shown != answered && notShown != answered);
+    }
+
+    // Digit keys and Enter alone take the pupil through single and multiple choice; the digits of a
+    // number task reach its field.
+    void keyboardOnlyRun_data() {
+        QTest::addColumn<QList<int>>("singleKeys");
+        QTest::addColumn<QList<int>>("multipleKeys");
+        QTest::addColumn<QByteArray>("singleAnswer");
+        QTest::addColumn<QByteArray>("multipleAnswer");
+        QTest::addColumn<int>("singlePoints");
+        QTest::addColumn<int>("multiplePoints");
+        QTest::newRow("right") << QList<int>{Qt::Key_1, Qt::Key_3}
+                               << QList<int>{Qt::Key_1, Qt::Key_2, Qt::Key_2, Qt::Key_4} << QByteArray("3")
+                               << QByteArray("1;4;") << 2 << 3;
+        QTest::newRow("wrong") << QList<int>{Qt::Key_2} << QList<int>{Qt::Key_1, Qt::Key_2} << QByteArray("2")
+                               << QByteArray("1;2;") << 0 << 0;
+    }
+    void keyboardOnlyRun() {
+        QFETCH(QList<int>, singleKeys);
+        QFETCH(QList<int>, multipleKeys);
+        QFETCH(QByteArray, singleAnswer);
+        QFETCH(QByteArray, multipleAnswer);
+        QFETCH(int, singlePoints);
+        QFETCH(int, multiplePoints);
+        MainFormFixture f;
+        TTask single = Choice("Single", 4, 2);
+        single.Weight = 2;
+        TTask multiple = Choice("Multiple", 4, 0, MultipleChoice);
+        multiple.Keys[3] = 1;
+        multiple.Weight = 3;
+        TTask number(InputNum);
+        number.Question = "6 * 7?";
+        number.NumValue = 42;
+        const QString path = f.dir.filePath(QStringLiteral("keys.qzf"));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        TTest test({}, {}, QDateTime(QDate(2026, 1, 1), QTime(8, 0)));
+        file.write(WriteTestFile(test, {single, multiple, number}, {}));
+        file.close();
+        TStudentMainForm& w = f.Open({path});
+        w.show();
+        QApplication::setActiveWindow(&w);
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        QTRY_VERIFY(w.Test());
+        w.UserNameDialog = [](NameDialogData&) { return true; };
+        w.Settings().IsShowUserResult = false;
+        auto press = [&](int key) {
+            QWidget* target = QApplication::focusWidget() ? QApplication::focusWidget() : &w;
+            QTest::keyClick(target, Qt::Key(key));
+        };
+
+        press(Qt::Key_F5);
+        QCOMPARE(w.State(), SessionState::Testing);
+        QCOMPARE(OnScreen(w), QByteArray("Single"));
+        // Enter before any answer checks nothing.
+        press(Qt::Key_Return);
+        QCOMPARE(OnScreen(w), QByteArray("Single"));
+        for (int key : singleKeys)
+            press(key);
+        press(Qt::Key_Return);
+        QCOMPARE(OnScreen(w), QByteArray("Multiple"));
+        for (int key : multipleKeys)
+            press(key);
+        press(Qt::Key_Enter);
+        QCOMPARE(OnScreen(w), QByteArray("6 * 7?"));
+        const TResultTest* result = w.SessionEngine().Result();
+        QCOMPARE(result->GetTaskAnswer(0), singleAnswer);
+        QCOMPARE(result->GetTaskPoints(0), singlePoints);
+        QCOMPARE(result->GetTaskAnswer(1), multipleAnswer);
+        QCOMPARE(result->GetTaskPoints(1), multiplePoints);
+
+        press(Qt::Key_4);
+        press(Qt::Key_2);
+        QCOMPARE(w.findChild<QLineEdit*>(QStringLiteral("EditInputNum"))->text(), QStringLiteral("42"));
+        press(Qt::Key_Return);
+        QCOMPARE(w.State(), SessionState::TestLoaded);
+    }
+
+    // Enter checks the answer wherever the focus rests in the answer area.
+    void enterFromTheAnswerArea_data() {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QString>("focus");
+        QTest::newRow("radio button") << int(SingleChoice) << QStringLiteral("VariantRadioButton0");
+        QTest::newRow("check box") << int(MultipleChoice) << QStringLiteral("VariantCheckBox1");
+        QTest::newRow("variant text") << int(SingleChoice) << QStringLiteral("VariantRE_1_1");
+        QTest::newRow("wording") << int(MultipleChoice) << QStringLiteral("QuestionText");
+        QTest::newRow("task list") << int(SingleChoice) << QStringLiteral("ComboBoxEx1");
+        QTest::newRow("number field") << int(InputNum) << QStringLiteral("EditInputNum");
+    }
+    void enterFromTheAnswerArea() {
+        QFETCH(int, kind);
+        QFETCH(QString, focus);
+        MainFormFixture f;
+        TTask task = kind == InputNum ? TTask(InputNum) : Choice("Q1", 2, 0, kind);
+        task.Question = "Q1";
+        TStudentMainForm* w =
+            StartSession(f, {task, Choice("Q2", 2, 0)}, {}, [](TTest& t) { t.AllowSkipping = true; });
+        QVERIFY(w);
+        QApplication::setActiveWindow(w);
+        QVERIFY(QTest::qWaitForWindowActive(w));
+        if (kind == InputNum)
+            QTest::keyClicks(w->findChild<QLineEdit*>(QStringLiteral("EditInputNum")), "7");
+        else if (kind == SingleChoice)
+            ChooseVariant(*w, 1);
+        else
+            static_cast<QCheckBox*>(w->AnswerWidget(TStudentMainForm::SlotCheck))->click();
+        QVERIFY(w->GoCheckButton()->isEnabled());
+        auto* target = w->findChild<QWidget*>(focus);
+        QVERIFY(target);
+        target->setFocus();
+        QCOMPARE(QApplication::focusWidget(), target);
+        QTest::keyClick(target, Qt::Key_Return);
+        QCOMPARE(OnScreen(*w), QByteArray("Q2"));
+        QVERIFY(!w->SessionEngine().Result()->GetTaskAnswer(0).isEmpty());
+    }
+
+    // The hint button reads the task's price of the hint; the price is asked for once per task.
+    void hint_data() {
+        QTest::addColumn<QByteArray>("hint");
+        QTest::addColumn<int>("penalty");
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<QString>("question");
+        QTest::newRow("no hint") << QByteArray() << 3 << QString() << QString();
+        QTest::newRow("free") << QByteArray("Think of pairs") << 0 << QStringLiteral("Показати підказку?")
+                              << QString();
+        QTest::newRow("two points") << QByteArray("Think of pairs") << 2
+                                    << QStringLiteral("Показати підказку? Штраф 2 балла.")
+                                    << QStringLiteral("Показать подсказку?\r\nШтраф 2 балла.");
+        QTest::newRow("eleven points")
+            << QByteArray("Think of pairs") << 11 << QStringLiteral("Показати підказку? Штраф 11 баллов.")
+            << QStringLiteral("Показать подсказку?\r\nШтраф 11 баллов.");
+    }
+    void hint() {
+        QFETCH(QByteArray, hint);
+        QFETCH(int, penalty);
+        QFETCH(QString, caption);
+        QFETCH(QString, question);
+        MainFormFixture f;
+        TTask task = Choice("Q1", 2, 0);
+        task.Hint = hint;
+        task.HintPenalty = penalty;
+        TStudentMainForm* w = StartSession(f, {task, Choice("Q2", 2, 0)});
+        QVERIFY(w);
+        QAction* action = w->Action(QStringLiteral("aShowPromptTask"));
+        QWidget* panel = w->findChild<QWidget*>(QStringLiteral("PanelPromptTask"));
+        auto* button = w->findChild<QPushButton*>(QStringLiteral("BitBtn2"));
+        if (hint.isEmpty()) {
+            QVERIFY(!panel->isVisible() && !action->isEnabled());
+            return;
+        }
+        QVERIFY(panel->isVisible() && panel->isEnabled() && action->isEnabled() && button->isEnabled());
+        QCOMPARE(button->text(), caption);
+        // The whole caption is readable on the button.
+        QTRY_VERIFY(button->width() >= button->sizeHint().width());
+        QVERIFY(button->fontMetrics().horizontalAdvance(caption) < button->contentsRect().width());
+
+        ViewerCloser viewers;
+        f.prompts.yesNo.append(false);
+        f.prompts.yesNo.append(true);
+        for (int i = 0; i < 3; ++i) {
+            QTest::mouseClick(button, Qt::LeftButton);
+            QTest::qWait(0);
+        }
+        const qint32 charged = w->SessionEngine().Result()->GetTaskHintPenalty(0);
+        if (question.isEmpty()) {
+            QVERIFY(f.prompts.questions.isEmpty());
+            QCOMPARE(viewers.texts.size(), 3);
+        } else {
+            // Refused the first time, accepted the second, free the third.
+            QCOMPARE(f.prompts.questions.size(), 2);
+            QCOMPARE(f.prompts.questions[1].caption, QStringLiteral("Quizar"));
+            QCOMPARE(f.prompts.questions[1].text, question);
+            QCOMPARE(viewers.texts.size(), 2);
+        }
+        QCOMPARE(charged, penalty);
+        QCOMPARE(viewers.captions.value(0), QStringLiteral("Подсказка к заданию..."));
+        QCOMPARE(viewers.texts.value(0), QStringLiteral("Think of pairs"));
+
+        // The next task has no hint; the end of the session leaves none either.
+        ChooseVariant(*w, 1);
+        w->GoCheckButton()->click();
+        QVERIFY(!panel->isVisible() && !action->isEnabled());
+        ChooseVariant(*w, 1);
+        w->GoCheckButton()->click();
+        QCOMPARE(w->State(), SessionState::TestLoaded);
+        QVERIFY(!panel->isVisible() && !panel->isEnabled() && !action->isEnabled());
+    }
+
+    // At each presentation the status bar shows the place of the task, its price and the pupil;
+    // outside a session these panels are empty.
+    void statusPanelsOfATask() {
+        MainFormFixture f;
+        std::vector<TTask> tasks;
+        for (int weight : {1, 2, 5, 21}) {
+            tasks.push_back(Choice("Q", 2, 0));
+            tasks.back().Weight = weight;
+        }
+        TStudentMainForm* w = StartSession(f, tasks);
+        QVERIFY(w);
+        TMainStatusBar& bar = *w->StatusPanels();
+        const QStringList prices = {QStringLiteral("Ціна 1 балл"), QStringLiteral("Ціна 2 балла"),
+                                    QStringLiteral("Ціна 5 баллов"), QStringLiteral("Ціна 21 балл")};
+        for (int i = 0; i < 4; ++i) {
+            w->ActionList1Update();
+            QCOMPARE(bar.PanelText(1), QStringLiteral("%1/4").arg(i + 1));
+            QCOMPARE(bar.PanelText(10), prices[i]);
+            QVERIFY(bar.Panel(10)->fontMetrics().horizontalAdvance(prices[i]) <=
+                    bar.Panel(10)->contentsRect().width());
+            QCOMPARE(bar.PanelText(11), QStringLiteral("Ivan Petrenko 7-A"));
+            ChooseVariant(*w, 1);
+            w->GoCheckButton()->click();
+        }
+        QCOMPARE(w->State(), SessionState::TestLoaded);
+        for (int panel : {1, 10, 11})
+            QCOMPARE(bar.PanelText(panel), QString());
+    }
+
+    // The task's picture: shown beside the wording, reported when it is missing or damaged, never
+    // for a point-on-picture task (its picture is the answer); the session goes on in every case.
+    void questionPicture_data() {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QByteArray>("picture");
+        QTest::addColumn<bool>("shown");
+        QTest::addColumn<QString>("message"); // %1 is the test's folder of attached files
+        QTest::newRow("present") << int(SingleChoice) << QByteArray("pic.png") << true << QString();
+        QTest::newRow("none") << int(SingleChoice) << QByteArray() << false << QString();
+        QTest::newRow("missing") << int(InputText) << QByteArray("gone.png") << false
+                                 << QStringLiteral("Файл: %1gone.png с изображением отсутствует!");
+        QTest::newRow("damaged") << int(SingleChoice) << QByteArray("bad.png") << false
+                                 << QStringLiteral("Ошибка загрузки изображения!");
+        QTest::newRow("point on picture")
+            << int(PointOnPicture) << QByteArray("pic.png") << false << QString();
+    }
+    void questionPicture() {
+        QFETCH(int, kind);
+        QFETCH(QByteArray, picture);
+        QFETCH(bool, shown);
+        QFETCH(QString, message);
+        MainFormFixture f;
+        TTask task = kind == InputText ? TTask(InputText) : Choice("Q1", 2, 0, kind);
+        task.Question = "Q1";
+        task.Picture = picture;
+        const std::vector<Attachment> files = {{"pic.png", PngData()}, {"bad.png", "not a picture"}};
+        TStudentMainForm* w = StartSession(f, {task, Choice("Q2", 2, 0)}, files);
+        QVERIFY(w);
+        QCOMPARE(OnScreen(*w), QByteArray("Q1"));
+        auto* image = w->findChild<QLabel*>(QStringLiteral("QuestionImage"));
+        QCOMPARE(image->isVisible(), shown);
+        QCOMPARE(!image->pixmap().isNull(), shown);
+        if (message.isEmpty()) {
+            QVERIFY(f.prompts.messages.isEmpty());
+        } else {
+            QCOMPARE(f.prompts.messages.size(), 1);
+            QCOMPARE(f.prompts.messages[0].text,
+                     message.contains(u'%') ? message.arg(w->Test()->TempFolder) : message);
+            QCOMPARE(f.prompts.messages[0].caption, QStringLiteral("QuizarStudent"));
+        }
+        // The task can be answered as usual.
+        if (kind == InputText)
+            QTest::keyClicks(w->findChild<QLineEdit*>(QStringLiteral("EditInputText")), "x");
+        else if (kind == SingleChoice)
+            ChooseVariant(*w, 1);
+        else
+            w->Action(QStringLiteral("ACheckAskTask"))->setEnabled(true);
+        w->GoCheckButton()->click();
+        QCOMPARE(OnScreen(*w), QByteArray("Q2"));
+        QVERIFY(!image->isVisible());
+    }
+
+    // A click on the picture enlarges it; the enlarged window and the picture go as soon as the
+    // task is checked, before the message of a wrong answer shows, and at the next presentation.
+    void enlargedPictureCloses() {
+        MainFormFixture f;
+        std::vector<TTask> tasks = {Choice("Q1", 2, 0), Choice("Q2", 2, 0), Choice("Q3", 2, 0)};
+        for (TTask& t : tasks)
+            t.Picture = "pic.png";
+        TStudentMainForm* w = StartSession(f, tasks, {{"pic.png", PngData()}}, [](TTest& t) {
+            t.EducationMode = true;
+            t.AllowSkipping = true;
+        });
+        QVERIFY(w);
+        auto* image = w->findChild<QLabel*>(QStringLiteral("QuestionImage"));
+        QWidget* enlarged = w->QuestionImageForm();
+        QTRY_VERIFY(image->height() > 0);
+        QTest::mouseClick(image, Qt::LeftButton);
+        QVERIFY(enlarged->isVisible());
+        QCOMPARE(enlarged->findChild<QLabel*>()->pixmap().size(), QSize(40, 30));
+
+        // Skipping presents another task: the enlarged window of the old one closes.
+        w->findChild<QPushButton*>(QStringLiteral("BitBtn5"))->click();
+        QCOMPARE(OnScreen(*w), QByteArray("Q2"));
+        QVERIFY(!enlarged->isVisible());
+        QVERIFY(image->isVisible());
+
+        QTest::mouseClick(image, Qt::LeftButton);
+        QVERIFY(enlarged->isVisible());
+        bool pictureDuringMessage = true;
+        f.prompts.duringPrompt = [&] { pictureDuringMessage = image->isVisible() || enlarged->isVisible(); };
+        ChooseVariant(*w, 2);
+        w->GoCheckButton()->click();
+        QCOMPARE(f.prompts.messages.size(), 1);
+        QVERIFY(f.prompts.messages[0].text.startsWith(QStringLiteral("Неправильно...")));
+        QVERIFY(!pictureDuringMessage);
+        QCOMPARE(OnScreen(*w), QByteArray("Q3"));
+        QVERIFY(image->isVisible() && !enlarged->isVisible());
+    }
+
+    // F10 and a double click show a task text enlarged while a session runs.
+    void textsInTheViewer() {
+        MainFormFixture f;
+        TStudentMainForm* w = StartSession(f, {Choice("Q1", 2, 0)});
+        QVERIFY(w);
+        QApplication::setActiveWindow(w);
+        QVERIFY(QTest::qWaitForWindowActive(w));
+        ViewerCloser viewers;
+        // F10 shows the text that has the focus, a double click the text clicked.
+        auto* variant = static_cast<RichTextControl*>(w->AnswerWidget(TStudentMainForm::SlotRE1 + 1));
+        variant->setFocus();
+        QTest::keyClick(variant, Qt::Key_F10);
+        QTRY_COMPARE(viewers.texts, QStringList({QStringLiteral("Q1 v2")}));
+        QTest::mouseDClick(w->QuestionText()->viewport(), Qt::LeftButton);
+        QTRY_COMPARE(viewers.texts.size(), 2);
+        QCOMPARE(viewers.texts[1], QStringLiteral("Q1"));
+    }
+};
+
+QTEST_MAIN(TestSessionFlow)
+#include "tst_sessionflow.moc"
