@@ -99,9 +99,8 @@ SessionWindowView::SessionWindowView(TStudentMainForm& form)
     } else {
         m_runCounter = std::make_unique<MemoryRunCounterStore>();
     }
-    SessionServices services{*this,           *form.m_s.prompts, *this,   m_server,
-                             *m_runCounter,   m_workstation,     *form.m_s.clock, *m_random,
-                             RichTextToPlain, QLocale()};
+    SessionServices services{*this,         *form.m_s.prompts, *this,     m_server,        *m_runCounter,
+                             m_workstation, *form.m_s.clock,   *m_random, RichTextToPlain, QLocale()};
     m_session = std::make_unique<Session>(form.m_settings, std::move(services));
     // The results window is made once and shown at the end of every session.
     m_resultForm = std::make_unique<TShowResultForm>(&form);
@@ -160,8 +159,8 @@ void SessionWindowView::SessionStarted(const SessionStartView& start) {
     list->setCurrentIndex(-1);
     m_form.m_panelGoToTask->setVisible(m_taskListOn);
     m_form.m_panelGoToTask->setEnabled(m_taskListOn);
-    for (const auto& [name, on] : {std::pair{"aIDoNotKnow", start.offerDontKnow},
-                                   std::pair{"aSkippingTask", start.offerSkipping}}) {
+    for (const auto& [name, on] :
+         {std::pair{"aIDoNotKnow", start.offerDontKnow}, std::pair{"aSkippingTask", start.offerSkipping}}) {
         QAction* action = m_form.Action(QLatin1String(name));
         action->setVisible(on);
         action->setEnabled(on);
@@ -173,7 +172,8 @@ void SessionWindowView::PresentTask(const TaskPresentation& p) {
     m_form.ResetAnswerArea();
     m_kind = task.Kind;
     m_form.SetCurrentTaskKind(m_kind);
-    m_form.m_questionLabel->setText(QStringLiteral("Питання # %1 із %2:").arg(p.position + 1).arg(p.askCount));
+    m_form.m_questionLabel->setText(
+        QStringLiteral("Питання # %1 із %2:").arg(p.position + 1).arg(p.askCount));
     LoadRichText(task.Question, *m_form.m_questionText, false);
     m_form.m_variantLabel->setText(SessionTexts::TaskPrompt(m_kind, task.LastVariant()));
     m_form.m_progress->setValue(p.askedCount);

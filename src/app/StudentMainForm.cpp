@@ -8,7 +8,6 @@
 #include "MainFormTexts.h"
 #include "MainStatusBar.h"
 #include "SingleInstance.h"
-#include "ui/TestInfo.h"
 #include "model/Clock.h"
 #include "model/Prompts.h"
 #include "settings/EndSound.h"

@@ -560,6 +560,10 @@ void Session::FinishTest() {
 
 // ---------------------------------------------------------------- workstation
 
-QByteArray SystemWorkstation::ComputerName() { return GetComputerNameStr(); }
+QByteArray SystemWorkstation::ComputerName() {
+    return GetComputerNameStr();
+}
 
-QByteArray SystemWorkstation::LoginName() { return GetLoginName(); }
+QByteArray SystemWorkstation::LoginName() {
+    return GetLoginName();
+}

@@ -76,7 +76,8 @@ void Answer(TStudentMainForm& w, int kind, bool right) {
                 static_cast<QCheckBox*>(w.AnswerWidget(TStudentMainForm::SlotCheck + r))->click();
         }
     } else {
-        const QString name = kind == InputNum ? QStringLiteral("EditInputNum") : QStringLiteral("EditInputText");
+        const QString name =
+            kind == InputNum ? QStringLiteral("EditInputNum") : QStringLiteral("EditInputText");
         auto* edit = w.findChild<QLineEdit*>(name);
         QVERIFY(edit);
         QTest::keyClicks(edit, kind == InputNum ? (right ? "42" : "41") : (right ? "Kyiv" : "Lviv"));

@@ -5,7 +5,9 @@
 #include <QFile>
 #include <QTest>
 
-inline QByteArray Cp(const QString& s) { return TextCodec::ToCp1251(s); }
+inline QByteArray Cp(const QString& s) {
+    return TextCodec::ToCp1251(s);
+}
 
 inline QByteArray ReadFile(const QString& path) {
     QFile f(path);
