@@ -63,6 +63,26 @@ struct MainFormFixture {
     // Closes the window as the pupil would; true when it closed.
     bool Close() { return window->close(); }
 
+    // Saves a test file in the fixture's folder; its path.
+    QString SaveTest(const QString& name, const TTest& test, const std::vector<TTask>& tasks,
+                     const std::vector<Attachment>& files = {}) {
+        const QString path = dir.filePath(name);
+        QFile f(path);
+        if (f.open(QIODevice::WriteOnly))
+            f.write(WriteTestFile(test, tasks, files));
+        return path;
+    }
+
+    // The window's name dialog answers at once with this pupil.
+    static void AnswerNameDialog(TStudentMainForm& w, const QByteArray& name = "Ivan Petrenko",
+                                 const QByteArray& group = "7-A") {
+        w.UserNameDialog = [name, group](NameDialogData& d) {
+            d.userName = name;
+            d.userGroup = group;
+            return true;
+        };
+    }
+
     // A small test file in the fixture's folder.
     QString WriteTest(const QString& name, const QByteArray& instruction = {}) {
         TTest test({}, {}, QDateTime(QDate(2026, 1, 1), QTime(8, 0)));
@@ -76,11 +96,7 @@ struct MainFormFixture {
         task.Variants[1] = "4";
         task.Keys[1] = 1;
         tasks.push_back(task);
-        const QString path = dir.filePath(name);
-        QFile f(path);
-        if (f.open(QIODevice::WriteOnly))
-            f.write(WriteTestFile(test, tasks, {}));
-        return path;
+        return SaveTest(name, test, tasks);
     }
 
     QByteArray ResultLog() const {

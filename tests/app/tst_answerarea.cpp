@@ -2,6 +2,7 @@
 // answered rightly and wrongly, the education-mode marks and colours, the equal-rank block, the
 // number filter under a comma locale, the layout rules, and a task that comes back blank.
 #include "MainFormFixture.h"
+#include "WidgetTesting.h"
 #include "app/AnswerArea.h"
 #include "app/SessionWindowView.h"
 #include "model/TextCodec.h"
@@ -41,11 +42,7 @@ QByteArray PicturePng() {
     p.drawEllipse(QRect(120, 160, 90, 90));
     p.fillRect(RedSquare, QColor(220, 30, 30));
     p.end();
-    QByteArray png;
-    QBuffer buffer(&png);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return png;
+    return Encoded(image, "PNG");
 }
 
 // What the pupil does on a task: kind 1 the row clicked, kind 2 the rows ticked, kinds 3 to 5 the
@@ -168,11 +165,7 @@ QString WriteTasks(MainFormFixture& f, std::vector<TTask> tasks, bool skipping =
     test.AllowSkipping = skipping;
     if (!skipping)
         tasks.push_back(MakeTask(SingleChoice, u"Last", {u"a", u"b"}, {1, 0}));
-    const QString path = f.dir.filePath(QStringLiteral("answers.qzf"));
-    QFile file(path);
-    if (file.open(QIODevice::WriteOnly))
-        file.write(WriteTestFile(test, tasks, {{"picture.png", PicturePng()}}));
-    return path;
+    return f.SaveTest(QStringLiteral("answers.qzf"), test, tasks, {{"picture.png", PicturePng()}});
 }
 
 TStudentMainForm& Begin(MainFormFixture& f, const QString& path) {
@@ -180,11 +173,7 @@ TStudentMainForm& Begin(MainFormFixture& f, const QString& path) {
     w.resize(1024, 768);
     w.show();
     [&] { QTRY_VERIFY(w.Test()); }();
-    w.UserNameDialog = [](NameDialogData& d) {
-        d.userName = "Ivan Petrenko";
-        d.userGroup = "7-A";
-        return true;
-    };
+    MainFormFixture::AnswerNameDialog(w);
     w.Settings().IsShowUserResult = false;
     w.Settings().IsShowDetailReportModeEducation = false;
     w.Action(QStringLiteral("ABeginTest"))->trigger();

@@ -30,26 +30,13 @@ TTask Choice(const QByteArray& question) {
 
 // Writes the test and opens the window on it, with the pupil's name already given.
 TStudentMainForm& OpenOn(MainFormFixture& f, const TTest& test, const std::vector<TTask>& tasks) {
-    const QString path = f.dir.filePath(QStringLiteral("t.qzf"));
-    QFile file(path);
-    if (file.open(QIODevice::WriteOnly))
-        file.write(WriteTestFile(test, tasks, {}));
-    file.close();
-    TStudentMainForm& w = f.Open({path});
-    w.UserNameDialog = [](NameDialogData& d) {
-        d.userName = "Olena";
-        d.userGroup = "9-B";
-        return true;
-    };
+    TStudentMainForm& w = f.Open({f.SaveTest(QStringLiteral("t.qzf"), test, tasks)});
+    MainFormFixture::AnswerNameDialog(w, "Olena", "9-B");
     return w;
 }
 
 void ChooseRow(TStudentMainForm& w, int row) {
     static_cast<QRadioButton*>(w.AnswerWidget(TStudentMainForm::SlotRadio + row))->click();
-}
-
-QString PlainText(const RichTextControl& control) {
-    return control.toPlainText();
 }
 
 } // namespace
@@ -122,7 +109,7 @@ private slots:
         QCOMPARE(resultCaption, QStringLiteral("Результати тесування (Olena 9-B)"));
         QVERIFY(reportText.contains(QStringLiteral("only")));
         QVERIFY(reportText.trimmed().endsWith(QStringLiteral("Кінець")));
-        QVERIFY(PlainText(*w.QuestionText()).contains(QStringLiteral("Вами выполнено заданий: 1.")));
+        QVERIFY(w.QuestionText()->toPlainText().contains(QStringLiteral("Вами выполнено заданий: 1.")));
         QVERIFY(f.ResultLog().contains("Outputs"));
         QVERIFY(w.Test());
         QVERIFY(w.Action(QStringLiteral("ABeginTest"))->isEnabled());

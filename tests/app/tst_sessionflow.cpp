@@ -1,6 +1,7 @@
 // The session around the answer area, driven through the window's widgets: the task list, the hint,
 // the price on the status bar, the task's picture and a run on the keyboard alone.
 #include "MainFormFixture.h"
+#include "WidgetTesting.h"
 #include "app/MainStatusBar.h"
 #include "app/SessionWindowView.h"
 #include "model/TextCodec.h"
@@ -36,11 +37,7 @@ TTask Choice(const QByteArray& question, int variants, int right, int kind = Sin
 QByteArray PngData() {
     QImage image(40, 30, QImage::Format_RGB32);
     image.fill(Qt::blue);
-    QByteArray data;
-    QBuffer buffer(&data);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return data;
+    return Encoded(image, "PNG");
 }
 
 // Writes the test, opens it and starts a session as a pupil called Ivan; the results window and the
@@ -52,21 +49,11 @@ TStudentMainForm* StartSession(MainFormFixture& f, const std::vector<TTask>& tas
     test.Title = "Flow";
     if (setUp)
         setUp(test);
-    const QString path = f.dir.filePath(QStringLiteral("flow.qzf"));
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return nullptr;
-    file.write(WriteTestFile(test, tasks, files));
-    file.close();
-    TStudentMainForm& w = f.Open({path});
+    TStudentMainForm& w = f.Open({f.SaveTest(QStringLiteral("flow.qzf"), test, tasks, files)});
     w.show();
     if (!QTest::qWaitFor([&] { return w.Test() != nullptr; }))
         return nullptr;
-    w.UserNameDialog = [](NameDialogData& d) {
-        d.userName = "Ivan Petrenko";
-        d.userGroup = "7-A";
-        return true;
-    };
+    MainFormFixture::AnswerNameDialog(w);
     w.Settings().IsShowUserResult = false;
     w.Settings().IsShowDetailReportModeEducation = false;
     w.Settings().IsShowDetailReportModeNormal = false;
@@ -250,13 +237,9 @@ private slots:
         TTask number(InputNum);
         number.Question = "6 * 7?";
         number.NumValue = 42;
-        const QString path = f.dir.filePath(QStringLiteral("keys.qzf"));
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
         TTest test({}, {}, QDateTime(QDate(2026, 1, 1), QTime(8, 0)));
-        file.write(WriteTestFile(test, {single, multiple, number}, {}));
-        file.close();
-        TStudentMainForm& w = f.Open({path});
+        TStudentMainForm& w =
+            f.Open({f.SaveTest(QStringLiteral("keys.qzf"), test, {single, multiple, number})});
         w.show();
         QApplication::setActiveWindow(&w);
         QVERIFY(QTest::qWaitForWindowActive(&w));

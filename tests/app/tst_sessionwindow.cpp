@@ -49,11 +49,7 @@ QString WriteKindsTest(MainFormFixture& f) {
     last.Variants[1] = "b";
     last.Keys[0] = 1;
     tasks.push_back(last);
-    const QString path = f.dir.filePath(QStringLiteral("kinds.qzf"));
-    QFile file(path);
-    if (file.open(QIODevice::WriteOnly))
-        file.write(WriteTestFile(test, tasks, {}));
-    return path;
+    return f.SaveTest(QStringLiteral("kinds.qzf"), test, tasks);
 }
 
 QString RowText(TStudentMainForm& w, int row) {
@@ -100,11 +96,7 @@ private slots:
         TStudentMainForm& w = f.Open({WriteKindsTest(f)});
         w.show();
         QTRY_VERIFY(w.Test());
-        w.UserNameDialog = [](NameDialogData& d) {
-            d.userName = "Ivan Petrenko";
-            d.userGroup = "7-A";
-            return true;
-        };
+        MainFormFixture::AnswerNameDialog(w);
         w.Action(QStringLiteral("ABeginTest"))->trigger();
         QCOMPARE(w.State(), SessionState::Testing);
         const LoadedTest* loaded = w.Loaded();
@@ -149,11 +141,7 @@ private slots:
         std::vector<TTask> tasks(2, TTask(InputNum));
         tasks[0].Question = "1?";
         tasks[1].Question = "2?";
-        const QString path = f.dir.filePath(QStringLiteral("timed.qzf"));
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(WriteTestFile(test, tasks, {}));
-        file.close();
+        const QString path = f.SaveTest(QStringLiteral("timed.qzf"), test, tasks);
         TStudentMainForm& w = f.Open({path});
         w.show();
         QTRY_VERIFY(w.Test());

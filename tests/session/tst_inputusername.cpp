@@ -1,5 +1,6 @@
 // The name dialog: greeting by the clock, the first click clearing a default, the checks on OK with
 // the balloon tip at the refused field, and what goes back to the caller.
+#include "WidgetTesting.h"
 #include "session/InputUserNameForm.h"
 
 #include "ScriptedPrompts.h"
@@ -37,12 +38,6 @@ NameDialogData DefaultData() {
     data.nameExample = settings.UserNameExample;
     data.groupExample = settings.UserGroupExample;
     return data;
-}
-
-// QTest::keyClicks takes Latin-1 only; a pupil types Cyrillic.
-void Type(QWidget* widget, const QString& text) {
-    for (const QChar c : text)
-        QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(c), Qt::NoModifier);
 }
 
 QWidget* ToolTipLabel() {

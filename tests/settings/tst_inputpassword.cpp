@@ -1,5 +1,6 @@
 // The password dialog: masking, the check box and its focus, and what it remembers however it
 // closes.
+#include "WidgetTesting.h"
 #include "settings/InputPasswordForm.h"
 
 #include <QCheckBox>
@@ -9,12 +10,6 @@
 #include <QTimer>
 
 #include <functional>
-
-// QTest::keyClicks takes Latin-1 only; a pupil types Cyrillic.
-void Type(QWidget* widget, const QString& text) {
-    for (const QChar c : text)
-        QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(c), Qt::NoModifier);
-}
 
 class TstInputPassword : public QObject {
     Q_OBJECT

@@ -1,6 +1,7 @@
 #include "ui/PictureLoader.h"
 
 #include "ScriptedPrompts.h"
+#include "WidgetTesting.h"
 
 #include <QBuffer>
 #include <QImageWriter>
@@ -9,14 +10,6 @@
 #include <QTest>
 
 namespace {
-
-QByteArray Encoded(const QImage& image, const char* format) {
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, format);
-    return bytes;
-}
 
 // A 1 by 1 GIF, written by hand: Qt reads GIF but does not write it.
 const QByteArray

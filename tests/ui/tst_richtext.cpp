@@ -1,3 +1,4 @@
+#include "WidgetTesting.h"
 #include "model/TextCodec.h"
 #include "ui/RichText.h"
 #include "ui/RichTextControl.h"
@@ -121,10 +122,7 @@ private slots:
     void savedRtfKeepsPicturesAndCharactersBeyondTheCodePage() {
         QImage image(3, 2, QImage::Format_RGB32);
         image.fill(Qt::red);
-        QByteArray png;
-        QBuffer buffer(&png);
-        buffer.open(QIODevice::WriteOnly);
-        image.save(&buffer, "PNG");
+        const QByteArray png = Encoded(image, "PNG");
         RichTextControl c;
         LoadRichText("{\\rtf1 \\li300\\tqr\\tx1500 a\\u257?{\\pict\\pngblip\\picwgoal300\\pichgoal150 " +
                          png.toHex() + "}{\\pict\\wmetafile8\\picwgoal150\\pichgoal150 0102}b}",

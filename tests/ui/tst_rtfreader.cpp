@@ -1,3 +1,4 @@
+#include "WidgetTesting.h"
 #include "ui/RtfReader.h"
 #include "ui/RtfTokenizer.h"
 
@@ -44,14 +45,6 @@ QList<QTextImageFormat> Images(const QTextDocument& doc) {
             if (it.fragment().charFormat().isImageFormat())
                 images.append(it.fragment().charFormat().toImageFormat());
     return images;
-}
-
-QByteArray Encoded(const QImage& image, const char* format) {
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, format);
-    return bytes;
 }
 
 QImage TestImage(int w, int h) {
