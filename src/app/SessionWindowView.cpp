@@ -149,16 +149,15 @@ void SessionWindowView::SessionStarted(const SessionStartView& start) {
     m_form.m_progress->setValue(0);
     QComboBox* list = m_form.m_comboBoxEx1;
     list->clear();
-    m_taskListOn = start.offerSkipping;
-    m_dontKnowOn = start.offerDontKnow;
-    if (m_taskListOn) {
+    if (start.offerSkipping) {
         const QIcon notShown = TaskListIcon(0);
         for (const QString& item : start.taskList)
             list->addItem(notShown, item);
     }
     list->setCurrentIndex(-1);
-    m_form.m_panelGoToTask->setVisible(m_taskListOn);
-    m_form.m_panelGoToTask->setEnabled(m_taskListOn);
+    m_form.m_panelGoToTask->setVisible(start.offerSkipping);
+    m_form.m_panelGoToTask->setEnabled(start.offerSkipping);
+    // Offered for the whole session: a task's presentation lays out only the answer area.
     for (const auto& [name, on] :
          {std::pair{"aIDoNotKnow", start.offerDontKnow}, std::pair{"aSkippingTask", start.offerSkipping}}) {
         QAction* action = m_form.Action(QLatin1String(name));
@@ -169,21 +168,15 @@ void SessionWindowView::SessionStarted(const SessionStartView& start) {
 
 void SessionWindowView::PresentTask(const TaskPresentation& p) {
     const TTask& task = *p.task;
-    m_form.ResetAnswerArea();
-    m_kind = task.Kind;
-    m_form.SetCurrentTaskKind(m_kind);
+    m_form.SetCurrentTaskKind(task.Kind);
     m_form.m_questionLabel->setText(
         QStringLiteral("Питання # %1 із %2:").arg(p.position + 1).arg(p.askCount));
     LoadRichText(task.Question, *m_form.m_questionText, false);
-    m_form.m_variantLabel->setText(SessionTexts::TaskPrompt(m_kind, task.LastVariant()));
+    m_form.m_variantLabel->setText(SessionTexts::TaskPrompt(task.Kind, task.LastVariant()));
     m_form.m_progress->setValue(p.askedCount);
-    const TTest* test = m_form.Test();
-    m_answers->Present(p, test ? test->TempFolder : QString());
-    PresentTaskFrame(p);
-}
-
-void SessionWindowView::PresentTaskFrame(const TaskPresentation& p) {
-    const TTask& task = *p.task;
+    const TTest* test = m_session->Test();
+    const QString folder = test ? test->TempFolder : QString();
+    m_answers->Present(p, folder);
     m_form.m_imageForm->close();
 
     const bool hint = !p.hintCaption.isEmpty();
@@ -198,16 +191,6 @@ void SessionWindowView::PresentTaskFrame(const TaskPresentation& p) {
     m_form.m_panelPromptTask->setVisible(hint);
     m_form.m_panelPromptTask->setEnabled(hint);
 
-    // Skipping, the task list and "Я не знаю..." stay offered from task to task, whatever the
-    // answer area did to them while it was laid out anew.
-    for (const auto& [name, on] :
-         {std::pair{"aIDoNotKnow", m_dontKnowOn}, std::pair{"aSkippingTask", m_taskListOn}}) {
-        QAction* action = m_form.Action(QLatin1String(name));
-        action->setVisible(on);
-        action->setEnabled(on);
-    }
-    m_form.m_panelGoToTask->setVisible(m_taskListOn);
-    m_form.m_panelGoToTask->setEnabled(m_taskListOn);
     m_form.m_comboBoxEx1->setCurrentIndex(-1);
 
     TMainStatusBar& bar = *m_form.StatusPanels();
@@ -218,9 +201,7 @@ void SessionWindowView::PresentTaskFrame(const TaskPresentation& p) {
 
     // Last, because a missing picture is told in a message box over the task already laid out.
     const QString picture = task.Kind == PointOnPicture ? QString() : TextCodec::FromCp1251(task.Picture);
-    const TTest* test = m_session->Test();
-    LoadQuestionPicture(*m_form.m_questionImage, picture, test ? test->TempFolder : QString(),
-                        *m_form.m_s.prompts);
+    LoadQuestionPicture(*m_form.m_questionImage, picture, folder, *m_form.m_s.prompts);
 }
 
 void SessionWindowView::ReleaseTaskPicture() {
@@ -285,10 +266,7 @@ void SessionWindowView::LeaveMonoMode() {
 }
 
 void SessionWindowView::ResetAnswerArea() {
-    m_kind = 0;
     m_answers->Forget();
-    m_taskListOn = false;
-    m_dontKnowOn = false;
     m_form.SetCurrentTaskKind(0);
     m_form.ResetAnswerArea();
 }

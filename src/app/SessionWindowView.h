@@ -64,9 +64,6 @@ public:
 
 private:
     void ShowClock(int usedPanel, int remainingPanel, qint32 seconds, std::optional<qint32> remaining);
-    // What surrounds the answer widgets at each presentation: the hint, the task list, the price
-    // on the status bar and the task's picture.
-    void PresentTaskFrame(const TaskPresentation& presentation);
 
     TStudentMainForm& m_form;
     NoServerLink m_server;
@@ -79,8 +76,4 @@ private:
     MonoMode m_mono;
     // Owned by the window, like the widgets it works on.
     AnswerArea* m_answers = nullptr;
-    int m_kind = 0;
-    // The running session offers skipping with the task list, and "Я не знаю...".
-    bool m_taskListOn = false;
-    bool m_dontKnowOn = false;
 };
