@@ -7,11 +7,11 @@
 #include "model/ByteWriter.h"
 #include "model/Clock.h"
 #include "model/Prompts.h"
+#include "model/SafeFile.h"
 #include "settings/Settings.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <limits>
 
@@ -107,27 +107,25 @@ ResultFileStatus AppendProtectedResult(const QString& path, const TResultTest& r
                                  : QByteArrayView(stored.payload)
                                        .sliced(stored.recordsBegin, stored.recordsEnd - stored.recordsBegin);
 
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return ResultFileStatus::Fail(ResultFileStatus::WriteFailed,
-                                      QStringLiteral("cannot create %1: %2").arg(path, file.errorString()));
+    SafeFileWriter file(path);
+    if (const Status opened = file.Open(); !opened.Ok())
+        return ResultFileStatus::Fail(ResultFileStatus::WriteFailed, opened.Detail());
     auto put = [&](QByteArrayView chunk) {
         if (gate && !gate(chunk))
             return false;
-        return file.write(chunk.data(), chunk.size()) == chunk.size();
+        return file.Write(chunk);
     };
     QString why;
     bool ok = put(QByteArrayView(kSignature, kSignatureSize));
     ok = ok && Zlib::Deflate({head, old, added}, 9, put, &why);
     if (!ok) {
-        const QString detail = why.isEmpty() ? file.errorString() : why;
-        file.cancelWriting();
+        const QString detail = why.isEmpty() ? file.ErrorString() : why;
+        file.Cancel();
         return ResultFileStatus::Fail(ResultFileStatus::WriteFailed,
                                       QStringLiteral("cannot write %1: %2").arg(path, detail));
     }
-    if (!file.commit())
-        return ResultFileStatus::Fail(ResultFileStatus::WriteFailed,
-                                      QStringLiteral("cannot replace %1: %2").arg(path, file.errorString()));
+    if (const Status committed = file.Commit(); !committed.Ok())
+        return ResultFileStatus::Fail(ResultFileStatus::WriteFailed, committed.Detail());
     return {};
 }
 

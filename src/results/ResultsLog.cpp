@@ -4,11 +4,11 @@
 #include "ResultTexts.h"
 
 #include "model/DateTime.h"
+#include "model/SafeFile.h"
 #include "model/TextCodec.h"
 #include "settings/Settings.h"
 
 #include <QDir>
-#include <QFile>
 
 namespace {
 QString JoinPath(const QString& folder, const QByteArray& fileName) {
@@ -135,15 +135,8 @@ ResultFileStatus AppendLinesToFile(const QString& path, const QList<QByteArray>&
     QByteArray data;
     for (const QByteArray& line : lines)
         data += line + "\r\n";
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
-        return ResultFileStatus::Fail(ResultFileStatus::WriteFailed,
-                                      QStringLiteral("cannot open %1: %2").arg(path, file.errorString()));
-    const bool written = file.write(data) == data.size() && file.flush();
-    const QString why = file.errorString();
-    file.close();
-    if (!written || file.error() != QFileDevice::NoError)
-        return ResultFileStatus::Fail(ResultFileStatus::WriteFailed,
-                                      QStringLiteral("cannot write %1: %2").arg(path, why));
+    const Status appended = AppendToFile(path, data);
+    if (!appended.Ok())
+        return ResultFileStatus::Fail(ResultFileStatus::WriteFailed, appended.Detail());
     return {};
 }

@@ -1,9 +1,10 @@
 #include "IniFile.h"
 
+#include "model/SafeFile.h"
+
 #include "model/TextCodec.h"
 
 #include <QFile>
-#include <QSaveFile>
 
 namespace {
 QByteArray Upper(QByteArrayView name) {
@@ -84,14 +85,10 @@ QByteArray IniFile::ToBytes() const {
 }
 
 bool IniFile::Save(const QString& path, QString* error) const {
-    QSaveFile file(path);
-    const QByteArray bytes = ToBytes();
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        if (error)
-            *error = file.errorString();
-        return false;
-    }
-    return true;
+    const Status written = ReplaceFileContents(path, ToBytes());
+    if (!written.Ok() && error)
+        *error = written.Detail();
+    return written.Ok();
 }
 
 qsizetype IniFile::FindSection(const QByteArray& upperSection) const {

@@ -11,6 +11,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "FileSizeLimit.h"
 #include "TestFiles.h"
 
 #include <zlib.h>
@@ -396,6 +397,37 @@ private slots:
         QCOMPARE(FilesIn(f.dir.path()).size(), oldFileExists ? 1 : 0);
         QCOMPARE(f.prompts.messages.size(), 1);
         QCOMPARE(f.prompts.messages.first().text, u"Помилка запису у захищений файл результатів."_qs);
+    }
+
+    // A full disk: writes past a limit fail. Nothing that was on the disk before is lost or cut,
+    // and the pupil is told. The log's limit lies inside the new block, so part of it is written
+    // before the disk is full.
+    void fullDiskKeepsEveryFile_data() {
+        QTest::addColumn<bool>("protectedFile");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("protected results") << true << u"Помилка запису у захищений файл результатів."_qs;
+        QTest::newRow("results log") << false << u"Помилка запису у файл результатів."_qs;
+    }
+    void fullDiskKeepsEveryFile() {
+        QFETCH(bool, protectedFile);
+        QFETCH(QString, message);
+        Fixture f;
+        f.settings.IsSaveProtectionResult = true;
+        QVERIFY(f.files.SaveProtectedResult(Session("a")).IsOk());
+        QVERIFY(f.files.AppendLogBlock(Session("a")).IsOk());
+        const QString path = protectedFile ? f.ProtectedPath() : f.LogPath();
+        const QByteArray old = ReadFile(path);
+        const qint64 limit = protectedFile ? 64 : old.size() + 40;
+        const int result = RunWithFileSizeLimit(limit, [&] {
+            const ResultFileStatus status = protectedFile ? f.files.SaveProtectedResult(Session("b"))
+                                                          : f.files.AppendLogBlock(Session("b"));
+            if (status.kind != ResultFileStatus::WriteFailed)
+                return 1;
+            return f.prompts.messages.size() == 1 && f.prompts.messages[0].text == message ? 0 : 2;
+        });
+        QCOMPARE(result, 0);
+        QCOMPARE(ReadFile(path), old);
+        QCOMPARE(FilesIn(f.dir.path()).size(), 2);
     }
 
     void unwritableFolderIsReported() {

@@ -8,6 +8,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "FileSizeLimit.h"
 #include "TestFiles.h"
 
 namespace {
@@ -178,6 +179,23 @@ private slots:
         QVERIFY(!g.Save());
         QCOMPARE(g.prompts.messages.size(), 1);
         QVERIFY(QDir(g.dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).isEmpty());
+    }
+
+    // On a full disk the settings file stays as it was and the failure is told.
+    void fullDiskKeepsSettingsFile() {
+        Fixture f;
+        QVERIFY(f.Save());
+        const QByteArray old = ReadFile(f.Path());
+        f.settings.RemoteHost = "server.school";
+        const int result = RunWithFileSizeLimit(old.size() / 2, [&] {
+            return !f.Save() && f.prompts.messages.size() == 1 &&
+                           f.prompts.messages[0].text == u"Помилка при збереженні параметрів програми!"_qs
+                       ? 0
+                       : 1;
+        });
+        QCOMPARE(result, 0);
+        QCOMPARE(ReadFile(f.Path()), old);
+        QCOMPARE(QDir(f.dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
     }
 
     void endSound_data() {
