@@ -8,7 +8,6 @@
 #include "WindowCaption.h"
 #include "model/Prompts.h"
 #include "model/TextCodec.h"
-#include "session/SessionTexts.h"
 #include "settings/SettingsFile.h"
 #include "settings/UserStore.h"
 #include "ui/RichText.h"
@@ -172,13 +171,8 @@ void TStudentMainForm::ConnectSessionCommands() {
     run("aIDoNotKnow", [](Session& s) { s.IDoNotKnow(); });
     run("aSkippingTask", [](Session& s) { s.SkipTask(); });
     run("aShowPromptTask", [](Session& s) { s.ShowPromptTask(); });
-    run("AEndTest", [this](Session& s) {
-        if (s.State() == SessionState::Testing &&
-            m_s.prompts->AskYesNo(SessionTexts::RunningCaption(), SessionTexts::StopTestQuestion(),
-                                  MsgIcon::Question))
-            s.EndTest();
-    });
-    // The engine asks the pupil itself.
+    // The engine asks the pupil itself, inside its guard against a time limit running out meanwhile.
+    run("AEndTest", [](Session& s) { s.EndTest(); });
     SessionCloseRequest = [this] {
         const bool mayClose = SessionEngine().RequestClose();
         SetSessionState(SessionEngine().State());

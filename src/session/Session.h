@@ -65,7 +65,7 @@ public:
     void GoToTask(qint32 position);
     // "Показати підказку".
     void ShowPromptTask();
-    // "Закінчити тест", after the pupil's confirmation.
+    // "Закінчити тест": asks the pupil, then ends the session with the answer on screen checked.
     void EndTest();
     // The window is asked to close. During a session the pupil confirms, the task on screen counts
     // as not answered and the session finishes. True when the window may close.

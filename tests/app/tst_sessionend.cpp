@@ -2,6 +2,7 @@
 // finishing sequence with the real modal windows, and the exclusive mode around a session.
 #include "MainFormFixture.h"
 #include "ModalWatcher.h"
+#include "TestFiles.h"
 #include "app/MainStatusBar.h"
 #include "app/SessionWindowView.h"
 #include "ui/RichText.h"
@@ -78,6 +79,42 @@ private slots:
         QCOMPARE(result->GetTaskPoints(0), 1);
         QCOMPARE(w.SessionEngine().CurrentTask()->Question, QByteArray("second"));
         QCOMPARE(bar.PanelText(5), QString());
+    }
+
+    // "Закінчити тест" asks once. A test limit that runs out while the question is open does not
+    // finish the session behind the pupil's back: the answer decides, and the session ends once.
+    void EndTestAsksOnce_data() {
+        QTest::addColumn<bool>("limitRunsOutMeanwhile");
+        QTest::newRow("plain") << false;
+        QTest::newRow("test time runs out inside the question") << true;
+    }
+    void EndTestAsksOnce() {
+        QFETCH(bool, limitRunsOutMeanwhile);
+        MainFormFixture f;
+        TTest test({}, {}, Created);
+        test.TestTimeLimit = 3;
+        TStudentMainForm& w = OpenOn(f, test, {Choice("first"), Choice("second")});
+        w.Settings().IsShowUserResult = false;
+        w.show();
+        QTRY_VERIFY(w.Test());
+        w.Action(QStringLiteral("ABeginTest"))->trigger();
+        QCOMPARE(w.State(), SessionState::Testing);
+        f.prompts.yesNo.enqueue(true);
+        if (limitRunsOutMeanwhile)
+            f.prompts.duringPrompt = [&] {
+                f.prompts.duringPrompt = nullptr;
+                for (int i = 0; i < 5; ++i)
+                    w.SessionWindow().TimerTestTimer();
+            };
+        w.Action(QStringLiteral("AEndTest"))->trigger();
+        QCOMPARE(f.prompts.questions.size(), 1);
+        QCOMPARE(f.prompts.questions.first().text, QStringLiteral("Ви бажаєте зупинити тестування?"));
+        QCOMPARE(w.State(), SessionState::TestLoaded);
+        for (const auto& m : f.prompts.messages)
+            QVERIFY2(m.text != QStringLiteral("Час тестування вичерпано!"), qPrintable(m.text));
+        const QByteArray log = f.ResultLog();
+        QCOMPARE(log.count(Cp(QStringLiteral("Тест остановлен..."))), 1);
+        QVERIFY(!log.contains(Cp(QStringLiteral("Тест закончен - вышло время..."))));
     }
 
     // Finishing runs every output in turn with the real windows: the summary in the question
