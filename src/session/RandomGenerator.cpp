@@ -1,16 +1,15 @@
 #include "RandomGenerator.h"
 
-#include <QElapsedTimer>
+#include <QDeadlineTimer>
 
 #include <utility>
 
 namespace {
 quint32 CounterSeed() {
-    static QElapsedTimer timer;
-    if (!timer.isValid())
-        timer.start();
-    // The low 32 bits of a fast counter change on every call.
-    return quint32(quint64(timer.nsecsElapsed()) & 0xFFFFFFFFu);
+    // The low 32 bits of a nanosecond clock that runs since the computer started: they differ
+    // from one call to the next and from one computer (or one start of the program) to another.
+    // A clock started by the program itself would give every fresh start nearly the same seed.
+    return quint32(quint64(QDeadlineTimer::current(Qt::PreciseTimer).deadlineNSecs()) & 0xFFFFFFFFu);
 }
 } // namespace
 

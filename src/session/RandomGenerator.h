@@ -11,7 +11,8 @@ class RandomGenerator {
 public:
     using SeedSource = std::function<quint32()>;
 
-    // Without a seed source the generator re-seeds from the monotonic clock in nanoseconds.
+    // Without a seed source the generator re-seeds from the system's monotonic clock, in
+    // nanoseconds since the computer started.
     explicit RandomGenerator(SeedSource seedSource = {});
 
     quint32 Seed() const { return m_seed; }

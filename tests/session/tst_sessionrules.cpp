@@ -15,6 +15,7 @@
 #include <QSet>
 #include <QTemporaryDir>
 
+#include <QProcess>
 #include <QSettings>
 #include <QTest>
 
@@ -87,6 +88,21 @@ private slots:
         ShuffleIndexes(input, random);
         QCOMPARE(input, expected);
         QCOMPARE(random.Seed(), seedAfter);
+    }
+
+    // Pupils who start the program side by side get different orders: the first shuffle of a
+    // fresh process is seeded from a clock that runs since the computer started.
+    void freshStartsShuffleDifferently() {
+        QSet<QByteArray> orders;
+        constexpr int Starts = 60;
+        for (int i = 0; i < Starts; ++i) {
+            QProcess peer;
+            peer.start(QStringLiteral(SHUFFLE_PEER), {});
+            QVERIFY(peer.waitForFinished(30000));
+            orders.insert(peer.readAllStandardOutput());
+        }
+        // Sixty draws from the 3.6 million orders of ten tasks practically never meet.
+        QVERIFY2(orders.size() >= Starts - 1, qPrintable(QString::number(orders.size())));
     }
 
     void withoutTopicsEveryTaskIsAsked() {
