@@ -104,13 +104,15 @@ SessionWindowView::SessionWindowView(TStudentMainForm& form)
     m_session = std::make_unique<Session>(form.m_settings, std::move(services));
     // The results window is made once and shown at the end of every session.
     m_resultForm = std::make_unique<TShowResultForm>(&form);
-    // The engine's clocks decide whether a tick counts, so the timers simply run all the time.
-    for (auto [name, tick] : {std::pair{"TimerTask", &SessionWindowView::TimerTaskTimer},
-                              std::pair{"TimerTest", &SessionWindowView::TimerTestTimer}}) {
-        auto* timer = new QTimer(&form);
-        timer->setObjectName(QLatin1String(name));
-        QObject::connect(timer, &QTimer::timeout, &form, [this, tick] { (this->*tick)(); });
-        timer->start(1000);
+    // The test's clock starts with the session and the task's with each presentation, so a limit
+    // of n seconds lasts n whole seconds. The engine's clocks decide whether a tick counts.
+    for (auto [timer, name, tick] :
+         {std::tuple{&m_timerTask, "TimerTask", &SessionWindowView::TimerTaskTimer},
+          std::tuple{&m_timerTest, "TimerTest", &SessionWindowView::TimerTestTimer}}) {
+        *timer = new QTimer(&form);
+        (*timer)->setObjectName(QLatin1String(name));
+        (*timer)->setInterval(ClockTickMs);
+        QObject::connect(*timer, &QTimer::timeout, &form, [this, tick] { (this->*tick)(); });
     }
     // The answer area reads numbers with the engine's locale.
     m_answers = new AnswerArea(form, *form.m_s.prompts, QLocale());
@@ -145,6 +147,7 @@ void SessionWindowView::ShowTestInstruction(const TTest& test) {
 }
 
 void SessionWindowView::SessionStarted(const SessionStartView& start) {
+    m_timerTest->start();
     m_form.m_progress->setMaximum(std::max(start.askCount, 1));
     m_form.m_progress->setValue(0);
     QComboBox* list = m_form.m_comboBoxEx1;
@@ -168,6 +171,7 @@ void SessionWindowView::SessionStarted(const SessionStartView& start) {
 
 void SessionWindowView::PresentTask(const TaskPresentation& p) {
     const TTask& task = *p.task;
+    m_timerTask->start();
     m_form.SetCurrentTaskKind(task.Kind);
     m_form.m_questionLabel->setText(
         QStringLiteral("Питання # %1 із %2:").arg(p.position + 1).arg(p.askCount));
@@ -266,6 +270,8 @@ void SessionWindowView::LeaveMonoMode() {
 }
 
 void SessionWindowView::ResetAnswerArea() {
+    m_timerTask->stop();
+    m_timerTest->stop();
     m_answers->Forget();
     m_form.SetCurrentTaskKind(0);
     m_form.ResetAnswerArea();

@@ -16,10 +16,13 @@ class RandomGenerator;
 class RunCounterStore;
 class TShowResultForm;
 class TStudentMainForm;
+class QTimer;
 class UserStore;
 
 class SessionWindowView final : public SessionView, public ResultsSink {
 public:
+    static constexpr int ClockTickMs = 1000;
+
     explicit SessionWindowView(TStudentMainForm& form);
     ~SessionWindowView() override;
 
@@ -74,6 +77,8 @@ private:
     std::unique_ptr<Session> m_session;
     std::unique_ptr<TShowResultForm> m_resultForm;
     MonoMode m_mono;
+    QTimer* m_timerTask = nullptr;
+    QTimer* m_timerTest = nullptr;
     // Owned by the window, like the widgets it works on.
     AnswerArea* m_answers = nullptr;
 };

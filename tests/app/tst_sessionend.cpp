@@ -14,6 +14,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <QTimer>
 #include <QWindow>
 
 namespace {
@@ -79,6 +80,34 @@ private slots:
         QCOMPARE(result->GetTaskPoints(0), 1);
         QCOMPARE(w.SessionEngine().CurrentTask()->Question, QByteArray("second"));
         QCOMPARE(bar.PanelText(5), QString());
+    }
+
+    // The test's clock starts with the session and the task's clock with each presentation, so a
+    // limit of n seconds lasts n whole seconds; between sessions neither runs.
+    void ClocksStartWithTheirSessionAndTask() {
+        MainFormFixture f;
+        TTest test({}, {}, Created);
+        TStudentMainForm& w = OpenOn(f, test, {Choice("first"), Choice("second")});
+        w.Settings().IsShowUserResult = false;
+        w.show();
+        QTRY_VERIFY(w.Test());
+        auto* taskTimer = w.findChild<QTimer*>(QStringLiteral("TimerTask"));
+        auto* testTimer = w.findChild<QTimer*>(QStringLiteral("TimerTest"));
+        QVERIFY(taskTimer && testTimer);
+        QVERIFY(!taskTimer->isActive() && !testTimer->isActive());
+        QTest::qWait(400); // a clock left running since the window opened would be part-way now
+        w.Action(QStringLiteral("ABeginTest"))->trigger();
+        QVERIFY(testTimer->isActive() && testTimer->remainingTime() > 800);
+        QVERIFY(taskTimer->isActive() && taskTimer->remainingTime() > 800);
+        QTest::qWait(400);
+        ChooseRow(w, 0);
+        w.GoCheckButton()->click();
+        QCOMPARE(w.SessionEngine().CurrentTask()->Question, QByteArray("second"));
+        QVERIFY(taskTimer->remainingTime() > 800);
+        ChooseRow(w, 0);
+        w.GoCheckButton()->click();
+        QCOMPARE(w.State(), SessionState::TestLoaded);
+        QVERIFY(!taskTimer->isActive() && !testTimer->isActive());
     }
 
     // "Закінчити тест" asks once. A test limit that runs out while the question is open does not
