@@ -16,6 +16,7 @@
 #include "ui/RichText.h"
 #include "ui/RichTextControl.h"
 #include "ui/ShowQuestionImageForm.h"
+#include "ui/TestInfo.h"
 #include "ui/TextViewForm.h"
 
 #include <QAction>
@@ -142,8 +143,10 @@ bool SessionWindowView::AskUserName(NameDialogData& data) {
 }
 
 void SessionWindowView::ShowTestInstruction(const TTest& test) {
-    if (!RichTextToPlain(test.Instruction).isEmpty())
-        ViewRichText(test.Instruction, {}, &m_form);
+    // The same window as the command "Інструкція до тесту", caption included; an instruction of
+    // pictures only is shown too.
+    const LoadedTest* loaded = m_form.Loaded();
+    ::ShowTestInstruction(TestInfoFrom(test, loaded ? int(loaded->Tasks.size()) : 0), &m_form);
 }
 
 void SessionWindowView::SessionStarted(const SessionStartView& start) {

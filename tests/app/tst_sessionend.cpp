@@ -3,6 +3,7 @@
 #include "MainFormFixture.h"
 #include "ModalWatcher.h"
 #include "TestFiles.h"
+#include "WidgetTesting.h"
 #include "app/MainStatusBar.h"
 #include "app/SessionWindowView.h"
 #include "ui/RichText.h"
@@ -108,6 +109,24 @@ private slots:
         w.GoCheckButton()->click();
         QCOMPARE(w.State(), SessionState::TestLoaded);
         QVERIFY(!taskTimer->isActive() && !testTimer->isActive());
+    }
+
+    // The instruction at the start is the command's window, with its caption, also when the
+    // instruction holds only a picture.
+    void InstructionAtStart() {
+        MainFormFixture f;
+        TTest test({}, {}, Created);
+        test.Title = "Algebra";
+        QImage dot(4, 4, QImage::Format_RGB32);
+        dot.fill(Qt::red);
+        test.Instruction = "{\\rtf1{\\pict\\pngblip " + Encoded(dot, "PNG").toHex() + "}}";
+        TStudentMainForm& w = OpenOn(f, test, {Choice("only")});
+        w.show();
+        QTRY_VERIFY(w.Test());
+        ModalWatcher watcher;
+        w.Action(QStringLiteral("ABeginTest"))->trigger();
+        QCOMPARE(w.State(), SessionState::Testing);
+        QCOMPARE(watcher.titles, QStringList{QStringLiteral("Инструкция к тесту \"Algebra\"")});
     }
 
     // "Закінчити тест" asks once. A test limit that runs out while the question is open does not
