@@ -224,9 +224,10 @@ Feedback BuildFeedback(const TTask& task, const QList<qint32>& variantOrder, con
         f.rows.append(row);
     }
     if (task.Kind == Matching) {
-        // Each right-hand item keeps its own colour, which its left partner takes on.
-        for (int j = 0; j < task.LastMatch(); ++j)
-            f.matchColours.append(collation(j + 1));
+        // The right-hand item of each row of variants keeps its own colour, which its left partner
+        // takes on; right-hand items below the last variant's row stay as they are.
+        for (int r = 0; r < n; ++r)
+            f.matchColours.append(collation(r + 1));
     }
     if (task.Kind == InputNum) {
         f.rightAnswer = task.NumIsRange

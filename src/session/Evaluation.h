@@ -48,7 +48,7 @@ struct RowFeedback {
 // What education mode shows for a wrong answer. Colours are 0x00BBGGRR, as in the settings.
 struct Feedback {
     QList<RowFeedback> rows;                    // per display row, kinds 1 to 5
-    QList<std::optional<quint32>> matchColours; // matching: right-hand items in stored order
+    QList<std::optional<quint32>> matchColours; // matching: right-hand items of the variants' rows
     std::optional<TArea> area;                  // point on picture: the right area to outline
     QString rightAnswer;                        // number and text tasks
     QString message;                            // the box's text, without the explanation question

@@ -211,8 +211,9 @@ private slots:
         QCOMPARE(f.rows[1].variantColour, std::optional(s.ColorCollation[1]));
         QCOMPARE(f.rows[1].listColour, std::optional(s.ColorError));
         QCOMPARE(f.rows[2].variantColour, std::nullopt); // key outside the colour table
-        QCOMPARE(f.matchColours.size(), 4);
-        QCOMPARE(f.matchColours[3], std::optional(s.ColorCollation[3]));
+        // One colour per row of variants: the fourth right-hand item has no row of its own.
+        QCOMPARE(f.matchColours.size(), 3);
+        QCOMPARE(f.matchColours[2], std::optional(s.ColorCollation[2]));
         QVERIFY(f.offerExplanation);
         QCOMPARE(ExplanationQuestion(f.message), QStringLiteral("Неправильно...\r\n\r\nПоказать пояснения?"));
 
