@@ -451,12 +451,12 @@ void TStudentMainForm::aShowTestInstructionExecute() {
 void TStudentMainForm::aShowREtoViewerExecute() {
     if (m_state != SessionState::Testing)
         return;
-    // The double-clicked text, else the focused one, else the wording.
-    auto* focused = qobject_cast<RichTextControl*>(QApplication::focusWidget());
-    RichTextControl* source = m_viewerSource                     ? m_viewerSource
-                              : focused && isAncestorOf(focused) ? focused
-                                                                 : m_questionText;
-    ViewRichControl(*source, QByteArray(), this);
+    // The double-clicked text; for F10 the focused task text, and nothing when the focus is on
+    // anything else (a button, a list).
+    if (m_viewerSource)
+        ViewRichControl(*m_viewerSource, QByteArray(), this);
+    else
+        ShowFocusedTextInViewer(*this, true);
 }
 
 void TStudentMainForm::AShowQuestionImageExecute() {

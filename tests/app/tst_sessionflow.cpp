@@ -523,6 +523,12 @@ private slots:
         QTest::mouseDClick(w->QuestionText()->viewport(), Qt::LeftButton);
         QTRY_COMPARE(viewers.texts.size(), 2);
         QCOMPARE(viewers.texts[1], QStringLiteral("Q1"));
+        // With the focus on a button F10 shows nothing, not even the wording.
+        w->GoCheckButton()->setEnabled(true);
+        w->GoCheckButton()->setFocus();
+        QTest::keyClick(w->GoCheckButton(), Qt::Key_F10);
+        QTest::qWait(100);
+        QCOMPARE(viewers.texts.size(), 2);
     }
 };
 
