@@ -263,11 +263,33 @@ void TStudentMainForm::dropEvent(QDropEvent* event) {
 
 // ---- Keys and clicks -----------------------------------------------------------------------
 
+bool TStudentMainForm::IsWindowShortcut(const QKeyEvent& key) const {
+    const QKeySequence pressed(key.keyCombination());
+    for (const QAction* action : m_actions) {
+        if (!action->shortcut().isEmpty() && action->shortcut().matches(pressed) == QKeySequence::ExactMatch)
+            return true;
+    }
+    return false;
+}
+
 bool TStudentMainForm::eventFilter(QObject* watched, QEvent* event) {
     switch (event->type()) {
+    case QEvent::ShortcutOverride:
     case QEvent::KeyPress: {
-        // The window sees the digit keys before its controls do.
+        // The window's shortcuts win over the key bindings of its controls: under X11 a line edit
+        // takes Ctrl+U as "delete the line" and Ctrl+D as "delete", which would wipe a typed answer
+        // instead of zooming. Left unclaimed, the shortcut runs; when its command is disabled the key
+        // reaches the control as a key press, and is swallowed here.
         auto* widget = qobject_cast<QWidget*>(watched);
+        if (widget && widget != this && widget->window() == this &&
+            IsWindowShortcut(*static_cast<QKeyEvent*>(event))) {
+            if (event->type() == QEvent::ShortcutOverride)
+                event->ignore();
+            return true;
+        }
+        if (event->type() == QEvent::ShortcutOverride)
+            break;
+        // The window sees the digit keys before its controls do.
         if (m_state == SessionState::Testing && widget && (widget == this || isAncestorOf(widget)) &&
             widget->window() == this) {
             auto* key = static_cast<QKeyEvent*>(event);

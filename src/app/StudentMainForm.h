@@ -191,6 +191,8 @@ private:
     bool FormCloseQuery();
     void FormClose();
     void ShowChooseTestLine();
+    // The key is the shortcut of one of the window's commands.
+    bool IsWindowShortcut(const QKeyEvent& key) const;
 
     // MainFormLayout.cpp
     void BuildSessionArea();

@@ -507,6 +507,54 @@ private slots:
         QVERIFY(image->isVisible() && !enlarged->isVisible());
     }
 
+    // The window's shortcuts act wherever the focus is, and none of them touches a typed answer:
+    // line edits have key bindings of their own for some of the same keys (Ctrl+U deletes the line
+    // under X11's bindings).
+    void shortcutsKeepTypedAnswers_data() {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("modifiers");
+        QTest::addColumn<int>("zoom");
+        for (const auto& [kind, name] :
+             {std::pair{int(InputText), "text"}, std::pair{int(InputNum), "number"}}) {
+            QTest::addRow("%s Ctrl+U", name) << kind << int(Qt::Key_U) << int(Qt::ControlModifier) << 110;
+            QTest::addRow("%s Ctrl+D", name) << kind << int(Qt::Key_D) << int(Qt::ControlModifier) << 90;
+            QTest::addRow("%s Ctrl+O", name) << kind << int(Qt::Key_O) << int(Qt::ControlModifier) << 100;
+            QTest::addRow("%s F1", name) << kind << int(Qt::Key_F1) << int(Qt::NoModifier) << 100;
+            QTest::addRow("%s F5", name) << kind << int(Qt::Key_F5) << int(Qt::NoModifier) << 100;
+            QTest::addRow("%s F10", name) << kind << int(Qt::Key_F10) << int(Qt::NoModifier) << 100;
+            QTest::addRow("%s Alt+=", name) << kind << int(Qt::Key_Equal) << int(Qt::AltModifier) << 100;
+        }
+    }
+    void shortcutsKeepTypedAnswers() {
+        QFETCH(int, kind);
+        QFETCH(int, key);
+        QFETCH(int, modifiers);
+        QFETCH(int, zoom);
+        MainFormFixture f;
+        f.installed = {QStringLiteral("galculator")};
+        TTask task(kind);
+        task.Question = "Q";
+        task.TextAnswers = "12";
+        TStudentMainForm* w = StartSession(f, {task});
+        QVERIFY(w);
+        QApplication::setActiveWindow(w);
+        QVERIFY(QTest::qWaitForWindowActive(w));
+        auto* edit = w->findChild<QLineEdit*>(kind == InputText ? "EditInputText" : "EditInputNum");
+        QTRY_VERIFY(edit->hasFocus());
+        QTest::keyClicks(edit, "12");
+        ViewerCloser viewers;
+        QTest::keyClick(edit, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+        QCOMPARE(edit->text(), QStringLiteral("12"));
+        QCOMPARE(w->Zoom(), zoom);
+        if (key == Qt::Key_F1)
+            QCOMPARE(f.opened.size(), 1);
+        if (key == Qt::Key_Equal)
+            QCOMPARE(f.started, QStringList{QStringLiteral("/usr/bin/galculator")});
+        QCOMPARE(w->State(), SessionState::Testing);
+        QVERIFY(viewers.texts.isEmpty());
+    }
+
     // F10 and a double click show a task text enlarged while a session runs.
     void textsInTheViewer() {
         MainFormFixture f;
