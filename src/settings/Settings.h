@@ -29,10 +29,17 @@ struct TSettings {
     QByteArray TitleUserGroup;
     QByteArray DefaultUserName = "\xD4\xE0\xEC\xE8\xEB\xE8\xFF \xC8\xEC\xFF"; // "Фамилия Имя"
     QByteArray DefaultUserGroup = "\xCA\xEB\xE0\xF1\xF1";                     // "Класс"
-    // "^[А-Я]{1}[а-я]{1,} [А-Я]{1}[а-я]{1,}$"
-    QByteArray UserNameExpression = "^[\xC0-\xDF]{1}[\xE0-\xFF]{1,} [\xC0-\xDF]{1}[\xE0-\xFF]{1,}$";
-    // "^[1-9]{1}[0-1]{0,1} [А-Яа-я]{1}$"
-    QByteArray UserGroupExpression = "^[1-9]{1}[0-1]{0,1} [\xC0-\xDF\xE0-\xFF]{1}$";
+    // Two words of Cyrillic letters, each a capital and small letters, Ukrainian ones included, an
+    // apostrophe (' or ’) allowed before a small letter, and a double surname joined by a hyphen:
+    // "^[А-ЯІЇЄҐ]{1}(['’]{0,1}[а-яіїєґ]){1,}(-[А-ЯІЇЄҐ]{1}(['’]{0,1}[а-яіїєґ]){1,}){0,1}
+    //  [А-ЯІЇЄҐ]{1}(['’]{0,1}[а-яіїєґ]){1,}$"
+    QByteArray UserNameExpression =
+        "^[\xC0-\xDF\xB2\xAF\xAA\xA5]{1}(['\x92]{0,1}[\xE0-\xFF\xB3\xBF\xBA\xB4]){1,}"
+        "(-[\xC0-\xDF\xB2\xAF\xAA\xA5]{1}(['\x92]{0,1}[\xE0-\xFF\xB3\xBF\xBA\xB4]){1,}){0,1}"
+        " [\xC0-\xDF\xB2\xAF\xAA\xA5]{1}(['\x92]{0,1}[\xE0-\xFF\xB3\xBF\xBA\xB4]){1,}$";
+    // "^[1-9]{1}[0-1]{0,1} [А-ЯІЇЄҐа-яіїєґ]{1}$"
+    QByteArray UserGroupExpression =
+        "^[1-9]{1}[0-1]{0,1} [\xC0-\xDF\xB2\xAF\xAA\xA5\xE0-\xFF\xB3\xBF\xBA\xB4]{1}$";
     QByteArray UserNameExample = "\xC8\xE2\xE0\xED\xEE\xE2 \xC8\xE2\xE0\xED"; // "Иванов Иван"
     QByteArray UserGroupExample = "10 \xC0";                                  // "10 А"
     bool IsSaveLastUser = true;

@@ -162,8 +162,20 @@ private slots:
         using V = NameRules::Verdict;
         QTest::newRow("plain") << "Иванов Иван"
                                << "10 А" << int(V::Accepted);
-        QTest::newRow("Ukrainian І is outside А-Я") << "Іван Петренко"
-                                                    << "10 А" << int(V::NameRefused);
+        // Ukrainian pupils' names: their letters, both apostrophes and a double surname.
+        for (const char* ukrainian : {"Іван Петренко", "Ірина Ющенко", "Євген Їжак", "Ґалаґан Ґедзь",
+                                      "Дар'я Коваль", "Мар’яна Рибак", "Косач-Квітка Лариса", "Гнатюк Ілля"})
+            QTest::newRow(ukrainian) << QString::fromUtf8(ukrainian) << "10 І" << int(V::Accepted);
+        QTest::newRow("apostrophe at the end") << "Дар' Коваль"
+                                               << "10 А" << int(V::NameRefused);
+        QTest::newRow("apostrophe before a capital") << "Коваль 'Дар"
+                                                     << "10 А" << int(V::NameRefused);
+        QTest::newRow("hyphen alone") << "Косач- Лариса"
+                                      << "10 А" << int(V::NameRefused);
+        QTest::newRow("three words") << "Іван Петро Сидоренко"
+                                     << "10 А" << int(V::NameRefused);
+        QTest::newRow("Ukrainian group letter") << "Іван Петренко"
+                                                << "5 Є" << int(V::Accepted);
         QTest::newRow("Ё is inside А-Я") << "Ёлкин Иван"
                                          << "9 б" << int(V::Accepted);
         QTest::newRow("ё is inside а-я") << "Фёдоров Пётр"
@@ -212,6 +224,8 @@ private slots:
         QTest::newRow("negated class") << "^[^0-9]+$"
                                        << "Ивана" << true;
         // Ranges follow the code page's byte order: Ё (A8) to ё (B8) holds І (B2) but not Ж (C6).
+        QTest::newRow("І lies outside А-Я") << "^[А-Я]$"
+                                            << "І" << false;
         QTest::newRow("byte order holds І") << "^[Ё-ё]$"
                                             << "І" << true;
         QTest::newRow("byte order lacks Ж") << "^[Ё-ё]$"
