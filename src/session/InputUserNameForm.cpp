@@ -5,6 +5,7 @@
 #include "model/TextCodec.h"
 #include "session/NameRules.h"
 #include "session/SessionTexts.h"
+#include "ui/BalloonTip.h"
 
 #include <QEvent>
 #include <QFormLayout>
@@ -12,11 +13,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QToolTip>
 #include <QVBoxLayout>
 
 namespace {
-constexpr int kBalloonMs = 5000;
+constexpr int BalloonMs = 5000;
 }
 
 TInputUserNameForm::TInputUserNameForm(const Clock& clock, Prompts& prompts, QWidget* parent)
@@ -25,7 +25,8 @@ TInputUserNameForm::TInputUserNameForm(const Clock& clock, Prompts& prompts, QWi
       m_clock(clock), m_prompts(prompts), m_hello(new QLabel(QStringLiteral("Як Вас звати?"), this)),
       m_titleName(new QLabel(QStringLiteral("ПІБ:"), this)),
       m_titleGroup(new QLabel(QStringLiteral("Клас:"), this)), m_name(new QLineEdit(this)),
-      m_group(new QLineEdit(this)), m_ok(new QPushButton(QStringLiteral("OK"), this)) {
+      m_group(new QLineEdit(this)), m_ok(new QPushButton(QStringLiteral("OK"), this)),
+      m_balloon(new BalloonTip(this)) {
     setObjectName(QStringLiteral("InputUserNameForm"));
     setWindowTitle(QStringLiteral("Почнемо тест?!"));
     setModal(true);
@@ -64,8 +65,10 @@ TInputUserNameForm::TInputUserNameForm(const Clock& clock, Prompts& prompts, QWi
 
     m_name->installEventFilter(this);
     m_group->installEventFilter(this);
-    connect(m_name, &QLineEdit::textEdited, this, [this] { NameTouched = true; });
-    connect(m_group, &QLineEdit::textEdited, this, [this] { GroupTouched = true; });
+    // Any change of a field's text counts, the dialog's own rewriting on OK included: after a
+    // refusal the next click must not wipe what the pupil typed.
+    connect(m_name, &QLineEdit::textChanged, this, [this] { NameTouched = true; });
+    connect(m_group, &QLineEdit::textChanged, this, [this] { GroupTouched = true; });
     connect(m_ok, &QPushButton::clicked, this, &TInputUserNameForm::OKButtonClick);
 }
 
@@ -146,10 +149,8 @@ void TInputUserNameForm::OKButtonClick() {
 
 void TInputUserNameForm::ShowRefusal(QLineEdit* field, const QByteArray& example) {
     field->setFocus(Qt::OtherFocusReason);
-    QString text = NameRules::RefusalText(example).toHtmlEscaped();
-    text.replace(QStringLiteral("\n\r"), QStringLiteral("<br>"));
-    const QString tip =
-        QStringLiteral("<b>%1</b><br>%2").arg(NameRules::RefusalTitle().toHtmlEscaped(), text);
-    const QPoint at = field->mapToGlobal(QPoint(field->width() / 4, field->height() * 3 / 4));
-    QToolTip::showText(at, tip, field, QRect(), kBalloonMs);
+    QString text = NameRules::RefusalText(example);
+    text.replace(QStringLiteral("\n\r"), QStringLiteral("\n"));
+    m_balloon->ShowAt(field, NameRules::RefusalTitle(), text, BalloonMs,
+                      QRect(m_ok->mapToGlobal(QPoint(0, 0)), m_ok->size()));
 }

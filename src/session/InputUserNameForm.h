@@ -7,6 +7,7 @@
 #include <QByteArray>
 #include <QDialog>
 
+class BalloonTip;
 class Clock;
 class Prompts;
 class QLabel;
@@ -25,6 +26,8 @@ public:
 
     // The same without the modal loop, for callers that wait for accepted()/rejected() (tests).
     void Open(const NameDialogData& data);
+    // The tip shown at a refused field.
+    BalloonTip* RefusalTip() const { return m_balloon; }
     // The fields as they stand, code page 1251.
     void TakeFields(NameDialogData& data) const;
 
@@ -48,6 +51,7 @@ private:
     QLineEdit* m_name;
     QLineEdit* m_group;
     QPushButton* m_ok;
+    BalloonTip* m_balloon;
     QByteArray m_nameExpression;
     QByteArray m_groupExpression;
     QByteArray m_nameExample;

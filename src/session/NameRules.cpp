@@ -1,6 +1,7 @@
 #include "NameRules.h"
 
 #include "model/TextCodec.h"
+#include "settings/Settings.h"
 
 #include <QRegularExpression>
 
@@ -138,6 +139,13 @@ Check CheckNameAndGroup(const QByteArray& name, const QByteArray& group, const Q
     for (const auto& [expression, text, refused] :
          {std::tuple{&nameExpression, &check.name, Verdict::NameRefused},
           std::tuple{&groupExpression, &check.group, Verdict::GroupRefused}}) {
+        // The built-in texts of the fields only say what to type: taken as they are they would put
+        // a session under the name "Фамилия Имя". A default the teacher set is a real name.
+        if (*text == CollapseBlanks(refused == Verdict::NameRefused ? TSettings().DefaultUserName
+                                                                    : TSettings().DefaultUserGroup)) {
+            check.verdict = refused;
+            return check;
+        }
         const ExpressionMatch m = MatchExpression(*expression, *text);
         if (!m.valid) {
             check.verdict = Verdict::BadExpression;

@@ -36,7 +36,8 @@ struct Check {
 };
 
 // The dialog's OK: collapses both fields and checks the name first; a refused name is reported
-// whatever the group holds.
+// whatever the group holds. The program's built-in default texts ("Фамилия Имя", "Класс") are
+// refused whatever the expressions say.
 Check CheckNameAndGroup(const QByteArray& name, const QByteArray& group, const QByteArray& nameExpression,
                         const QByteArray& groupExpression);
 

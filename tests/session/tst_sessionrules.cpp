@@ -162,6 +162,11 @@ private slots:
         using V = NameRules::Verdict;
         QTest::newRow("plain") << "Иванов Иван"
                                << "10 А" << int(V::Accepted);
+        // The built-in texts of the fields are no name, even where the expression would take them.
+        QTest::newRow("built-in name") << " Фамилия  Имя"
+                                       << "10 А" << int(V::NameRefused);
+        QTest::newRow("built-in group") << "Иванов Иван"
+                                        << "Класс" << int(V::GroupRefused);
         // Ukrainian pupils' names: their letters, both apostrophes and a double surname.
         for (const char* ukrainian : {"Іван Петренко", "Ірина Ющенко", "Євген Їжак", "Ґалаґан Ґедзь",
                                       "Дар'я Коваль", "Мар’яна Рибак", "Косач-Квітка Лариса", "Гнатюк Ілля"})
