@@ -110,3 +110,16 @@ void RecentFileList::Load(const QStringList& stored) {
     for (qsizetype i = stored.size() - 1; i >= 0; --i)
         Add(stored[i]);
 }
+
+QRect FitToScreen(const QRect& client, const QMargins& frame, const QRect& available, const QSize& minimum) {
+    const int frameWidth = frame.left() + frame.right();
+    const int frameHeight = frame.top() + frame.bottom();
+    const QSize size(std::max(minimum.width(), std::min(client.width(), available.width() - frameWidth)),
+                     std::max(minimum.height(), std::min(client.height(), available.height() - frameHeight)));
+    QRect outer(QPoint(0, 0), QSize(size.width() + frameWidth, size.height() + frameHeight));
+    outer.moveCenter(available.center());
+    // A window larger than the screen keeps its title bar on the screen.
+    outer.moveTop(std::max(outer.top(), available.top()));
+    outer.moveLeft(std::max(outer.left(), available.left()));
+    return QRect(outer.topLeft() + QPoint(frame.left(), frame.top()), size);
+}

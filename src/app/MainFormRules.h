@@ -4,6 +4,8 @@
 #include "session/Session.h"
 
 #include <QDateTime>
+#include <QMargins>
+#include <QRect>
 #include <QString>
 #include <QStringList>
 
@@ -59,6 +61,10 @@ int NextZoom(int zoom, int tag);
 
 // The answer row a digit key stands for: "1" to "9" rows 0 to 8, "0" row 9; nothing for other keys.
 std::optional<int> DigitKeyRow(int key);
+
+// The window's client rectangle when it is first placed: centred on the screen's available area
+// and, together with its frame, no larger than that area (but never below `minimum`).
+QRect FitToScreen(const QRect& client, const QMargins& frame, const QRect& available, const QSize& minimum);
 
 // A handed-over or dropped path is taken only with the extension ".qzf" in any letter case.
 bool IsTestFileName(const QString& path);

@@ -42,7 +42,7 @@ TStudentMainForm::TStudentMainForm(MainFormServices services, QWidget* parent)
     InitAppResources();
     setObjectName(QStringLiteral("StudentMainForm"));
     setWindowIcon(QIcon(QStringLiteral(":/icons/quizar-student.png")));
-    resize(800, 600);
+    resize(DefaultSize);
     BuildSessionArea();
     m_statusBar = new TMainStatusBar(this);
     setStatusBar(m_statusBar);
@@ -95,13 +95,34 @@ void TStudentMainForm::FormCreate() {
     } else {
         m_settings.WindowSettingsRestored = false;
     }
-    // Whatever was restored, the window opens centred on its screen.
+    // Whatever was restored, the window opens centred on its screen. The frame is not known before
+    // the window manager has put it on, so room is left for a usual one; the first showing checks
+    // with the real frame.
+    PlaceOnScreen(UsualFrame);
+}
+
+void TStudentMainForm::PlaceOnScreen(const QMargins& frame) {
     const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
-    if (screen && !isMaximized()) {
-        QRect frame = geometry();
-        frame.moveCenter(screen->availableGeometry().center());
-        move(frame.topLeft());
-    }
+    if (!screen)
+        return;
+    // A maximised window's normal bounds are centred too, for when the pupil restores it.
+    const bool maximized = isMaximized();
+    if (maximized)
+        setWindowState(windowState() & ~Qt::WindowMaximized);
+    setGeometry(FitToScreen(geometry(), frame, screen->availableGeometry(), minimumSizeHint()));
+    if (maximized)
+        setWindowState(windowState() | Qt::WindowMaximized);
+}
+
+void TStudentMainForm::CheckPlacementWithFrame() {
+    const QScreen* screen = this->screen();
+    if (!screen || isMaximized() || isFullScreen())
+        return;
+    const QRect frame = frameGeometry();
+    const QRect client = geometry();
+    if (!screen->availableGeometry().contains(frame))
+        PlaceOnScreen(QMargins(client.left() - frame.left(), client.top() - frame.top(),
+                               frame.right() - client.right(), frame.bottom() - client.bottom()));
 }
 
 void TStudentMainForm::showEvent(QShowEvent* event) {
@@ -115,6 +136,7 @@ void TStudentMainForm::showEvent(QShowEvent* event) {
     }
     if (!m_shown) {
         m_shown = true;
+        QTimer::singleShot(0, this, &TStudentMainForm::CheckPlacementWithFrame);
         // Loading may ask a password: do it once the window is up.
         QTimer::singleShot(0, this, &TStudentMainForm::FormShow);
     }

@@ -13,6 +13,8 @@
 
 #include <QHash>
 #include <QMainWindow>
+#include <QMargins>
+#include <QSize>
 #include <QUrl>
 
 #include <array>
@@ -83,6 +85,11 @@ public:
         SlotLabel1 = 50,
         SlotLabel2 = 60
     };
+
+    // The client size the window opens with when nothing is restored, and the room left for a
+    // window manager's frame before the real one is known.
+    static constexpr QSize DefaultSize{800, 600};
+    static constexpr QMargins UsualFrame{6, 32, 6, 6};
 
     explicit TStudentMainForm(MainFormServices services, QWidget* parent = nullptr);
     ~TStudentMainForm() override;
@@ -191,6 +198,10 @@ private:
     bool FormCloseQuery();
     void FormClose();
     void ShowChooseTestLine();
+    // Centres the window on its screen and keeps it, with `frame` around it, within the screen's
+    // available area.
+    void PlaceOnScreen(const QMargins& frame);
+    void CheckPlacementWithFrame();
     // The key is the shortcut of one of the window's commands.
     bool IsWindowShortcut(const QKeyEvent& key) const;
 

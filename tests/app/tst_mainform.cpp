@@ -485,40 +485,57 @@ private slots:
         QVERIFY(w.WindowSettingsRestored());
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
-        w.resize(900, 620);
+        w.resize(760, 520);
         QVERIFY(f.Close());
         f.store->sync();
         f.store->beginGroup(UserStore::MainFormGroup);
-        QCOMPARE(f.store->value("Width").toString(), QStringLiteral("900"));
-        QCOMPARE(f.store->value("Height").toString(), QStringLiteral("620"));
+        QCOMPARE(f.store->value("Width").toString(), QStringLiteral("760"));
+        QCOMPARE(f.store->value("Height").toString(), QStringLiteral("520"));
         QCOMPARE(f.store->value("Position").toString(), QStringLiteral("poScreenCenter"));
         QCOMPARE(f.store->value("WindowState").toString(), QStringLiteral("wsNormal"));
         QVERIFY(f.store->contains("PanelQuestion.Height"));
         QVERIFY(f.store->contains("Left"));
         // A value that does not convert is skipped; the others still apply.
         f.store->setValue("PanelQuestion.Height", "abc");
-        f.store->setValue("Width", "840");
+        f.store->setValue("Width", "780");
         f.store->endGroup();
         f.store->sync();
 
         TStudentMainForm& again = f.Open();
-        QCOMPARE(again.width(), 840);
-        QCOMPARE(again.height(), 620);
+        QCOMPARE(again.width(), 780);
+        QCOMPARE(again.height(), 520);
         // Opened centred whatever was stored.
         const QRect screen = again.screen()->availableGeometry();
         QVERIFY(qAbs(again.geometry().center().x() - screen.center().x()) <= 1);
 
-        // A window closed maximised opens maximised.
+        // A size stored on a bigger screen is cut to this one, frame included.
+        f.store->setValue(UserStore::MainFormGroup + "/Width", "2000");
+        f.store->setValue(UserStore::MainFormGroup + "/Height", "1500");
+        f.store->sync();
+        TStudentMainForm& big = f.Open();
+        QVERIFY(big.width() < screen.width() && big.height() < screen.height());
+        QVERIFY(screen.contains(big.geometry()));
+
+        // A window closed maximised opens maximised, and its normal bounds are centred, so that
+        // restoring it does not put it back where it was last time.
+        f.store->setValue(UserStore::MainFormGroup + "/Width", "740");
+        f.store->setValue(UserStore::MainFormGroup + "/Height", "500");
+        f.store->setValue(UserStore::MainFormGroup + "/Left", "3");
+        f.store->setValue(UserStore::MainFormGroup + "/Top", "7");
         f.store->setValue(UserStore::MainFormGroup + "/WindowState", "wsMaximized");
         f.store->sync();
         TStudentMainForm& maximised = f.Open();
         QVERIFY(maximised.windowState() & Qt::WindowMaximized);
+        QCOMPARE(maximised.normalGeometry().size(), QSize(740, 500));
+        QVERIFY(qAbs(maximised.normalGeometry().center().x() - screen.center().x()) <= 1);
 
         // Without the setting nothing is restored.
         MainFormFixture g;
         TStudentMainForm& plain = g.Open();
         QVERIFY(!plain.WindowSettingsRestored());
-        QCOMPARE(plain.width(), 800);
+        QCOMPARE(plain.size(), FitToScreen(QRect(QPoint(0, 0), TStudentMainForm::DefaultSize),
+                                           TStudentMainForm::UsualFrame, screen, plain.minimumSizeHint())
+                                   .size());
     }
 
     void settingsCommands() {

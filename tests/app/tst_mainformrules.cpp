@@ -143,6 +143,30 @@ private slots:
             QVERIFY(!t.panels[size_t(i)]);
     }
 
+    // The first placement: centred, and with its frame inside the available area of the screen.
+    void fitToScreen_data() {
+        QTest::addColumn<QRect>("client");
+        QTest::addColumn<QRect>("available");
+        QTest::addColumn<QSize>("minimum");
+        QTest::addColumn<QRect>("placed");
+        QTest::newRow("fits") << QRect(0, 0, 800, 600) << QRect(0, 0, 1280, 1024) << QSize(400, 300)
+                              << QRect(240, 224, 800, 600);
+        QTest::newRow("800 x 600 screen with a panel")
+            << QRect(0, 0, 800, 600) << QRect(0, 24, 800, 576) << QSize(400, 300) << QRect(5, 54, 790, 541);
+        QTest::newRow("restored from a bigger screen")
+            << QRect(1500, 900, 1600, 1000) << QRect(0, 0, 1024, 768) << QSize(400, 300)
+            << QRect(5, 30, 1014, 733);
+        QTest::newRow("minimum wins, title bar stays on screen")
+            << QRect(0, 0, 800, 600) << QRect(0, 0, 640, 480) << QSize(700, 500) << QRect(5, 30, 700, 500);
+    }
+    void fitToScreen() {
+        QFETCH(QRect, client);
+        QFETCH(QRect, available);
+        QFETCH(QSize, minimum);
+        QFETCH(QRect, placed);
+        QCOMPARE(FitToScreen(client, QMargins(5, 30, 5, 5), available, minimum), placed);
+    }
+
     void recentFiles() {
         RecentFileList list;
         list.Add("/t/a.qzf");
