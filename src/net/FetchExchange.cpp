@@ -170,7 +170,7 @@ void FetchExchange::EntriesComplete() {
             return;
         auto answered = std::make_shared<bool>(false);
         self->m_chooser(self->m_entries, [self, answered](int index) {
-            if (*answered)
+            if (*answered || !self)
                 return;
             *answered = true;
             QTimer::singleShot(0, self, [self, index] {
