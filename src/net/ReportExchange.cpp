@@ -21,8 +21,11 @@ void ReportExchange::Connected() {
 }
 
 void ReportExchange::Received() {
-    // Whatever the server says to a report is not read.
+    // What the server says is not read; that it says anything once the whole report is out shows
+    // that it has the report, just as closing the connection does.
     DiscardReceived();
+    if (QuitSent() && AllWritten())
+        Close({});
 }
 
 void ReportExchange::PeerClosed() {

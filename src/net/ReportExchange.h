@@ -2,8 +2,9 @@
 // A report to the teacher's server: the start of a session (INFOBEGIN), its progress after an
 // answer (INFOPROCESS) or its result (RESULT). The client sends the request, its block and "QUIT"
 // and reads no reply. The report counts as delivered once every byte has gone out and the server
-// has then closed the connection, which it does after "QUIT"; a server that takes the connection
-// and never closes it fails the report within the exchange's bound.
+// has then closed the connection (as it does after "QUIT") or sent anything at all; a server that
+// takes the connection and then neither answers nor closes it fails the report within the
+// exchange's bound.
 #include "Exchange.h"
 #include "Records.h"
 

@@ -44,6 +44,8 @@ public:
     QByteArray hangOnce;
     // Close the connection as soon as the list has been sent (a server that drops idle clients).
     bool closeAfterList = false;
+    // Answer "QUIT" with a line and leave the connection open, instead of closing it.
+    bool stayOpenAfterQuit = false;
 
     QList<FakeRequest> requests;
     QList<QByteArray> raw; // per connection
@@ -148,7 +150,10 @@ private:
         } else if (request.command == "GETTEST") {
             socket->write(getTestReply);
         } else if (request.command == "QUIT") {
-            socket->disconnectFromHost();
+            if (stayOpenAfterQuit)
+                socket->write("BYE\r\n");
+            else
+                socket->disconnectFromHost();
         }
     }
 

@@ -265,8 +265,15 @@ private slots:
         QCOMPARE(journal.Connections(), 1);
     }
 
-    void reportIsDeliveredWhenTheServerClosesAfterQuit() {
+    void reportIsDeliveredOnceTheServerClosesOrAnswers_data() {
+        QTest::addColumn<bool>("stayOpen");
+        QTest::newRow("closes after QUIT") << false;
+        QTest::newRow("answers QUIT and stays open") << true;
+    }
+    void reportIsDeliveredOnceTheServerClosesOrAnswers() {
+        QFETCH(bool, stayOpen);
         FakeJournal journal;
+        journal.stayOpenAfterQuit = stayOpen;
         ProgressRecord progress;
         progress.SessionId = "{0F8FAD5B-D9CB-469F-A165-70867728950E}";
         progress.AskedCount = 3;
