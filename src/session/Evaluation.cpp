@@ -1,6 +1,7 @@
 #include "Evaluation.h"
 
 #include "model/TextCodec.h"
+#include "model/Utils.h"
 
 namespace {
 
@@ -144,8 +145,12 @@ Evaluation EvaluateAnswer(const TTask& task, const QList<qint32>& variantOrder, 
     case InputText: {
         e.answerText = answer.text;
         e.right = false;
-        const QByteArray typed = task.CaseSensitive ? answer.text : TextCodec::UpperCp1251(answer.text);
-        for (const QByteArray& line : AnswerLines(task.TextAnswers)) {
+        // A blank typed before or after the word, or left at the end of an accepted line by the
+        // teacher, is not part of the answer; blanks inside it are.
+        const QByteArray trimmed = TrimBlanks(answer.text);
+        const QByteArray typed = task.CaseSensitive ? trimmed : TextCodec::UpperCp1251(trimmed);
+        for (const QByteArray& accepted : AnswerLines(task.TextAnswers)) {
+            const QByteArray line = TrimBlanks(accepted);
             if ((task.CaseSensitive ? line : TextCodec::UpperCp1251(line)) == typed) {
                 e.right = true;
                 break;
@@ -236,7 +241,7 @@ Feedback BuildFeedback(const TTask& task, const QList<qint32>& variantOrder, con
                             : QStringLiteral("Верный ответ: %1.").arg(FormatNumber(task.NumValue, locale));
     } else if (task.Kind == InputText) {
         f.rightAnswer = QStringLiteral("Верный ответ: \"%1\".")
-                            .arg(TextCodec::FromCp1251(AnswerLines(task.TextAnswers).value(0)));
+                            .arg(TextCodec::FromCp1251(TrimBlanks(AnswerLines(task.TextAnswers).value(0))));
     } else if (task.Kind == PointOnPicture) {
         f.area = task.Area;
     }

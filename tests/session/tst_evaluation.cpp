@@ -160,7 +160,14 @@ private slots:
         text.TextAnswers = Cp("Київ\r\nKyiv\r\n");
         QTest::newRow("text any case, Ukrainian letters") << text << Comma << Typed("КИЇВ") << true << "КИЇВ";
         QTest::newRow("text second line") << text << Comma << Typed("kYIV") << true << "kYIV";
-        QTest::newRow("text trailing blank") << text << Comma << Typed("Kyiv ") << false << "Kyiv ";
+        // Blanks at the ends are no part of the answer (it is recorded as typed); inside they are.
+        QTest::newRow("text trailing blank") << text << Comma << Typed("Kyiv ") << true << "Kyiv ";
+        QTest::newRow("text leading blanks") << text << Comma << Typed("  Київ") << true << "  Київ";
+        QTest::newRow("text blank inside") << text << Comma << Typed("Ки їв") << false << "Ки їв";
+        TTask padded(InputText);
+        padded.TextAnswers = Cp("Київ  \r\n");
+        QTest::newRow("text accepted line with a blank")
+            << padded << Comma << Typed("київ") << true << "київ";
         QTest::newRow("text empty after final line break") << text << Comma << Typed("") << false << "";
         TTask exact = text;
         exact.CaseSensitive = true;
@@ -245,7 +252,7 @@ private slots:
         QCOMPARE(BuildFeedback(number, {}, {}, s, Comma).rightAnswer,
                  QStringLiteral("Верный ответ в диапазоне от 0,5 до 1,25."));
         TTask text(InputText);
-        text.TextAnswers = Cp("Київ\r\nKyiv");
+        text.TextAnswers = Cp("Київ \r\nKyiv");
         QCOMPARE(BuildFeedback(text, {}, {}, s, Comma).message,
                  QStringLiteral("Неправильно...\r\nВерный ответ: \"Київ\"."));
         TTask point(PointOnPicture);
