@@ -23,6 +23,7 @@ Status JournalServer::Listen(const QHostAddress& address, quint16 port) {
     // Accepting is cheap; a burst of a whole class connecting at once must not be refused by a
     // short queue in the kernel.
     m_listener->setMaxPendingConnections(1024);
+    m_listener->setListenBacklogSize(1024);
     connect(m_listener, &QTcpServer::pendingConnectionAvailable, this, &JournalServer::Accept);
     if (!m_listener->listen(address, port)) {
         const QString why = m_listener->errorString();

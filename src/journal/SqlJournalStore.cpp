@@ -199,6 +199,7 @@ Status SqlJournalStore::Open() {
 
 void SqlJournalStore::Close() {
     m_open = false;
+    m_prepared.clear();
     if (QSqlDatabase::contains(m_name)) {
         {
             QSqlDatabase db = QSqlDatabase::database(m_name, false);
@@ -250,6 +251,16 @@ Status SqlJournalStore::EnsureSchema() {
         return s;
     }
     return {};
+}
+
+QSqlQuery& SqlJournalStore::Prepared(const QString& sql) {
+    std::unique_ptr<QSqlQuery>& query = m_prepared[sql];
+    if (!query) {
+        query = std::make_unique<QSqlQuery>(Db());
+        // A statement that fails to prepare reports its error when it is executed.
+        query->prepare(sql);
+    }
+    return *query;
 }
 
 bool SqlJournalStore::StillConnected() {
@@ -330,10 +341,9 @@ Status SqlJournalStore::ApplyOne(const JournalReport& report, ReportOutcome& out
 
 Status SqlJournalStore::StoreStart(const JournalReport& report) {
     const SessionStartRecord& s = report.start;
-    QSqlQuery q(Db());
     // A start sent again (the pupil program's outbox) refreshes who and what, never the progress,
     // and never a session that has its result.
-    q.prepare(QStringLiteral(
+    QSqlQuery& q = Prepared(QStringLiteral(
         "INSERT INTO sessions (session_id, source, user_name, user_group, computer_name, login_name,"
         " test_title, test_file_name, test_crc, test_uid, ask_count, max_score, peer, started_at, updated_at)"
         " VALUES (:id, 'network', :user, :grp, :computer, :login, :title, :file, :crc, :uid, :ask, :max,"
@@ -366,10 +376,9 @@ Status SqlJournalStore::StoreStart(const JournalReport& report) {
 
 Status SqlJournalStore::StoreProgress(const JournalReport& report) {
     const ProgressRecord& p = report.progress;
-    QSqlQuery q(Db());
     // Reports sent again may arrive late: a session's counters only move forward, and stop once
     // its result is in. A progress report for a session whose start never came opens the session.
-    q.prepare(QStringLiteral(
+    QSqlQuery& q = Prepared(QStringLiteral(
         "INSERT INTO sessions (session_id, source, asked_count, right_count, wrong_count,"
         " dont_know_count, score, checked_max, peer, started_at, updated_at)"
         " VALUES (:id, 'network', :asked, :right, :wrong, :dontknow, :score, :checked, :peer, :now, :now2)"
@@ -393,8 +402,7 @@ Status SqlJournalStore::StoreProgress(const JournalReport& report) {
     if (!q.exec())
         return SqlFailed(QStringLiteral("cannot store a progress report"), q);
 
-    QSqlQuery h(Db());
-    h.prepare(QStringLiteral(
+    QSqlQuery& h = Prepared(QStringLiteral(
         "INSERT INTO progress (session_id, received_at, asked_count, right_count, wrong_count,"
         " dont_know_count, score, checked_max)"
         " VALUES (:id, :now, :asked, :right, :wrong, :dontknow, :score, :checked) ON CONFLICT DO NOTHING"));
@@ -416,8 +424,7 @@ Status SqlJournalStore::StoreResult(const JournalReport& report, ReportOutcome& 
     const bool imported = report.kind == JournalReport::Kind::Imported;
     const QString sessionId = Text(report.sessionId);
     const QString source = imported ? QStringLiteral("import") : QStringLiteral("network");
-    QSqlQuery q(Db());
-    q.prepare(QStringLiteral(
+    QSqlQuery& q = Prepared(QStringLiteral(
         "INSERT INTO results (session_id, record_sha256, source, received_at, user_name, user_group,"
         " computer_name, login_name, test_title, test_file_name, test_crc, test_uid, start_time, end_time,"
         " elapsed_seconds, end_reason, mark, mark_name, mark_count, ask_count, asked_count, right_count,"
@@ -475,8 +482,7 @@ Status SqlJournalStore::StoreResult(const JournalReport& report, ReportOutcome& 
         const QDateTime local = DoubleToDateTime(r.StartTime);
         started = local.isValid() ? local.toUTC() : report.receivedAt;
     }
-    QSqlQuery s(Db());
-    s.prepare(QStringLiteral(
+    QSqlQuery& s = Prepared(QStringLiteral(
         "INSERT INTO sessions (session_id, source, user_name, user_group, computer_name, login_name,"
         " test_title, test_file_name, test_crc, test_uid, ask_count, max_score, asked_count, right_count,"
         " wrong_count, dont_know_count, score, peer, started_at, updated_at, finished_at, mark, mark_name)"

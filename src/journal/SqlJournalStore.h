@@ -6,6 +6,9 @@
 #include <QSqlDatabase>
 #include <QStringList>
 
+#include <map>
+#include <memory>
+
 class QSqlQuery;
 
 class SqlJournalStore : public JournalStore {
@@ -53,6 +56,10 @@ private:
     Status StoreProgress(const JournalReport& report);
     Status StoreResult(const JournalReport& report, ReportOutcome& outcome);
     bool StillConnected();
+    // The report statements are prepared once per connection: on PostgreSQL that saves a round
+    // trip per statement.
+    QSqlQuery& Prepared(const QString& sql);
 
     bool m_open = false;
+    std::map<QString, std::unique_ptr<QSqlQuery>> m_prepared;
 };
