@@ -116,6 +116,13 @@ WireReader::Take WireReader::TakeBlock(QByteArray& block) {
     }
     if (Buffered() < m_blockLength)
         return Take::NeedMore;
+    if (m_pos == 0 && m_buffer.size() == m_blockLength) {
+        // The usual end of a download: the block is all there is, and is handed over uncopied.
+        block = std::move(m_buffer);
+        m_buffer = QByteArray();
+        m_blockLength = -1;
+        return Take::Ready;
+    }
     block = m_buffer.sliced(m_pos, qsizetype(m_blockLength));
     m_pos += qsizetype(m_blockLength);
     m_blockLength = -1;
