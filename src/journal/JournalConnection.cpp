@@ -37,7 +37,10 @@ JournalConnection::JournalConnection(JournalServer& server, QTcpSocket* socket)
     });
     connect(m_socket, &QTcpSocket::disconnected, this, [this] {
         m_peerGone = true;
-        Pump();
+        if (m_step == Step::Withheld)
+            Finish();
+        else
+            Pump();
     });
     Rearm();
 }
@@ -93,7 +96,7 @@ void JournalConnection::Send(const QByteArray& bytes) {
 }
 
 void JournalConnection::Pump() {
-    if (m_finished || m_step == Step::Committing)
+    if (m_finished || m_step == Step::Committing || m_step == Step::Withheld)
         return;
     if (m_step != Step::Closing)
         m_reader.Append(m_socket->readAll());
@@ -245,14 +248,24 @@ void JournalConnection::Submit(JournalReport report) {
             qCInfo(lcJournal).noquote() << peer << "sent the result of" << sessionId << "again; kept once";
         if (!self)
             return;
-        // The acknowledgement follows the commit; the pupil's program does not wait for it.
-        self->Send(Wire::Line(outcome == ReportOutcome::Failed ? "NO" : "OK"));
+        if (outcome == ReportOutcome::Failed) {
+            // The pupil's program counts a report as delivered once the server answers or closes;
+            // a report that is not stored gets neither, so that the program keeps it and sends it
+            // again. The connection is dropped when the client gives up, or after the idle bound.
+            self->m_step = Step::Withheld;
+            self->m_deadline.start(self->m_server.Limits().idleMs);
+            return;
+        }
+        // The acknowledgement follows the commit.
+        self->Send(Wire::Line("OK"));
         self->m_step = Step::Request;
         QMetaObject::invokeMethod(self, &JournalConnection::Pump, Qt::QueuedConnection);
     });
 }
 
 void JournalConnection::Rearm() {
+    if (m_step == Step::Withheld)
+        return;
     if (m_finished || m_step == Step::Committing) {
         m_deadline.stop();
         return;

@@ -36,6 +36,7 @@ private:
         ResultSession,
         ResultBlock,
         Committing,
+        Withheld, // the database refused the report: no answer, so that the client sends it again
         Closing,
     };
 

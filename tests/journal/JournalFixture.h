@@ -13,13 +13,13 @@
 
 // One connection: sends `bytes` (optionally in pieces), then waits, with the event loop running so
 // that an in-process server can answer, until the server closes or `timeoutMs` pass.
-struct Exchange {
+struct Talked {
     QByteArray received;
     bool closedByServer = false;
 };
 
-inline Exchange Talk(quint16 port, const QByteArray& bytes, int timeoutMs = 10000) {
-    Exchange result;
+inline Talked Talk(quint16 port, const QByteArray& bytes, int timeoutMs = 10000) {
+    Talked result;
     QTcpSocket socket;
     QEventLoop loop;
     QObject::connect(&socket, &QTcpSocket::readyRead, &loop, [&] { result.received += socket.readAll(); });

@@ -6,6 +6,8 @@
 #include "JournalStore.h"
 #include "SqlJournalStore.h"
 #include "TestFiles.h"
+#include "net/FetchExchange.h"
+#include "net/ReportExchange.h"
 #ifdef JOURNAL_POSTGRES
 #include "TempPostgres.h"
 #endif
@@ -45,6 +47,22 @@ ProgressRecord Progress(const QByteArray& id, int asked, int right, int wrong) {
     return p;
 }
 
+// A database that refuses every report, as a full disk or a lost database server would.
+class RefusingStore : public JournalStore {
+public:
+    Status Open() override { return {}; }
+    void Close() override {}
+    QString Describe() const override { return u"refusing"_qs; }
+    Status Apply(const QList<JournalReport>& reports, QList<ReportOutcome>& outcomes) override {
+        outcomes = QList<ReportOutcome>(reports.size(), ReportOutcome::Failed);
+        return Status::Failed(Fault::WriteFailed, u"disk full"_qs);
+    }
+    Status ListSessions(QList<SessionRow>&) override { return {}; }
+    Status ListResults(QList<ExportedResult>&, const std::optional<QString>&,
+                       const std::optional<QString>&) override {
+        return {};
+    }
+};
 } // namespace
 
 class TestJournalProtocol : public QObject {
@@ -82,7 +100,7 @@ private slots:
 
     void testAndList() {
         QCOMPARE(Talk(Port(), "TEST\r\nPC-07\r\nQUIT\r\n").received, "OK\r\n"_qba);
-        const Exchange list = Talk(Port(), "GETLIST\r\nPC-07\r\nQUIT\r\n");
+        const Talked list = Talk(Port(), "GETLIST\r\nPC-07\r\nQUIT\r\n");
         QVERIFY(list.closedByServer);
         // Sorted by their bytes; the Cyrillic name in code page 1251; nothing outside the folder.
         QCOMPARE(list.received, "YES\r\n3\r\na.qzf\r\nsub/b.qzf\r\n\xD2\xE5\xF1\xF2.qzf\r\n"_qba);
@@ -120,7 +138,7 @@ private slots:
     void getTest() {
         QFETCH(QByteArray, entry);
         QFETCH(QByteArray, reply);
-        const Exchange e = Talk(Port(), "GETTEST\r\nPC-07\r\n" + entry + "\r\nQUIT\r\n");
+        const Talked e = Talk(Port(), "GETTEST\r\nPC-07\r\n" + entry + "\r\nQUIT\r\n");
         QVERIFY(e.closedByServer);
         QCOMPARE(e.received, reply);
     }
@@ -129,7 +147,7 @@ private slots:
     // is refused.
     void fetchInOneConnection() {
         WriteFile(m_tests + u"/gone.qzf"_qs, "soon gone");
-        const Exchange list = Talk(Port(), "GETLIST\r\nPC-07\r\nGETTEST\r\nPC-07\r\ngone.qzf\r\nQUIT\r\n");
+        const Talked list = Talk(Port(), "GETLIST\r\nPC-07\r\nGETTEST\r\nPC-07\r\ngone.qzf\r\nQUIT\r\n");
         QVERIFY(list.received.endsWith("YES\r\ngone.qzf\r\n" + Wire::Block("soon gone")));
         QVERIFY(QFile::remove(m_tests + u"/gone.qzf"_qs));
         QCOMPARE(Talk(Port(), "GETTEST\r\nPC-07\r\ngone.qzf\r\nQUIT\r\n").received, "NO\r\n"_qba);
@@ -252,7 +270,7 @@ private slots:
     void hostileInputs() {
         QFETCH(QByteArray, bytes);
         QFETCH(QByteArray, reply);
-        const Exchange e = Talk(Port(), bytes);
+        const Talked e = Talk(Port(), bytes);
         QVERIFY(e.closedByServer);
         QCOMPARE(e.received, reply);
         QCOMPARE(CountRows("sessions"), 0);
@@ -304,6 +322,52 @@ private slots:
         QVERIFY(WaitFor([&] { return closed == Pupils; }, 30000));
         QCOMPARE(CountRows("sessions"), Pupils);
         QCOMPARE(CountRows("results"), Pupils / 2);
+    }
+
+    // The pupil program's own client classes against the journal: a fetch with a choice, the
+    // three reports, each delivered.
+    void pupilProgramClient() {
+        const Endpoint endpoint{u"127.0.0.1"_qs, Port()};
+        FetchExchange fetch(endpoint, "PC-07",
+                            [](const QList<QByteArray>& entries, std::function<void(int)> choose) {
+                                choose(int(entries.indexOf("sub/b.qzf")));
+                            });
+        fetch.Start();
+        QVERIFY(WaitFor([&] { return fetch.IsFinished(); }));
+        QCOMPARE(fetch.Result().end, FetchEnd::Loaded);
+        QCOMPARE(fetch.Result().testName, "sub/b.qzf"_qba);
+        QCOMPARE(fetch.Result().testFile, "test B"_qba);
+
+        const QByteArray id = SessionIdOf(6);
+        const TResultTest result = FinishedResult("Moroz", "7-A", 2, 1);
+        for (const QByteArray& message : {ReportExchange::SessionStartMessage(StartRecordOf(result, id)),
+                                          ReportExchange::ProgressMessage(ProgressRecordOf(result, id)),
+                                          ReportExchange::ResultMessage(id, EncodeResultRecord(result))}) {
+            ReportExchange report(endpoint, {}, message);
+            report.Start();
+            QVERIFY(WaitFor([&] { return report.IsFinished(); }));
+            QVERIFY2(report.Outcome().Ok(), qPrintable(report.Outcome().Detail()));
+        }
+        QCOMPARE(CountRows("results"), 1);
+        QCOMPARE(CountRows("progress"), 1);
+    }
+
+    // The pupil's program counts a report as delivered as soon as the server answers or closes. A
+    // report the database did not take gets neither, so that the program keeps it for later; the
+    // connection goes when the client gives up.
+    void unstoredReportIsNotAcknowledged() {
+        RefusingStore store;
+        JournalServer server(store, TestShelf(m_tests));
+        QVERIFY(server.Listen(QHostAddress::LocalHost, 0).Ok());
+        ExchangeLimits limits;
+        limits.exchangeMs = 500;
+        ReportExchange report(Endpoint{u"127.0.0.1"_qs, server.Port()}, limits,
+                              ReportExchange::ResultMessage(
+                                  SessionIdOf(5), EncodeResultRecord(FinishedResult("A", "B", 2, 1))));
+        report.Start();
+        QVERIFY(WaitFor([&] { return report.IsFinished(); }));
+        QVERIFY(!report.Outcome().Ok());
+        QVERIFY(WaitFor([&] { return server.ConnectionCount() == 0; }));
     }
 
     // A database made by a newer journal is not touched.
