@@ -1,0 +1,247 @@
+// quizar-journal as a teacher runs it: the serving program in a process of its own with a scripted
+// pupil against it, stopped by SIGTERM, and the results and import commands on its database.
+#include "JournalFixture.h"
+#include "TestFiles.h"
+#include "model/TestLoader.h"
+#include "results/ResultFiles.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+
+#include <csignal>
+
+namespace {
+struct Run {
+    int exitCode = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+Run Program(const QString& program, const QStringList& args) {
+    QProcess p;
+    p.start(program, args);
+    if (!p.waitForFinished(60000))
+        p.kill();
+    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardOutput(),
+            p.readAllStandardError()};
+}
+
+Run Journal(const QStringList& args) {
+    return Program(QStringLiteral(QUIZAR_JOURNAL), args);
+}
+
+// One blocking exchange with a server in another process: send, then read until it closes.
+QByteArray Blocking(quint16 port, const QByteArray& bytes) {
+    QTcpSocket s;
+    s.connectToHost(QHostAddress::LocalHost, port);
+    if (!s.waitForConnected(10000))
+        return "<no connection>";
+    s.write(bytes);
+    QByteArray got;
+    for (int i = 0; i < 100 && s.state() == QAbstractSocket::ConnectedState; ++i) {
+        s.waitForReadyRead(100);
+        got += s.readAll();
+    }
+    return got + s.readAll();
+}
+
+// The body of one GET, read as far as its Content-Length says.
+QByteArray HttpBody(quint16 port, const QByteArray& path) {
+    QTcpSocket s;
+    s.connectToHost(QHostAddress::LocalHost, port);
+    if (!s.waitForConnected(10000))
+        return {};
+    s.write("GET " + path + " HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n");
+    QByteArray got;
+    static const QRegularExpression length(u"content-length: *(\\d+)"_qs,
+                                           QRegularExpression::CaseInsensitiveOption);
+    for (int i = 0; i < 100; ++i) {
+        s.waitForReadyRead(100);
+        got += s.readAll();
+        const qsizetype body = got.indexOf("\r\n\r\n");
+        if (body < 0)
+            continue;
+        const QRegularExpressionMatch m = length.match(QString::fromLatin1(got.left(body)));
+        if (m.hasMatch() && got.size() - body - 4 >= m.captured(1).toLongLong())
+            return got.mid(body + 4);
+    }
+    return {};
+}
+} // namespace
+
+class TestJournalCli : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() { QVERIFY(m_dir.isValid()); }
+
+    // The results command prints what `quizar-pack results` prints for the same records, plus
+    // each record's session; importing a file again adds nothing.
+    void importAndResults() {
+        const QString file = m_dir.filePath(u"pupils.qzpr"_qs);
+        QVERIFY(AppendProtectedResult(file, FinishedResult(Cp(u"Петренко Петро"_qs), "7-A", 3, 2)).IsOk());
+        QVERIFY(AppendProtectedResult(file, FinishedResult("Koval, \"Olha\"", "7-B", 4, 4)).IsOk());
+        const QString db = u"sqlite:"_qs + m_dir.filePath(u"import.sqlite"_qs);
+
+        Run run = Journal({u"import"_qs, u"--database"_qs, db, file});
+        QCOMPARE(run.exitCode, 0);
+        QVERIFY2(run.out.contains("2 records, 2 added, 0 already"), run.out.constData());
+        run = Journal({u"import"_qs, u"--database"_qs, db, file});
+        QCOMPARE(run.exitCode, 0);
+        QVERIFY2(run.out.contains("2 records, 0 added, 2 already"), run.out.constData());
+
+        const Run pack = Program(QStringLiteral(QUIZAR_PACK), {u"results"_qs, file});
+        QCOMPARE(pack.exitCode, 0);
+        const Run json = Journal({u"results"_qs, u"--database"_qs, db});
+        QCOMPARE(json.exitCode, 0);
+        // Byte for byte the same once the session lines are taken out.
+        QList<QByteArray> lines = json.out.split('\n');
+        QCOMPARE(lines.removeIf([](const QByteArray& l) { return l.startsWith("    \"SessionId\": "); }), 2);
+        QCOMPARE(lines.join('\n'), pack.out);
+        const QJsonArray records = QJsonDocument::fromJson(json.out).array();
+        QCOMPARE(records.size(), 2);
+        QVERIFY(records[0].toObject()[u"SessionId"_qs].toString().startsWith(u"import:"));
+
+        const Run packCsv = Program(QStringLiteral(QUIZAR_PACK), {u"results"_qs, file, u"--csv"_qs});
+        const Run csv = Journal({u"results"_qs, u"--database"_qs, db, u"--csv"_qs});
+        QCOMPARE(csv.exitCode, 0);
+        const QList<QByteArray> packRows = packCsv.out.split('\n');
+        const QList<QByteArray> rows = csv.out.split('\n');
+        QCOMPARE(rows.size(), packRows.size());
+        QCOMPARE(rows[0], packRows[0].chopped(1) + ",session\r");
+        for (qsizetype i = 1; i + 1 < rows.size(); ++i) {
+            QVERIFY2(rows[i].startsWith(packRows[i].chopped(1) + ",import:"), rows[i].constData());
+        }
+    }
+
+    void commandErrors_data() {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QByteArray>("message");
+        QTest::newRow("no command") << QStringList{} << 2 << "usage:"_qba;
+        QTest::newRow("unknown option") << QStringList{u"results"_qs, u"--xml"_qs} << 2 << "usage:"_qba;
+        QTest::newRow("unknown database")
+            << QStringList{u"results"_qs, u"--database"_qs, u"mysql://x/y"_qs} << 1 << "unknown database"_qba;
+        QTest::newRow("postgresql without a name")
+            << QStringList{u"results"_qs, u"--database"_qs, u"postgresql://u@h"_qs} << 1 << "DBNAME"_qba;
+        QTest::newRow("import of no file") << QStringList{u"import"_qs} << 2 << "usage:"_qba;
+        QTest::newRow("import of a file of another kind")
+            << QStringList{u"import"_qs, u"--database"_qs, u"sqlite:"_qs + m_dir.filePath(u"e.sqlite"_qs),
+                           QStringLiteral(QUIZAR_JOURNAL)}
+            << 1 << "not a protected results file"_qba;
+        QTest::newRow("bad port") << QStringList{u"serve"_qs, u"--port"_qs, u"70000"_qs} << 2 << "usage:"_qba;
+    }
+    void commandErrors() {
+        QFETCH(QStringList, args);
+        QFETCH(int, exitCode);
+        QFETCH(QByteArray, message);
+        const Run run = Journal(args);
+        QCOMPARE(run.exitCode, exitCode);
+        QVERIFY2(run.err.contains(message), run.err.constData());
+    }
+
+    // The server end to end: a scripted pupil sends the bytes of the pupil's program to the
+    // real program, which is then stopped by SIGTERM; the result is in `results` afterwards.
+    void serveEndToEnd() {
+        const QString tests = m_dir.filePath(u"teacher-tests"_qs);
+        QVERIFY(QDir().mkpath(tests));
+        QVERIFY(QFile::copy(QStringLiteral(QUIZAR_SAMPLE_QZF), tests + u"/sample.qzf"_qs));
+        const QString db = u"sqlite:"_qs + m_dir.filePath(u"serve.sqlite"_qs);
+
+        QProcess server;
+        server.start(QStringLiteral(QUIZAR_JOURNAL),
+                     {u"serve"_qs, u"--tests"_qs, tests, u"--listen"_qs, u"127.0.0.1"_qs, u"--port"_qs,
+                      u"0"_qs, u"--web-port"_qs, u"0"_qs, u"--database"_qs, db});
+        QVERIFY(server.waitForStarted(10000));
+        QByteArray log;
+        const QRegularExpression ports(u"port (\\d+); the page is on http://127\\.0\\.0\\.1:(\\d+)/"_qs);
+        QRegularExpressionMatch found;
+        QVERIFY(WaitFor([&] {
+            server.waitForReadyRead(50);
+            log += server.readAllStandardError();
+            found = ports.match(QString::fromUtf8(log));
+            return found.hasMatch();
+        }));
+        const quint16 port = quint16(found.captured(1).toUInt());
+        const quint16 webPort = quint16(found.captured(2).toUInt());
+
+        // The fetch, as the pupil's program makes it.
+        const QByteArray fetched =
+            Blocking(port, "GETLIST\r\nPC-07\r\nGETTEST\r\nPC-07\r\nsample.qzf\r\nQUIT\r\n");
+        const QByteArray head = "YES\r\n1\r\nsample.qzf\r\nYES\r\nsample.qzf\r\n";
+        QVERIFY(fetched.startsWith(head));
+        WireReader reader(qint64(16) << 20);
+        reader.Append(QByteArrayView(fetched).sliced(head.size()));
+        QByteArray testBytes;
+        QCOMPARE(reader.TakeBlock(testBytes), WireReader::Take::Ready);
+        LoadOptions options;
+        options.TempRoot = m_dir.path();
+        const LoadTestResult loaded = LoadTest(u"sample.qzf"_qs, &testBytes, options);
+        QVERIFY2(loaded.Ok(), qPrintable(loaded.Detail));
+
+        // The pupil answers every other task right.
+        const int tasks = int(loaded.Loaded->Tasks.size());
+        QVERIFY(tasks > 1);
+        const QByteArray id = SessionIdOf(77);
+        TResultTest r(tasks);
+        r.UserName = Cp(u"Шевченко Тарас"_qs);
+        r.UserGroup = "9-B";
+        r.ComputerName = "PC-07";
+        r.TestTitle = loaded.Loaded->Test->Title;
+        r.TestFileName = "sample.qzf";
+        r.AskCount = tasks;
+        for (const TTask& t : loaded.Loaded->Tasks)
+            r.MaxScore += t.Weight;
+        QCOMPARE(Blocking(port, StartBytes(StartRecordOf(r, id))), "OK\r\n"_qba);
+        for (int i = 0; i < tasks; ++i) {
+            const qint32 weight = loaded.Loaded->Tasks[size_t(i)].Weight;
+            r.AskedCount = i + 1;
+            r.TaskPoints[i] = i % 2 ? 0 : weight;
+            (i % 2 ? r.WrongCount : r.RightCount) += 1;
+            r.Score += i % 2 ? 0 : weight;
+            r.CheckedMax += weight;
+            QCOMPARE(Blocking(port, ProgressBytes(ProgressRecordOf(r, id))), "OK\r\n"_qba);
+        }
+        r.EndReason = 1;
+        r.Mark = 5;
+        r.MarkName = "good";
+        QCOMPARE(Blocking(port, ResultBytes(id, r)), "OK\r\n"_qba);
+
+        const QJsonArray sessions = QJsonDocument::fromJson(HttpBody(webPort, "/api/sessions")).array();
+        QCOMPARE(sessions.size(), 1);
+        const QJsonObject s = sessions[0].toObject();
+        QCOMPARE(s[u"UserName"_qs].toString(), u"Шевченко Тарас"_qs);
+        QCOMPARE(s[u"Finished"_qs].toBool(), true);
+        QCOMPARE(s[u"MarkName"_qs].toString(), u"good"_qs);
+        QCOMPARE(s[u"AskedCount"_qs].toInt(), tasks);
+
+        ::kill(pid_t(server.processId()), SIGTERM);
+        QVERIFY(server.waitForFinished(20000));
+        QCOMPARE(server.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(server.exitCode(), 0);
+        QVERIFY((log + server.readAllStandardError()).contains("stopped"));
+
+        const Run results = Journal({u"results"_qs, u"--database"_qs, db});
+        QCOMPARE(results.exitCode, 0);
+        const QJsonArray stored = QJsonDocument::fromJson(results.out).array();
+        QCOMPARE(stored.size(), 1);
+        QCOMPARE(stored[0].toObject()[u"SessionId"_qs].toString(), QString::fromLatin1(id));
+        QCOMPARE(stored[0].toObject()[u"RightCount"_qs].toInt(), r.RightCount);
+    }
+
+    // The same journey with the real pupil's program in place of the scripted pupil belongs here,
+    // once that program's server link can be driven from a test.
+    void realPupilProgramEndToEnd() {
+        QSKIP("the pupil program's server client is not wired into QuizarStudent yet; serveEndToEnd "
+              "covers the server with the same bytes");
+    }
+
+private:
+    QTemporaryDir m_dir;
+};
+
+QTEST_GUILESS_MAIN(TestJournalCli)
+#include "tst_journalcli.moc"
