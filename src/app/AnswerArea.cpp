@@ -68,6 +68,10 @@ private:
     bool m_was;
 };
 
+QString NoChoiceText() {
+    return QStringLiteral("—");
+}
+
 void Uncheck(QRadioButton& radio) {
     // Radio buttons of one parent are exclusive: lift that to uncheck the checked one.
     radio.setAutoExclusive(false);
@@ -89,6 +93,7 @@ AnswerArea::AnswerArea(TStudentMainForm& form, Prompts& prompts, const QLocale& 
         // move when the items or the feedback colours change.
         const QFontMetrics metrics = Combo(r).fontMetrics();
         const int widest = std::max({metrics.horizontalAdvance(QStringLiteral("10")),
+                                     metrics.horizontalAdvance(NoChoiceText()),
                                      metrics.horizontalAdvance(QStringLiteral("Так")),
                                      metrics.horizontalAdvance(QStringLiteral("Ні"))});
         Combo(r).setFixedWidth(widest + 2 * metrics.height() + 12);
@@ -210,7 +215,8 @@ void AnswerArea::Present(const TaskPresentation& p, const QString& pictureFolder
             break;
         }
         case TrueFalse:
-            list.addItems({QString(), QStringLiteral("Так"), QStringLiteral("Ні")});
+            // The first item stands for "no choice" and is stored as nothing; a pupil must see it.
+            list.addItems({NoChoiceText(), QStringLiteral("Так"), QStringLiteral("Ні")});
             break;
         default:
             break;

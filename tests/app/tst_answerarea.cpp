@@ -465,7 +465,7 @@ private slots:
             << int(Matching) << 3 << 6 << 6 << QStringList{"1", "2", "3", "4", "5", "6"}
             << QList<int>{20, 0, 0, 40, 20};
         QTest::newRow("true/false, 3 variants")
-            << int(TrueFalse) << 3 << 0 << 4 << QStringList{"", "Так", "Ні"} << QList<int>{20, 0, 0, 40, 0};
+            << int(TrueFalse) << 3 << 0 << 4 << QStringList{"—", "Так", "Ні"} << QList<int>{20, 0, 0, 40, 0};
     }
     void Layout() {
         QFETCH(int, kind);
