@@ -236,11 +236,8 @@ void AnswerArea::Present(const TaskPresentation& p, const QString& pictureFolder
             Number(j).setText(QString::number(j + 1));
         }
     }
-    if (m_kind == InputNum || m_kind == InputText) {
-        QLineEdit* edit = m_kind == InputNum ? f.m_editInputNum : f.m_editInputText;
-        edit->clear();
-        edit->setFocus();
-    }
+    if (m_kind == InputNum || m_kind == InputText)
+        (m_kind == InputNum ? f.m_editInputNum : f.m_editInputText)->clear();
     if (m_kind == PointOnPicture) {
         LoadAnswerPicture(*f.m_image, TextCodec::FromCp1251(task.Picture), pictureFolder, m_prompts);
         // The canvas takes the picture's size at once, so the first click lands where it is seen.
@@ -252,6 +249,39 @@ void AnswerArea::Present(const TaskPresentation& p, const QString& pictureFolder
     }
     // Nothing to check until the pupil touches the answer.
     SetCheckEnabled(false);
+    FocusFirstAnswerWidget();
+}
+
+void AnswerArea::FocusFirstAnswerWidget() {
+    // Disabling the check button would otherwise pass the focus on to "Я не знаю...", and the next
+    // Enter or Space would give the task up unread.
+    QWidget* first = nullptr;
+    switch (m_kind) {
+    case SingleChoice:
+        first = &Radio(0);
+        break;
+    case MultipleChoice:
+        first = &Check(0);
+        break;
+    case Ordering:
+    case Matching:
+    case TrueFalse:
+        first = &Combo(0);
+        break;
+    case InputNum:
+        first = m_form.m_editInputNum;
+        break;
+    case InputText:
+        first = m_form.m_editInputText;
+        break;
+    case PointOnPicture:
+        first = m_form.m_scrollBox;
+        break;
+    default:
+        break;
+    }
+    if (first && first->isEnabled())
+        first->setFocus(Qt::OtherFocusReason);
 }
 
 void AnswerArea::Forget() {

@@ -61,6 +61,7 @@ protected:
 private:
     void BuildAnswerArea(const TTask& task);
     void SetCheckEnabled(bool on);
+    void FocusFirstAnswerWidget();
     void Paint(QWidget& widget, quint32 colour);
 
     RichTextControl& VariantText1(int r) const;

@@ -97,8 +97,10 @@ QPushButton* Button(const QString& name, QWidget* parent) {
     auto* b = new QPushButton(parent);
     b->setObjectName(name);
     b->setMinimumWidth(150);
-    // Enter presses the focused button, as in a dialog; elsewhere it checks the answer.
-    b->setAutoDefault(true);
+    // Only the check button answers Enter, wherever the focus is: "Я не знаю..." or "Пропустити..."
+    // pressed by an Enter meant for the check would throw the task away. They act on a click or
+    // on Space with the focus on them.
+    b->setAutoDefault(false);
     return b;
 }
 

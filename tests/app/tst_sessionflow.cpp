@@ -278,6 +278,46 @@ private slots:
         QCOMPARE(w.State(), SessionState::TestLoaded);
     }
 
+    // After a check the focus lands on the next task's first answer widget, so an Enter that comes
+    // too soon checks nothing and never gives the task up; "Я не знаю..." does not answer Enter
+    // even with the focus on it.
+    void focusAfterACheck_data() {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QString>("focus");
+        QTest::newRow("single choice") << int(SingleChoice) << QStringLiteral("VariantRadioButton0");
+        QTest::newRow("multiple choice") << int(MultipleChoice) << QStringLiteral("VariantCheckBox0");
+        QTest::newRow("ordering") << int(Ordering) << QStringLiteral("VariantComboBox0");
+        QTest::newRow("true or false") << int(TrueFalse) << QStringLiteral("VariantComboBox0");
+        QTest::newRow("number") << int(InputNum) << QStringLiteral("EditInputNum");
+        QTest::newRow("text") << int(InputText) << QStringLiteral("EditInputText");
+        QTest::newRow("point") << int(PointOnPicture) << QStringLiteral("ScrollBox");
+    }
+    void focusAfterACheck() {
+        QFETCH(int, kind);
+        QFETCH(QString, focus);
+        MainFormFixture f;
+        TTask next = kind <= TrueFalse ? Choice("Q2", 3, 0, kind) : TTask(kind);
+        next.Question = "Q2";
+        TStudentMainForm* w =
+            StartSession(f, {Choice("Q1", 2, 0), next}, {}, [](TTest& t) { t.PenaliseWrong = true; });
+        QVERIFY(w);
+        QApplication::setActiveWindow(w);
+        QVERIFY(QTest::qWaitForWindowActive(w));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_1);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QCOMPARE(OnScreen(*w), QByteArray("Q2"));
+        QVERIFY(QApplication::focusWidget());
+        QCOMPARE(QApplication::focusWidget()->objectName(), focus);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QCOMPARE(OnScreen(*w), QByteArray("Q2"));
+        auto* dontKnow = w->findChild<QPushButton*>(QStringLiteral("BitBtn4"));
+        QVERIFY(dontKnow->isVisible() && dontKnow->isEnabled());
+        dontKnow->setFocus();
+        QTest::keyClick(dontKnow, Qt::Key_Return);
+        QCOMPARE(OnScreen(*w), QByteArray("Q2"));
+        QCOMPARE(w->SessionEngine().Result()->DontKnowCount, 0);
+    }
+
     // Enter checks the answer wherever the focus rests in the answer area.
     void enterFromTheAnswerArea_data() {
         QTest::addColumn<int>("kind");
