@@ -227,6 +227,11 @@ void TStudentMainForm::BuildSessionArea() {
     // The list never shows a chosen item; this says what it is for instead.
     m_comboBoxEx1->setPlaceholderText(MainFormTexts::TaskListPlaceholder.toString());
     m_comboBoxEx1->setIconSize(QSize(16, 16));
+    // Its items carry whole wordings: sized by them, the list would make the window wider than the
+    // screen. It takes the window's width and shows what fits.
+    m_comboBoxEx1->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    m_comboBoxEx1->setMinimumContentsLength(20);
+    m_comboBoxEx1->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
     m_comboBoxEx1->setMaxVisibleItems(15);
     goToLayout->addWidget(m_comboBoxEx1);
     mainLayout->addWidget(m_panelGoToTask);
