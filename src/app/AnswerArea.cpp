@@ -325,6 +325,49 @@ TaskAnswer AnswerArea::CurrentAnswer() const {
     return answer;
 }
 
+void AnswerArea::Restore(const TaskAnswer& answer) {
+    bool touched = false;
+    for (int r = 0; r < m_rows; ++r) {
+        switch (m_kind) {
+        case SingleChoice:
+            if (answer.chosenRow == r) {
+                Radio(r).setChecked(true);
+                touched = true;
+            }
+            break;
+        case MultipleChoice:
+            if (answer.ticked.value(r, false)) {
+                Check(r).setChecked(true);
+                touched = true;
+            }
+            break;
+        case Ordering:
+        case Matching:
+        case TrueFalse: {
+            const int k = answer.chosenIndex.value(r, -1);
+            if (k >= 0 && k < Combo(r).count()) {
+                Combo(r).setCurrentIndex(k);
+                touched = true;
+            }
+            break;
+        }
+        default:
+            break;
+        }
+    }
+    if ((m_kind == InputNum || m_kind == InputText) && !answer.text.isEmpty()) {
+        (m_kind == InputNum ? m_form.m_editInputNum : m_form.m_editInputText)
+            ->setText(TextCodec::FromCp1251(answer.text));
+        touched = true;
+    }
+    if (m_kind == PointOnPicture && answer.point) {
+        ImageMouseDown(*answer.point);
+        touched = true;
+    }
+    if (touched)
+        VariantClick();
+}
+
 // ---------------------------------------------------------------- touching
 
 void AnswerArea::VariantClick() {
