@@ -242,10 +242,14 @@ void AnswerArea::Present(const TaskPresentation& p, const QString& pictureFolder
         LoadAnswerPicture(*f.m_image, TextCodec::FromCp1251(task.Picture), pictureFolder, m_prompts);
         // The canvas takes the picture's size at once, so the first click lands where it is seen.
         f.m_scrollBox->widget()->adjustSize();
+        f.m_grid->activate();
+        f.centralWidget()->layout()->activate();
+        f.FitAnswerPicture(f.m_image->pixmap().size());
         f.m_scrollBox->horizontalScrollBar()->setValue(0);
         f.m_scrollBox->verticalScrollBar()->setValue(0);
     } else {
         LoadAnswerPicture(*f.m_image, QString(), pictureFolder, m_prompts);
+        f.RestoreAnswerSplit();
     }
     // Nothing to check until the pupil touches the answer.
     SetCheckEnabled(false);

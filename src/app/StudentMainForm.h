@@ -20,6 +20,7 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class Clock;
 class EndSoundPlayer;
@@ -158,6 +159,10 @@ public:
     const std::array<GridSize, GridColumns>& GridColumnSizes() const { return m_columnSizes; }
     const std::array<GridSize, GridRows>& GridRowSizes() const { return m_rowSizes; }
     void GridPanelResize();
+    // A point task's picture: the wording makes room for it; the next task puts the pupil's
+    // division of the window back.
+    void FitAnswerPicture(const QSize& picture);
+    void RestoreAnswerSplit();
     QWidget* AnswerWidget(int slot) const { return m_answerWidgets.at(size_t(slot)); }
     RichTextControl* QuestionText() const { return m_questionText; }
     QList<RichTextControl*> VariantTexts1() const;
@@ -239,6 +244,8 @@ private:
     bool m_acceptDrops = false;
     // Restored height of the task panel, applied once the splitter has its size.
     int m_pendingQuestionHeight = -1;
+    // The splitter's sizes before a point task's picture took room.
+    std::optional<QList<int>> m_savedSplitter;
 
     QHash<QString, QAction*> m_actions;
     QMenu* m_previousFiles = nullptr;

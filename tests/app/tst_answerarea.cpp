@@ -22,6 +22,7 @@
 #include <QRadioButton>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QSplitter>
 #include <QTest>
 
 namespace {
@@ -580,6 +581,29 @@ private slots:
         // Confirmed now, as it stands.
         w.GoCheckButton()->click();
         QCOMPARE(result->RightCount, 1);
+    }
+
+    // The picture of a point task is seen whole where the window has the room: the wording gives
+    // up height for it, and the next task gives the pupil's division of the window back.
+    void PointPictureFits() {
+        MainFormFixture f;
+        const QList<Case> cases = Cases();
+        TStudentMainForm& w = Begin(f, WriteTasks(f, {cases[0].task, cases[7].task}));
+        w.resize(1000, 640);
+        QTRY_COMPARE(w.height(), 640);
+        auto* splitter = w.findChild<QSplitter*>(QStringLiteral("Splitter2"));
+        const QList<int> before = splitter->sizes();
+        Give(w, SingleChoice, cases[0].right);
+        w.GoCheckButton()->click();
+        QCOMPARE(w.SessionEngine().CurrentTask()->Kind, PointOnPicture);
+        auto* scroll = w.findChild<QScrollArea*>(QStringLiteral("ScrollBox"));
+        QVERIFY2(scroll->viewport()->height() >= 300,
+                 qPrintable(QString::number(scroll->viewport()->height())));
+        QCOMPARE(scroll->verticalScrollBar()->maximum(), 0);
+        QVERIFY(w.findChild<QWidget*>(QStringLiteral("PanelQuestion"))->height() >= 160);
+        Give(w, PointOnPicture, cases[7].right);
+        w.GoCheckButton()->click();
+        QCOMPARE(splitter->sizes(), before);
     }
 
     // Pictures of the answer area for looking at, when QUIZAR_SHOTS names a folder.
