@@ -247,6 +247,25 @@ void TStudentMainForm::BuildMainMenu() {
     help->addAction(act("AShowDonate"));
     help->addSeparator();
     help->addAction(act("AShowAbout"));
+
+    // Every item reaches by an access letter, but the recent files (their captions are paths) and
+    // the zoom steps.
+    for (QMenu* menu : {file, test, settings, help, m_sizeFont})
+        GiveAccessLetters(*menu);
+}
+
+void TStudentMainForm::GiveAccessLetters(QMenu& menu) {
+    QList<QAction*> items;
+    QStringList captions;
+    for (QAction* item : menu.actions()) {
+        if (item->isSeparator() || !item->isVisible())
+            continue;
+        items.append(item);
+        captions.append(item->text());
+    }
+    const QStringList lettered = WithAccessLetters(captions);
+    for (qsizetype i = 0; i < items.size(); ++i)
+        items[i]->setText(lettered[i]);
 }
 
 void TStudentMainForm::ActionList1Update() {

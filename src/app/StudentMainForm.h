@@ -219,6 +219,7 @@ private:
     // MainFormCommands.cpp
     void CreateActions();
     void BuildMainMenu();
+    void GiveAccessLetters(QMenu& menu);
     void RebuildPreviousFilesMenu();
     void AOpenTestExecute();
     void AShowTestInfoExecute();

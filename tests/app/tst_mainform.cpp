@@ -16,6 +16,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSet>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
@@ -152,6 +153,22 @@ private slots:
         // The font-size submenu stays out of reach.
         QMenu* sizeFont = Child<QMenu>(w, "miSizeFont");
         QVERIFY(!sizeFont->menuAction()->isVisible() && !sizeFont->menuAction()->isEnabled());
+
+        // Every item of the four menus has an access letter of its own; the zoom steps have none.
+        for (const char* name : {"miFile", "miTest", "miSettings", "miHelp"}) {
+            QSet<QChar> letters;
+            for (QAction* item : Child<QMenu>(w, name)->actions()) {
+                if (item->isSeparator() || !item->isVisible())
+                    continue;
+                const qsizetype at = item->text().indexOf(u'&');
+                QVERIFY2(at >= 0 && at + 1 < item->text().size(), qPrintable(item->text()));
+                const QChar letter = item->text()[at + 1].toLower();
+                QVERIFY2(!letters.contains(letter), qPrintable(item->text()));
+                letters.insert(letter);
+            }
+        }
+        for (QAction* item : Child<QMenu>(w, "miZoom")->actions())
+            QVERIFY2(!item->text().contains(u'&'), qPrintable(item->text()));
     }
 
     void loadCloseAndCaption() {
