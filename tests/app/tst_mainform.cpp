@@ -422,6 +422,8 @@ private slots:
         f.instance = &first;
         TStudentMainForm& w = f.Open();
         QSignalSpy handled(&w, &TStudentMainForm::HandOffHandled);
+        // Hand-offs are taken once the window is up.
+        w.show();
         SingleInstance later(SingleInstance::DefaultName, f.dir.filePath("run"));
         QCOMPARE(later.Start(), SingleInstance::Role::Later);
         const QString a = f.WriteTest("a.qzf");
@@ -433,6 +435,37 @@ private slots:
         // The first test file is loaded, the later one is read and discarded.
         QCOMPARE(w.State(), SessionState::TestLoaded);
         QCOMPARE(w.Test()->FileName, a);
+    }
+
+    // A later start that hands a test over while the start-up load asks its password waits for
+    // that load; then it finds a test open and is discarded.
+    void handOffDuringTheStartUpPassword() {
+        MainFormFixture f;
+        SingleInstance first(SingleInstance::DefaultName, f.dir.filePath("run"));
+        QCOMPARE(first.Start(), SingleInstance::Role::First);
+        f.instance = &first;
+        TTest locked({}, {}, QDateTime(QDate(2026, 1, 1), QTime(8, 0)));
+        locked.Title = "Locked";
+        locked.OpenPassword = "secret";
+        const QString a = f.SaveTest("a.qzf", locked, {TTask(SingleChoice)});
+        const QString b = f.WriteTest("b.qzf");
+        SingleInstance later(SingleInstance::DefaultName, f.dir.filePath("run"));
+        QCOMPARE(later.Start(), SingleInstance::Role::Later);
+        f.prompts.passwords.enqueue(QByteArray("secret"));
+        f.prompts.duringPrompt = [&] {
+            f.prompts.duringPrompt = nullptr;
+            QVERIFY(later.SendMessage(b.toUtf8()));
+            QTest::qWait(200); // the prompt's own event loop runs meanwhile
+        };
+        TStudentMainForm& w = f.Open({a});
+        QSignalSpy handled(&w, &TStudentMainForm::HandOffHandled);
+        w.show();
+        QTRY_VERIFY(handled.size() >= 1);
+        QCOMPARE(f.prompts.passwordRequests, 1);
+        QCOMPARE(w.Test()->FileName, a);
+        QCOMPARE(w.Test()->Title, QByteArray("Locked"));
+        // The handed-over test was never loaded meanwhile.
+        QCOMPARE(w.RecentFiles().Items(), QStringList{a});
     }
 
     void droppedFiles() {
