@@ -227,6 +227,12 @@ void TStudentMainForm::LoadTestFile(const QString& givenPath, const QByteArray* 
         return;
     }
     m_loaded = std::move(result.Loaded);
+    // A folder of attached files that cannot be removed when the test goes is told, with the
+    // system's text, in a plain box.
+    Prompts* prompts = m_s.prompts;
+    m_loaded->Test->OnDeleteFolderFailure = [prompts](const QString& text) {
+        prompts->ShowMessage(QString(), text, MsgIcon::None);
+    };
     if (m_loaded->FromFile)
         AddRecentFile(path);
     m_state = SessionState::TestLoaded;

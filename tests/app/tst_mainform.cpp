@@ -13,6 +13,7 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -20,6 +21,8 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
+
+#include <unistd.h>
 
 namespace {
 
@@ -466,6 +469,43 @@ private slots:
         QCOMPARE(w.Test()->Title, QByteArray("Locked"));
         // The handed-over test was never loaded meanwhile.
         QCOMPARE(w.RecentFiles().Items(), QStringList{a});
+    }
+
+    // A folder of attached files that cannot be removed when the test is closed is told in a box,
+    // one for each folder that fails: the nested one and the folder that holds it.
+    void undeletableFolderIsTold() {
+        MainFormFixture f;
+        TStudentMainForm& w = f.Open({f.WriteTest("a.qzf")});
+        w.show();
+        QTRY_VERIFY(w.Test());
+        const QString sub = w.Test()->TempFolder + QStringLiteral("sub");
+        QVERIFY(QDir().mkpath(sub));
+        const QString stuck = sub + QStringLiteral("/stuck.png");
+        QFile file(stuck);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.close();
+        // Nobody may delete it: immutable for root, in a folder without write permission otherwise.
+        const bool root = ::geteuid() == 0;
+        const auto release = [&] {
+            if (root)
+                QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("-i"), stuck});
+            else
+                QFile::setPermissions(sub, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+            QDir(sub).removeRecursively();
+        };
+        if (root ? QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("+i"), stuck}) != 0
+                 : !QFile::setPermissions(sub, QFile::ReadOwner | QFile::ExeOwner))
+            QSKIP("cannot make a file that may not be deleted here");
+        const QString folder = w.Test()->TempFolder;
+        w.Action("ACloseTest")->trigger();
+        release();
+        QDir(folder).removeRecursively();
+        QCOMPARE(f.prompts.messages.size(), 2);
+        for (const auto& m : f.prompts.messages) {
+            QCOMPARE(m.icon, MsgIcon::None);
+            QVERIFY(!m.text.isEmpty());
+        }
+        QVERIFY(f.prompts.messages[0].text.contains(QStringLiteral("sub")));
     }
 
     void droppedFiles() {
