@@ -8,7 +8,6 @@
 #include <QStringView>
 #include <QWidget>
 
-class QBoxLayout;
 class QGridLayout;
 class QCheckBox;
 class QGroupBox;

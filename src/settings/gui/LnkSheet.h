@@ -12,6 +12,7 @@ public:
     explicit LnkSheet(AdditionConfigServices& services, QWidget* parent = nullptr);
 
 private:
+    // The prompts and the program's place, for what the page will do.
     AdditionConfigServices& m_s;
     QCheckBox* m_desktop;
     QCheckBox* m_start;
