@@ -10,6 +10,8 @@
 #include "model/TextCodec.h"
 #include "settings/SettingsFile.h"
 #include "settings/UserStore.h"
+#include "settings/gui/EndSoundPlayer.h"
+#include "settings/gui/StudentAdditionConfigForm.h"
 #include "ui/RichText.h"
 #include "ui/RichTextControl.h"
 #include "ui/ShowQuestionImageForm.h"
@@ -114,8 +116,21 @@ void TStudentMainForm::CreateActions() {
         connect(a, &QAction::triggered, this,
                 [this, setting](bool checked) { m_settings.*setting = checked; });
     }
-    // The settings dialog is opened by its own part.
-    AddAction(QStringLiteral("AAdditionConfig"), QStringLiteral("Додаткові налаштування..."));
+    // The settings dialog lives for one opening; the end-of-test sound player is the window's, so
+    // that a trial sound plays on after the dialog has closed.
+    on(AddAction(QStringLiteral("AAdditionConfig"), QStringLiteral("Додаткові налаштування...")), [this] {
+        AdditionConfigServices services;
+        services.prompts = m_s.prompts;
+        services.store = m_s.store;
+        services.programFolder = m_s.paths.programFolder;
+        services.playSound = [this](const EndSoundChoice& choice) {
+            if (!m_sound)
+                m_sound = std::make_unique<EndSoundPlayer>();
+            m_sound->Play(choice);
+        };
+        TStudentAdditionConfigForm form(m_settings, std::move(services), this);
+        form.OpenWithPassword();
+    });
     on(AddAction(QStringLiteral("ASaveConfigNow"), QStringLiteral("Зберегти налаштування зараз")),
        [this] { ASaveConfigNowExecute(); });
     on(AddAction(QStringLiteral("ALoadConfigNow"), QStringLiteral("Завантажити налаштування зараз")),

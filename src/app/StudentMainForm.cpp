@@ -3,7 +3,6 @@
 #include "StudentMainForm.h"
 #include "SessionWindowView.h"
 
-#include "EndSoundPlayer.h"
 #include "InfoWindows.h"
 #include "MainFormTexts.h"
 #include "MainStatusBar.h"
@@ -12,6 +11,7 @@
 #include "model/Prompts.h"
 #include "settings/EndSound.h"
 #include "settings/SettingsFile.h"
+#include "settings/gui/EndSoundPlayer.h"
 #include "ui/RichText.h"
 #include "ui/RichTextControl.h"
 #include "ui/ShowQuestionImageForm.h"

@@ -1,0 +1,36 @@
+#include "LnkSheet.h"
+
+#include "settings/SettingsTexts.h"
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QIcon>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+LnkSheet::LnkSheet(AdditionConfigServices& services, QWidget* parent)
+    : ConfigSheet(QStringLiteral("tsLnk"), ConfigTexts::LnkText, QStringLiteral(":/pages/lnk.png"), parent),
+      m_s(services) {
+    QGroupBox* make = NewGroup(ConfigTexts::LnkGroup);
+    auto* makeLayout = new QVBoxLayout(make);
+    m_desktop = NewCheckBox(QStringLiteral("cbLnkDesktop"), ConfigTexts::LnkDesktop);
+    m_start = NewCheckBox(QStringLiteral("cbLnkStart"), ConfigTexts::LnkStart);
+    for (QCheckBox* box : {m_desktop, m_start}) {
+        box->setEnabled(false);
+        makeLayout->addWidget(box);
+    }
+    Body()->addWidget(make);
+
+    QGroupBox* note = NewGroup(ConfigTexts::NoteGroup);
+    auto* noteLayout = new QHBoxLayout(note);
+    auto* icon = new QLabel(note);
+    icon->setPixmap(QIcon(QStringLiteral(":/icons/quizar-student.png")).pixmap(32, 32));
+    noteLayout->addWidget(icon, 0, Qt::AlignTop);
+    QLabel* text = NewLabel(ConfigTexts::LnkNote);
+    text->setWordWrap(true);
+    noteLayout->addWidget(text, 1);
+    Body()->addWidget(note);
+    AddApplyButton(QStringLiteral("bbLnk"));
+}
