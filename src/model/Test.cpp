@@ -126,8 +126,8 @@ bool TTest::ReadHeader(ByteReader& in) {
     Instruction = in.ReadString();
     in.Skip(1);
     SpareText1 = in.ReadString();
-    RandomTaskOrder = in.ReadBool();
-    RandomVariantOrder = in.ReadBool();
+    RandomTaskOrder = in.ReadUInt8();
+    RandomVariantOrder = in.ReadUInt8();
     TestTimeLimit = in.ReadInt32();
     AskTaskCount = in.ReadInt32();
     EducationMode = in.ReadBool();
@@ -180,8 +180,8 @@ void TTest::WriteHeader(ByteWriter& out) const {
     out.WriteString(Instruction);
     out.WriteUInt8(0);
     out.WriteString(SpareText1);
-    out.WriteBool(RandomTaskOrder);
-    out.WriteBool(RandomVariantOrder);
+    out.WriteUInt8(RandomTaskOrder);
+    out.WriteUInt8(RandomVariantOrder);
     out.WriteInt32(TestTimeLimit);
     out.WriteInt32(AskTaskCount);
     out.WriteBool(EducationMode);

@@ -45,8 +45,10 @@ public:
     QByteArray Description;
     QByteArray Instruction;
     QByteArray SpareText1;
-    bool RandomTaskOrder = false;
-    bool RandomVariantOrder = false;
+    // Kept as the stored byte: a session shuffles only for 1 (and keeps a topic's tasks in file order
+    // only for 0), the descriptions call anything but 0 random.
+    quint8 RandomTaskOrder = 0;
+    quint8 RandomVariantOrder = 0;
     qint32 TestTimeLimit = 0;
     qint32 AskTaskCount = 0;
     bool EducationMode = false;

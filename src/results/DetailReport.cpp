@@ -115,7 +115,7 @@ private:
         QList<qint32> order(n);
         for (int j = 0; j < n; ++j)
             order[j] = j;
-        if (m_test.RandomVariantOrder)
+        if (m_test.RandomVariantOrder != 0)
             ShuffleIndexes(order, m_s.random);
         const int w = task.Weight;
         auto key = [&](int j) { return task.Keys[size_t(order[j])]; };

@@ -10,7 +10,7 @@ QList<qint32> ChooseTaskOrder(const TTest& test, std::span<const TTask> tasks, R
         order.reserve(qsizetype(tasks.size()));
         for (size_t i = 0; i < tasks.size(); ++i)
             order.append(qint32(i));
-        if (test.RandomTaskOrder)
+        if (test.RandomTaskOrder == 1)
             ShuffleIndexes(order, random);
         return order;
     }
@@ -32,10 +32,11 @@ QList<qint32> ChooseTaskOrder(const TTest& test, std::span<const TTask> tasks, R
         take = std::clamp<qsizetype>(take, 0, own.size());
         const qsizetype first = order.size();
         order.append(own.first(take));
-        if (!test.RandomTaskOrder)
+        if (test.RandomTaskOrder == 0)
             std::sort(order.begin() + first, order.end());
     }
-    if (test.RandomTaskOrder)
+    // Exactly 1 mixes the topics; any other stored value keeps each topic's random choice as drawn.
+    if (test.RandomTaskOrder == 1)
         ShuffleIndexes(order, random);
     return order;
 }

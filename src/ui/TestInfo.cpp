@@ -54,8 +54,8 @@ TestInfoData TestInfoFrom(const TTest& test, int loadedTaskCount) {
     d.Description = test.Description;
     d.Instruction = test.Instruction;
     d.UId = test.UId;
-    d.RandomTaskOrder = test.RandomTaskOrder;
-    d.RandomVariantOrder = test.RandomVariantOrder;
+    d.RandomTaskOrder = test.RandomTaskOrder != 0;
+    d.RandomVariantOrder = test.RandomVariantOrder != 0;
     d.UseThemes = test.UseThemes;
     d.TestTimeLimit = test.TestTimeLimit;
     d.AskTaskCount = test.AskTaskCount;

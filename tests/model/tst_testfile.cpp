@@ -123,7 +123,9 @@ private slots:
         TTest test({}, {}, {});
         test.Title = "\xD2\xE5\xF1\xF2"; // "Тест"
         test.Author = "A";
-        test.RandomTaskOrder = test.EducationMode = test.AllowSkipping = test.MonoMode = true;
+        test.EducationMode = test.AllowSkipping = test.MonoMode = true;
+        test.RandomTaskOrder = 1;
+        test.RandomVariantOrder = 2; // kept as the stored byte
         test.TestTimeLimit = 600;
         test.StartPassword = "go";
         test.Marks = {{2, 0, "bad"}, {5, 90, "good"}};
@@ -152,6 +154,7 @@ private slots:
             QCOMPARE(t.Themes[1].Name, QByteArray("One"));
             QCOMPARE(t.UId, test.UId);
             QCOMPARE(t.Saved, 45000.5);
+            QCOMPARE(t.RandomVariantOrder, quint8(2));
             QVERIFY(t.RandomTaskOrder && t.EducationMode && t.AllowSkipping && t.MonoMode &&
                     !t.PenaliseWrong);
             QCOMPARE(t.StartPassword, QByteArray("go"));

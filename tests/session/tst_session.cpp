@@ -385,6 +385,15 @@ private slots:
         QCOMPARE(f.view.restored.size(), restoredBefore);
     }
 
+    // The variants are shuffled only for a stored 1; any other byte keeps the stored order.
+    void variantOrderOnlyForAStoredOne() {
+        SessionFixture f;
+        f.tasks = {Kind(MultipleChoice, 1, {1, 0, 1, 0, 1, 0, 1, 0, 1, 0})};
+        f.test->RandomVariantOrder = 2;
+        QVERIFY(f.Start());
+        QCOMPARE(f.Shown().variantOrder, (QList<qint32>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9}));
+    }
+
     void hintIsConfirmedAndChargedOnce() {
         SessionFixture f;
         TTask task = SessionFixture::Choice(5);

@@ -147,6 +147,20 @@ private slots:
             QVERIFY(order.contains(1) && order.contains(3));
         }
         QVERIFY2(mixed, "with random order the topics are mixed");
+
+        // A stored 2 is neither 0 nor 1: the topics stay apart and in their order, but a limited
+        // topic's choice is not sorted back into file order.
+        test.RandomTaskOrder = 2;
+        bool unsorted = false;
+        for (int run = 0; run < 20; ++run) {
+            const QList<qint32> order = ChooseTaskOrder(test, tasks, random);
+            QVERIFY(topicOne.contains(order[0]) && topicOne.contains(order[1]));
+            QCOMPARE(order.mid(2).size(), 2);
+            unsorted = unsorted || order[0] > order[1];
+        }
+        QVERIFY(unsorted);
+        test.UseThemes = false;
+        QCOMPARE(ChooseTaskOrder(test, tasks, random), (QList<qint32>{0, 1, 2, 3, 4, 5, 6, 7}));
     }
 
     void collapseBlanks() {

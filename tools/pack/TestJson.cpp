@@ -16,6 +16,11 @@ QJsonValue Text(const QByteArray& bytes) {
     return TextCodec::FromCp1251(bytes);
 }
 
+// An option kept as its stored byte: a boolean for 0 and 1, the number for anything else.
+QJsonValue Flag(quint8 stored) {
+    return stored <= 1 ? QJsonValue(stored == 1) : QJsonValue(int(stored));
+}
+
 JNode TextArray(const std::array<QByteArray, TTask::SlotCount>& slots_) {
     JNode a = JNode::Array();
     for (const QByteArray& s : slots_)
@@ -95,6 +100,20 @@ public:
             if (!v.isBool())
                 return Fail(key, "true or false");
             out = v.toBool();
+            return true;
+        });
+    }
+    // An option kept as its stored byte: true, false, or the byte's value when it is neither.
+    void Flag(const char* key, quint8& out) {
+        Take(key, [&](const QJsonValue& v) {
+            if (v.isBool()) {
+                out = v.toBool() ? 1 : 0;
+                return true;
+            }
+            const double d = v.toDouble();
+            if (!v.isDouble() || d != double(quint8(d)))
+                return Fail(key, "true, false or a number from 0 to 255");
+            out = quint8(d);
             return true;
         });
     }
@@ -265,8 +284,8 @@ JNode TestToJson(const LoadedTest& loaded) {
         .Add("Description", Text(t.Description))
         .Add("Instruction", Text(t.Instruction))
         .Add("SpareText1", Text(t.SpareText1))
-        .Add("RandomTaskOrder", t.RandomTaskOrder)
-        .Add("RandomVariantOrder", t.RandomVariantOrder)
+        .Add("RandomTaskOrder", Flag(t.RandomTaskOrder))
+        .Add("RandomVariantOrder", Flag(t.RandomVariantOrder))
         .Add("TestTimeLimit", t.TestTimeLimit)
         .Add("AskTaskCount", t.AskTaskCount)
         .Add("EducationMode", t.EducationMode)
@@ -306,8 +325,8 @@ bool TestFromJson(const QJsonObject& json, const QString& baseDir, TestSource& o
     r.Text("Description", t.Description);
     r.Text("Instruction", t.Instruction);
     r.Text("SpareText1", t.SpareText1);
-    r.Bool("RandomTaskOrder", t.RandomTaskOrder);
-    r.Bool("RandomVariantOrder", t.RandomVariantOrder);
+    r.Flag("RandomTaskOrder", t.RandomTaskOrder);
+    r.Flag("RandomVariantOrder", t.RandomVariantOrder);
     r.Int("TestTimeLimit", t.TestTimeLimit);
     r.Int("AskTaskCount", t.AskTaskCount);
     r.Bool("EducationMode", t.EducationMode);
