@@ -14,6 +14,7 @@
 #include <array>
 #include <condition_variable>
 #include <cstring>
+#include <limits>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -354,10 +355,11 @@ void CountTasks(TTest& test, const std::vector<TTask>& tasks) {
         for (const TTask& task : tasks)
             if (task.ThemeId == theme.Id)
                 ++theme.TaskCount;
-        total += theme.AskLimited ? std::min(theme.AskCount, theme.TaskCount) : theme.TaskCount;
+        // A negative AskCount of a limited topic contributes nothing rather than subtracting from
+        // the other topics' shares.
+        total += theme.AskLimited ? std::max(0, std::min(theme.AskCount, theme.TaskCount)) : theme.TaskCount;
     }
-    // A negative AskCount of a limited topic contributes nothing rather than subtracting.
-    test.TotalAskCount = qint32(std::max<qint64>(0, total));
+    test.TotalAskCount = qint32(std::min<qint64>(total, std::numeric_limits<qint32>::max()));
 }
 
 LoadTestResult LoadTest(const QString& path, const QByteArray* stream, const LoadOptions& options) {

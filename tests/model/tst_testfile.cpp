@@ -426,6 +426,8 @@ private slots:
         QTest::newRow("limited below") << true << 2 << 3;
         QTest::newRow("limited above the topic's size") << true << 9 << 4;
         QTest::newRow("limited to none") << true << 0 << 1;
+        // The other topic's task still counts: a negative share is none, not a debt.
+        QTest::newRow("limited to a negative count") << true << -2 << 1;
     }
     void topicCounts() {
         QFETCH(bool, limited);
