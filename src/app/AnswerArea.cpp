@@ -171,9 +171,10 @@ void AnswerArea::BuildAnswerArea(const TTask& task) {
         for (int r = 0; r < TStudentMainForm::GridRows; ++r)
             f.m_rowSizes[size_t(r)] = r < b ? GridSize{true, 100 / b} : GridSize{false, 0};
         f.ApplyGridSizes();
-        // A list shows only beside a variant: an empty, disabled list in a row without one (the
-        // rows a matching task adds for its longer right-hand column) only puzzles the pupil.
-        for (int r = 0; r < TStudentMainForm::GridRows; ++r)
+        // Rows 0 to 4 keep their list, empty and disabled where the row has no variant, as the
+        // radio buttons of a short single choice do; from row 5 on a list shows only beside a
+        // variant.
+        for (int r = 5; r < TStudentMainForm::GridRows; ++r)
             Combo(r).hide();
         f.m_grid->activate();
     } else if (task.Kind == InputNum || task.Kind == InputText) {
