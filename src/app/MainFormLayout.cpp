@@ -41,7 +41,7 @@ protected:
             p.setBrush(Qt::NoBrush);
             p.setPen(QPen(QColor(255, 255, 255, 230), 5));
             p.drawEllipse(ring);
-            p.setPen(QPen(QColor(200, 0, 40), 2.5));
+            p.setPen(QPen(QColor(10, 10, 10), 2.5));
             p.drawEllipse(ring);
             const QPointF centre = QRectF(rect()).center();
             p.setPen(QPen(Qt::white, 1));

@@ -138,6 +138,10 @@ void SessionWindowView::AttachLoadedTest() {
         m_session->AttachTest(*loaded->Test, loaded->Tasks);
 }
 
+void SessionWindowView::SessionStateChanged(SessionState state) {
+    m_form.SetSessionState(state);
+}
+
 bool SessionWindowView::AskUserName(NameDialogData& data) {
     return m_form.UserNameDialog ? m_form.UserNameDialog(data) : true;
 }

@@ -41,6 +41,7 @@ public:
 
     // SessionView
     bool AskUserName(NameDialogData& data) override;
+    void SessionStateChanged(SessionState state) override;
     void ShowTestInstruction(const TTest& test) override;
     void SessionStarted(const SessionStartView& start) override;
     void PresentTask(const TaskPresentation& presentation) override;

@@ -243,6 +243,7 @@ bool Session::Start() {
 
     m_result->StartTime = DateTimeToDouble(m_s.clock.Now());
     m_state = SessionState::Testing;
+    m_s.view.SessionStateChanged(m_state);
     m_testClockRunning = true;
     m_testTimeUp = false;
     m_taskTimeUp = false;
@@ -542,6 +543,7 @@ void Session::FinishTest() {
     m_state = SessionState::TestLoaded;
     m_testClockRunning = false;
     m_taskClockRunning = false;
+    RunOutput([&] { m_s.view.SessionStateChanged(m_state); });
     m_testTimeUp = false;
     m_taskTimeUp = false;
     TResultTest& r = *m_result;

@@ -25,8 +25,6 @@
 class RandomGenerator;
 class RunCounterStore;
 
-enum class SessionState { NoTest = 1, TestLoaded = 2, Testing = 3 };
-
 struct SessionServices {
     SessionView& view;
     Prompts& prompts;

@@ -17,6 +17,9 @@
 #include <algorithm>
 #include <optional>
 
+// What the main window holds: no test (also while one is being loaded), a test, a session running.
+enum class SessionState { NoTest = 1, TestLoaded = 2, Testing = 3 };
+
 // The fields of the name dialog. The dialog lives for the whole run, so the engine hands it the
 // texts it showed last time and takes back whatever the pupil left in them.
 struct NameDialogData {
@@ -79,6 +82,9 @@ public:
     // The modal name dialog; it checks the fields with NameRules::CheckNameAndGroup on OK.
     // False when the pupil closed it otherwise.
     virtual bool AskUserName(NameDialogData& data) = 0;
+    // The session began or ended: the window's commands and status bar follow at once, also while
+    // the dialogs of the finishing sequence are open.
+    virtual void SessionStateChanged(SessionState state) = 0;
     // The test's instruction in the modal viewer, when the test has one.
     virtual void ShowTestInstruction(const TTest& test) = 0;
     virtual void SessionStarted(const SessionStartView& start) = 0;

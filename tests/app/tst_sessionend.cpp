@@ -181,17 +181,23 @@ private slots:
         ChooseRow(w, 0);
         QString reportText;
         QString resultCaption;
+        bool windowFollowed = false;
         ModalWatcher watcher([&](QWidget& modal) {
             if (auto* viewer = qobject_cast<TTextViewForm*>(&modal))
                 reportText = viewer->Viewer()->toPlainText();
-            if (modal.objectName() == QLatin1String("ShowResultForm"))
+            if (modal.objectName() == QLatin1String("ShowResultForm")) {
                 resultCaption = modal.windowTitle();
+                // Behind the results window the session is over already.
+                windowFollowed = w.State() == SessionState::TestLoaded && !w.GoCheckButton()->isEnabled() &&
+                                 w.StatusPanels()->PanelText(0) == QStringLiteral("Тест обрано");
+            }
         });
         w.GoCheckButton()->click();
         QCOMPARE(w.State(), SessionState::TestLoaded);
         QCOMPARE(watcher.titles, QStringList({QStringLiteral("Результати тесування (Olena 9-B)"),
                                               QStringLiteral("Отчет по прохождению теста")}));
         QCOMPARE(resultCaption, QStringLiteral("Результати тесування (Olena 9-B)"));
+        QVERIFY(windowFollowed);
         QVERIFY(reportText.contains(QStringLiteral("only")));
         QVERIFY(reportText.trimmed().endsWith(QStringLiteral("Кінець")));
         QVERIFY(w.QuestionText()->toPlainText().contains(QStringLiteral("Вами выполнено заданий: 1.")));

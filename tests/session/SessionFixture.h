@@ -81,6 +81,8 @@ public:
         return true;
     }
     void ShowTestInstruction(const TTest&) override { m_log.Add("instruction"); }
+    QList<SessionState> states;
+    void SessionStateChanged(SessionState state) override { states.append(state); }
     void SessionStarted(const SessionStartView& start) override {
         starts.append(start);
         m_log.Add("started");
