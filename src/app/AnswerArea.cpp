@@ -1,6 +1,6 @@
 #include "AnswerArea.h"
 
-#include "StudentMainForm.h"
+#include "SessionArea.h"
 #include "model/TextCodec.h"
 #include "ui/PictureLoader.h"
 #include "ui/RichText.h"
@@ -21,7 +21,7 @@
 
 namespace {
 
-using Columns = std::array<GridSize, TStudentMainForm::GridColumns>;
+using Columns = std::array<GridSize, TSessionArea::GridColumns>;
 
 // Column sizes of the answer grid per kind: mark, radio button, check box, drop-down
 // list, variant, number of the right-hand item, right-hand item.
@@ -81,11 +81,11 @@ void Uncheck(QRadioButton& radio) {
 
 } // namespace
 
-AnswerArea::AnswerArea(TStudentMainForm& form, Prompts& prompts, const QLocale& locale)
-    : QObject(&form), m_form(form), m_prompts(prompts), m_locale(locale) {
+AnswerArea::AnswerArea(TSessionArea& area, QAction& check, Prompts& prompts, const QLocale& locale)
+    : QObject(&area), m_area(area), m_check(check), m_prompts(prompts), m_locale(locale) {
     Beep = [] { QApplication::beep(); };
     // Every touch of an answer widget may make the answer checkable.
-    for (int r = 0; r < TStudentMainForm::GridRows; ++r) {
+    for (int r = 0; r < TSessionArea::GridRows; ++r) {
         connect(&Radio(r), &QRadioButton::clicked, this, [this] { VariantClick(); });
         connect(&Check(r), &QCheckBox::clicked, this, [this] { VariantClick(); });
         connect(&Combo(r), &QComboBox::activated, this, [this] { VariantClick(); });
@@ -98,61 +98,59 @@ AnswerArea::AnswerArea(TStudentMainForm& form, Prompts& prompts, const QLocale& 
                                      metrics.horizontalAdvance(QStringLiteral("Ні"))});
         Combo(r).setFixedWidth(widest + 2 * metrics.height() + 12);
     }
-    for (QLineEdit* edit : {form.m_editInputNum, form.m_editInputText})
+    for (QLineEdit* edit : {area.EditInputNum(), area.EditInputText()})
         connect(edit, &QLineEdit::textEdited, this, [this] { VariantClick(); });
-    m_editInputNum = form.m_editInputNum;
-    m_image = form.m_image;
+    m_editInputNum = area.EditInputNum();
+    m_image = area.Image();
     m_editInputNum->installEventFilter(this);
     m_image->installEventFilter(this);
     // The picture of a point task is aimed at.
-    form.m_image->setCursor(Qt::CrossCursor);
+    area.Image()->setCursor(Qt::CrossCursor);
 }
 
 RichTextControl& AnswerArea::VariantText1(int r) const {
-    return *static_cast<RichTextControl*>(m_form.AnswerWidget(TStudentMainForm::SlotRE1 + r));
+    return *static_cast<RichTextControl*>(m_area.AnswerWidget(TSessionArea::SlotRE1 + r));
 }
 RichTextControl& AnswerArea::VariantText2(int r) const {
-    return *static_cast<RichTextControl*>(m_form.AnswerWidget(TStudentMainForm::SlotRE2 + r));
+    return *static_cast<RichTextControl*>(m_area.AnswerWidget(TSessionArea::SlotRE2 + r));
 }
 QRadioButton& AnswerArea::Radio(int r) const {
-    return *static_cast<QRadioButton*>(m_form.AnswerWidget(TStudentMainForm::SlotRadio + r));
+    return *static_cast<QRadioButton*>(m_area.AnswerWidget(TSessionArea::SlotRadio + r));
 }
 QCheckBox& AnswerArea::Check(int r) const {
-    return *static_cast<QCheckBox*>(m_form.AnswerWidget(TStudentMainForm::SlotCheck + r));
+    return *static_cast<QCheckBox*>(m_area.AnswerWidget(TSessionArea::SlotCheck + r));
 }
 QComboBox& AnswerArea::Combo(int r) const {
-    return *static_cast<QComboBox*>(m_form.AnswerWidget(TStudentMainForm::SlotCombo + r));
+    return *static_cast<QComboBox*>(m_area.AnswerWidget(TSessionArea::SlotCombo + r));
 }
 QLabel& AnswerArea::Mark(int r) const {
-    return *static_cast<QLabel*>(m_form.AnswerWidget(TStudentMainForm::SlotLabel1 + r));
+    return *static_cast<QLabel*>(m_area.AnswerWidget(TSessionArea::SlotLabel1 + r));
 }
 QLabel& AnswerArea::Number(int r) const {
-    return *static_cast<QLabel*>(m_form.AnswerWidget(TStudentMainForm::SlotLabel2 + r));
+    return *static_cast<QLabel*>(m_area.AnswerWidget(TSessionArea::SlotLabel2 + r));
 }
 
 void AnswerArea::SetCheckEnabled(bool on) {
-    if (QAction* check = m_form.Action(QStringLiteral("ACheckAskTask")))
-        check->setEnabled(on);
+    m_check.setEnabled(on);
 }
 
 // ---------------------------------------------------------------- presenting
 
 void AnswerArea::BuildAnswerArea(const TTask& task) {
-    TStudentMainForm& f = m_form;
-    for (QWidget* panel : {f.m_panelVariant, f.m_panelInputNum, f.m_panelInputText, f.m_panelImgRect}) {
+    TSessionArea& f = m_area;
+    for (QWidget* panel : {f.PanelVariant(), f.PanelInputNum(), f.PanelInputText(), f.PanelImgRect()}) {
         panel->setEnabled(false);
         panel->hide();
     }
     // Colours of an earlier feedback never outlive it, but a session may end inside one.
     ClearFeedback();
-    f.m_shapePoint->hide();
-    f.m_shape->hide();
+    f.ShapePoint()->hide();
+    f.Shape()->hide();
     m_pointSet = false;
     if (TTask::HasVariants(task.Kind)) {
-        f.m_panelVariant->setEnabled(true);
-        f.m_panelVariant->show();
-        f.m_columnSizes = ColumnSizesOf(task.Kind);
-        for (int r = 0; r < TStudentMainForm::GridRows; ++r) {
+        f.PanelVariant()->setEnabled(true);
+        f.PanelVariant()->show();
+        for (int r = 0; r < TSessionArea::GridRows; ++r) {
             Mark(r).clear();
             Number(r).clear();
             for (RichTextControl* text : {&VariantText1(r), &VariantText2(r)}) {
@@ -168,28 +166,29 @@ void AnswerArea::BuildAnswerArea(const TTask& task) {
         }
         // At least four rows of height, so a short list does not stretch over the whole area.
         const int b = std::max({task.LastVariant(), task.LastMatch(), 4});
-        for (int r = 0; r < TStudentMainForm::GridRows; ++r)
-            f.m_rowSizes[size_t(r)] = r < b ? GridSize{true, 100 / b} : GridSize{false, 0};
-        f.ApplyGridSizes();
+        std::array<GridSize, TSessionArea::GridRows> rows;
+        for (int r = 0; r < TSessionArea::GridRows; ++r)
+            rows[size_t(r)] = r < b ? GridSize{true, 100 / b} : GridSize{false, 0};
+        f.SetGridSizes(ColumnSizesOf(task.Kind), rows);
         // Rows 0 to 4 keep their list, empty and disabled where the row has no variant, as the
         // radio buttons of a short single choice do; from row 5 on a list shows only beside a
         // variant.
-        for (int r = 5; r < TStudentMainForm::GridRows; ++r)
+        for (int r = 5; r < TSessionArea::GridRows; ++r)
             Combo(r).hide();
-        f.m_grid->activate();
+        f.Grid()->activate();
     } else if (task.Kind == InputNum || task.Kind == InputText) {
-        QWidget* panel = task.Kind == InputNum ? f.m_panelInputNum : f.m_panelInputText;
+        QWidget* panel = task.Kind == InputNum ? f.PanelInputNum() : f.PanelInputText();
         panel->setEnabled(true);
         panel->show();
     } else if (task.Kind == PointOnPicture) {
-        f.m_panelImgRect->setEnabled(true);
-        f.m_panelImgRect->show();
+        f.PanelImgRect()->setEnabled(true);
+        f.PanelImgRect()->show();
     }
 }
 
 void AnswerArea::Present(const TaskPresentation& p, const QString& pictureFolder) {
     const TTask& task = *p.task;
-    TStudentMainForm& f = m_form;
+    TSessionArea& f = m_area;
     NoRedraw suspended(f);
     m_kind = task.Kind;
     m_rows = TTask::HasVariants(m_kind) ? int(p.variantOrder.size()) : 0;
@@ -231,25 +230,25 @@ void AnswerArea::Present(const TaskPresentation& p, const QString& pictureFolder
     }
     if (m_kind == Matching) {
         // The right-hand column stays in stored order, numbered.
-        for (int j = 0; j < task.LastMatch() && j < TStudentMainForm::GridRows; ++j) {
+        for (int j = 0; j < task.LastMatch() && j < TSessionArea::GridRows; ++j) {
             LoadRichText(task.Matches[size_t(j)], VariantText2(j), false);
             VariantText2(j).setEnabled(true);
             Number(j).setText(QString::number(j + 1));
         }
     }
     if (m_kind == InputNum || m_kind == InputText)
-        (m_kind == InputNum ? f.m_editInputNum : f.m_editInputText)->clear();
+        (m_kind == InputNum ? f.EditInputNum() : f.EditInputText())->clear();
     if (m_kind == PointOnPicture) {
-        LoadAnswerPicture(*f.m_image, TextCodec::FromCp1251(task.Picture), pictureFolder, m_prompts);
+        LoadAnswerPicture(*f.Image(), TextCodec::FromCp1251(task.Picture), pictureFolder, m_prompts);
         // The canvas takes the picture's size at once, so the first click lands where it is seen.
-        f.m_scrollBox->widget()->adjustSize();
-        f.m_grid->activate();
-        f.centralWidget()->layout()->activate();
-        f.FitAnswerPicture(f.m_image->pixmap().size());
-        f.m_scrollBox->horizontalScrollBar()->setValue(0);
-        f.m_scrollBox->verticalScrollBar()->setValue(0);
+        f.ScrollBox()->widget()->adjustSize();
+        f.Grid()->activate();
+        f.layout()->activate();
+        f.FitAnswerPicture(f.Image()->pixmap().size());
+        f.ScrollBox()->horizontalScrollBar()->setValue(0);
+        f.ScrollBox()->verticalScrollBar()->setValue(0);
     } else {
-        LoadAnswerPicture(*f.m_image, QString(), pictureFolder, m_prompts);
+        LoadAnswerPicture(*f.Image(), QString(), pictureFolder, m_prompts);
         f.RestoreAnswerSplit();
     }
     // Nothing to check until the pupil touches the answer.
@@ -274,13 +273,13 @@ void AnswerArea::FocusFirstAnswerWidget() {
         first = &Combo(0);
         break;
     case InputNum:
-        first = m_form.m_editInputNum;
+        first = m_area.EditInputNum();
         break;
     case InputText:
-        first = m_form.m_editInputText;
+        first = m_area.EditInputText();
         break;
     case PointOnPicture:
-        first = m_form.m_scrollBox;
+        first = m_area.ScrollBox();
         break;
     default:
         break;
@@ -319,12 +318,12 @@ TaskAnswer AnswerArea::CurrentAnswer() const {
         }
     }
     if (m_kind == InputNum)
-        answer.text = TextCodec::ToCp1251(m_form.m_editInputNum->text());
+        answer.text = TextCodec::ToCp1251(m_area.EditInputNum()->text());
     if (m_kind == InputText)
-        answer.text = TextCodec::ToCp1251(m_form.m_editInputText->text());
+        answer.text = TextCodec::ToCp1251(m_area.EditInputText()->text());
     if (m_kind == PointOnPicture && m_pointSet) {
         // The marker's centre in picture coordinates; the scroll box moves the picture, not them.
-        const QRect marker = m_form.m_shapePoint->geometry().translated(-m_form.m_image->pos());
+        const QRect marker = m_area.ShapePoint()->geometry().translated(-m_area.Image()->pos());
         answer.point = QPoint(marker.left() + marker.width() / 2, marker.top() + marker.height() / 2);
     }
     return answer;
@@ -361,7 +360,7 @@ void AnswerArea::Restore(const TaskAnswer& answer) {
         }
     }
     if ((m_kind == InputNum || m_kind == InputText) && !answer.text.isEmpty()) {
-        (m_kind == InputNum ? m_form.m_editInputNum : m_form.m_editInputText)
+        (m_kind == InputNum ? m_area.EditInputNum() : m_area.EditInputText())
             ->setText(TextCodec::FromCp1251(answer.text));
         touched = true;
     }
@@ -407,7 +406,7 @@ bool AnswerArea::EditInputNumKeyPress(QKeyEvent& event) {
     // Backspace, Enter and the other control characters pass.
     if (c.unicode() < 0x20 || c.unicode() == 0x7F)
         return false;
-    QLineEdit& edit = *m_form.m_editInputNum;
+    QLineEdit& edit = *m_area.EditInputNum();
     const QString separator = m_locale.decimalPoint();
     const bool isSeparator = c == u',' || c == u'.' || typed == separator;
     bool allowed = false;
@@ -431,8 +430,8 @@ bool AnswerArea::EditInputNumKeyPress(QKeyEvent& event) {
 }
 
 void AnswerArea::ImageMouseDown(const QPoint& point) {
-    QWidget& marker = *m_form.m_shapePoint;
-    const QPoint onCanvas = point + m_form.m_image->pos();
+    QWidget& marker = *m_area.ShapePoint();
+    const QPoint onCanvas = point + m_area.Image()->pos();
     marker.move(onCanvas.x() - marker.width() / 2, onCanvas.y() - marker.height() / 2);
     marker.show();
     marker.raise();
@@ -489,17 +488,17 @@ void AnswerArea::ShowFeedback(const Feedback& feedback) {
         if (row.listColour)
             Paint(Combo(r), *row.listColour);
     }
-    for (int j = 0; j < feedback.matchColours.size() && j < TStudentMainForm::GridRows; ++j) {
+    for (int j = 0; j < feedback.matchColours.size() && j < TSessionArea::GridRows; ++j) {
         if (feedback.matchColours[j])
             Paint(VariantText2(j), *feedback.matchColours[j]);
     }
     if (feedback.area) {
         const TArea& a = *feedback.area;
         // The right area in picture coordinates; the scroll box moves it with the picture.
-        m_form.m_shape->setGeometry(
-            QRect(m_form.m_image->pos() + QPoint(a.Left, a.Top), QSize(a.Width, a.Height)));
-        m_form.m_shape->show();
-        m_form.m_shapePoint->raise();
+        m_area.Shape()->setGeometry(
+            QRect(m_area.Image()->pos() + QPoint(a.Left, a.Top), QSize(a.Width, a.Height)));
+        m_area.Shape()->show();
+        m_area.ShapePoint()->raise();
     }
 }
 
@@ -512,6 +511,6 @@ void AnswerArea::ClearFeedback() {
         widget->setPalette(palette);
     }
     m_painted.clear();
-    m_form.m_shapePoint->hide();
-    m_form.m_shape->hide();
+    m_area.ShapePoint()->hide();
+    m_area.Shape()->hide();
 }

@@ -22,12 +22,14 @@ class QKeyEvent;
 class QLabel;
 class QRadioButton;
 class RichTextControl;
-class TStudentMainForm;
+class QAction;
+class TSessionArea;
 
 class AnswerArea final : public QObject {
 public:
-    // `locale` is the one the engine reads numbers with: the number field types its separator.
-    AnswerArea(TStudentMainForm& form, Prompts& prompts, const QLocale& locale);
+    // Works on the widgets of `area`; `check` is the command the answer makes available. `locale`
+    // is the one the engine reads numbers with: the number field types its separator.
+    AnswerArea(TSessionArea& area, QAction& check, Prompts& prompts, const QLocale& locale);
 
     // Lays out the answer area for the task and fills it in the presentation's variant order; the
     // task's picture for a point-on-picture task comes from `pictureFolder`. Nothing of an earlier
@@ -75,7 +77,8 @@ private:
     QLabel& Mark(int r) const;
     QLabel& Number(int r) const;
 
-    TStudentMainForm& m_form;
+    TSessionArea& m_area;
+    QAction& m_check;
     QObject* m_editInputNum = nullptr;
     QObject* m_image = nullptr;
     Prompts& m_prompts;

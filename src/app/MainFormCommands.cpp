@@ -3,7 +3,8 @@
 #include "InfoWindows.h"
 #include "MainFormTexts.h"
 #include "MainStatusBar.h"
-#include "SessionWindowView.h"
+#include "RecentFiles.h"
+#include "SessionArea.h"
 #include "StudentMainForm.h"
 #include "WindowCaption.h"
 #include "model/Prompts.h"
@@ -33,18 +34,6 @@
 
 namespace {
 
-// A button shows its command: caption, enabled state, visibility; a click runs it.
-void BindButton(QPushButton* button, QAction* action) {
-    auto sync = [button, action] {
-        button->setText(action->text());
-        button->setEnabled(action->isEnabled());
-        button->setVisible(action->isVisible());
-    };
-    sync();
-    QObject::connect(action, &QAction::changed, button, sync);
-    QObject::connect(button, &QPushButton::clicked, action, &QAction::trigger);
-}
-
 // The usual calculators of Linux desktops, the first one installed is started.
 const QStringList& Calculators() {
     static const QStringList list = {QStringLiteral("gnome-calculator"), QStringLiteral("kcalc"),
@@ -55,213 +44,153 @@ const QStringList& Calculators() {
 
 } // namespace
 
-QAction* TStudentMainForm::AddAction(const QString& name, const QString& caption,
-                                     const QKeySequence& shortcut, int tag) {
-    auto* action = new QAction(caption, this);
-    action->setObjectName(name);
-    action->setData(tag);
-    if (!shortcut.isEmpty()) {
-        action->setShortcut(shortcut);
-        action->setShortcutContext(Qt::WindowShortcut);
-    }
-    // Commands on no visible menu still need their shortcuts in this window.
-    addAction(action);
-    m_actions.insert(name, action);
-    // Every command may change what the rules allow.
-    connect(
-        action, &QAction::triggered, this, [this] { ActionList1Update(); }, Qt::QueuedConnection);
-    return action;
-}
-
-void TStudentMainForm::CreateActions() {
+void TStudentMainForm::ConnectCommands() {
+    const MainActions& a = m_actions;
     auto on = [this](QAction* action, auto handler) { connect(action, &QAction::triggered, this, handler); };
-    on(AddAction(QStringLiteral("AOpenTest"), QStringLiteral("&Відкрити..."),
-                 QKeySequence(Qt::CTRL | Qt::Key_O)),
-       [this] { AOpenTestExecute(); });
-    // Downloading a test and the session's commands are wired by their own parts.
-    AddAction(QStringLiteral("AGetTest"), QStringLiteral("Отримати по мережі"));
-    on(AddAction(QStringLiteral("ACloseTest"), QStringLiteral("Закрити")), [this] { ACloseTestExecute(); });
-    on(AddAction(QStringLiteral("AExit"), QStringLiteral("В&ихід")), [this] { close(); });
-    on(AddAction(QStringLiteral("AShowTestInfo"), QStringLiteral("Інформація")),
-       [this] { AShowTestInfoExecute(); });
-    on(AddAction(QStringLiteral("aShowTestInstruction"), QStringLiteral("Інструкція до тесту")),
-       [this] { aShowTestInstructionExecute(); });
-    AddAction(QStringLiteral("ABeginTest"), QStringLiteral("Розпочати тест"), QKeySequence(Qt::Key_F5));
-    AddAction(QStringLiteral("AEndTest"), QStringLiteral("Закінчити тест"));
-    for (auto [name, caption, tag] :
-         {std::tuple{"AFontSizeUp", "Крупніше", 1}, std::tuple{"AFontSizeNormal", "Нормальний", 0},
-          std::tuple{"AFontSizeDown", "Дрібніше", -1}}) {
-        QAction* a = AddAction(QLatin1String(name), QString::fromUtf8(caption), {}, tag);
-        a->setCheckable(true);
-        on(a, [this, tag] { AFontSizeExecute(tag); });
-    }
-    for (auto [name, caption, key, tag] :
-         {std::tuple{"aZoomUp", "Крупніше", QKeySequence(Qt::CTRL | Qt::Key_U), 10},
-          std::tuple{"aZoomNormal", "Звичайний  (100%)", QKeySequence(), 0},
-          std::tuple{"aZoomDown", "Дрібніше", QKeySequence(Qt::CTRL | Qt::Key_D), -10}}) {
-        QAction* a = AddAction(QLatin1String(name), QString::fromUtf8(caption), key, tag);
-        a->setCheckable(true);
-        on(a, [this, tag] { aZoomExecute(tag); });
-    }
+    on(a.openTest, [this] { AOpenTestExecute(); });
+    on(a.closeTest, [this] { ACloseTestExecute(); });
+    on(a.exit, [this] { close(); });
+    on(a.showTestInfo, [this] { AShowTestInfoExecute(); });
+    on(a.showTestInstruction, [this] { aShowTestInstructionExecute(); });
+    for (QAction* step : {a.fontSizeUp, a.fontSizeNormal, a.fontSizeDown})
+        on(step, [this, step] { AFontSizeExecute(step->data().toInt()); });
+    for (QAction* step : {a.zoomUp, a.zoomNormal, a.zoomDown})
+        on(step, [this, step] { aZoomExecute(step->data().toInt()); });
     // The check items copy their new mark into their setting.
-    for (auto [name, caption, setting] :
-         {std::tuple{"AIsUseWindowSettings", "Використовувати налаштування вікна",
-                     &TSettings::IsUseWindowSettings},
-          std::tuple{"AIsSaveResult", "Зберігати результати", &TSettings::IsSaveResult},
-          std::tuple{"AIsSaveProtectionResult", "Зберігати зах. результати",
-                     &TSettings::IsSaveProtectionResult},
-          std::tuple{"AIsSaveConfig", "Зберігати налаштування при виході", &TSettings::IsSaveConfig}}) {
-        QAction* a = AddAction(QLatin1String(name), QString::fromUtf8(caption));
-        a->setCheckable(true);
-        connect(a, &QAction::triggered, this,
+    for (auto [action, setting] : {std::pair{a.isUseWindowSettings, &TSettings::IsUseWindowSettings},
+                                   std::pair{a.isSaveResult, &TSettings::IsSaveResult},
+                                   std::pair{a.isSaveProtectionResult, &TSettings::IsSaveProtectionResult},
+                                   std::pair{a.isSaveConfig, &TSettings::IsSaveConfig}})
+        connect(action, &QAction::triggered, this,
                 [this, setting](bool checked) { m_settings.*setting = checked; });
-    }
-    // The settings dialog lives for one opening; the end-of-test sound player is the window's, so
-    // that a trial sound plays on after the dialog has closed.
-    on(AddAction(QStringLiteral("AAdditionConfig"), QStringLiteral("Додаткові налаштування...")), [this] {
-        AdditionConfigServices services;
-        services.prompts = m_s.prompts;
-        services.store = m_s.store;
-        services.programFolder = m_s.paths.programFolder;
-        services.playSound = [this](const EndSoundChoice& choice) {
-            if (!m_sound)
-                m_sound = std::make_unique<EndSoundPlayer>();
-            m_sound->Play(choice);
-        };
-        TStudentAdditionConfigForm form(m_settings, std::move(services), this);
-        form.OpenWithPassword();
-    });
-    on(AddAction(QStringLiteral("ASaveConfigNow"), QStringLiteral("Зберегти налаштування зараз")),
-       [this] { ASaveConfigNowExecute(); });
-    on(AddAction(QStringLiteral("ALoadConfigNow"), QStringLiteral("Завантажити налаштування зараз")),
-       [this] { ALoadConfigNowExecute(); });
-    on(AddAction(QStringLiteral("AShowHelp"), QStringLiteral("Перегляд довідки"), QKeySequence(Qt::Key_F1)),
-       [this] { AShowHelpExecute(); });
-    on(AddAction(QStringLiteral("AShowLicense"), QStringLiteral("Ліцензія")), [this] {
+    on(a.additionConfig, [this] { AAdditionConfigExecute(); });
+    on(a.saveConfigNow, [this] { ASaveConfigNowExecute(); });
+    on(a.loadConfigNow, [this] { ALoadConfigNowExecute(); });
+    on(a.showHelp, [this] { AShowHelpExecute(); });
+    on(a.showLicense, [this] {
         TLicenseForm form(this);
         form.exec();
     });
-    on(AddAction(QStringLiteral("AShowDonate"), QStringLiteral("Підтримати програму")), [this] {
+    on(a.showDonate, [this] {
         TDonateForm form(this);
         form.exec();
     });
-    on(AddAction(QStringLiteral("AShowAbout"), QStringLiteral("Про програму")), [this] {
+    on(a.showAbout, [this] {
         TAboutForm form(this);
         form.exec();
     });
-    AddAction(QStringLiteral("ACheckAskTask"), QStringLiteral("Наступне (перевірити)"));
-    AddAction(QStringLiteral("aIDoNotKnow"), QStringLiteral("Я не знаю..."))->setVisible(false);
-    AddAction(QStringLiteral("aSkippingTask"), QStringLiteral("Пропустити..."))->setVisible(false);
-    AddAction(QStringLiteral("aShowPromptTask"), QStringLiteral("Показати підказку"));
-    on(AddAction(QStringLiteral("aShowREtoViewer"), QString(), QKeySequence(Qt::Key_F10)),
-       [this] { aShowREtoViewerExecute(); });
-    on(AddAction(QStringLiteral("AShowQuestionImage"), QString()), [this] { AShowQuestionImageExecute(); });
-    AddAction(QStringLiteral("AAskTask"), QString());
-    // Alt with the key of "=" and "+".
-    on(AddAction(QStringLiteral("aCalcExe"), QStringLiteral("Запустити калькулятор"),
-                 QKeySequence(Qt::ALT | Qt::Key_Equal)),
-       [this] { aCalcExeExecute(); });
+    on(a.showREtoViewer, [this] { aShowREtoViewerExecute(); });
+    on(a.showQuestionImage, [this] { AShowQuestionImageExecute(); });
+    on(a.calcExe, [this] { aCalcExeExecute(); });
+    connect(m_area, &TSessionArea::QuestionImageClicked, a.showQuestionImage, &QAction::trigger);
 
-    BindButton(m_goCheck, Action(QStringLiteral("ACheckAskTask")));
-    BindButton(m_dontKnowButton, Action(QStringLiteral("aIDoNotKnow")));
-    BindButton(m_skipButton, Action(QStringLiteral("aSkippingTask")));
-    BindButton(m_promptButton, Action(QStringLiteral("aShowPromptTask")));
-}
-
-Session& TStudentMainForm::SessionEngine() {
-    return m_session->Engine();
-}
-
-void TStudentMainForm::ConnectSessionCommands() {
-    m_session = std::make_unique<SessionWindowView>(*this);
-    // Each command runs in the engine, then the window takes over the engine's state.
-    auto run = [this](const char* name, auto command) {
-        connect(Action(QLatin1String(name)), &QAction::triggered, this, [this, command] {
-            command(SessionEngine());
+    // The session's commands run in the engine, then the window takes over the engine's state. The
+    // engine asks the pupil itself where a command needs it ("Закінчити тест"), inside its guard
+    // against a time limit running out meanwhile.
+    auto run = [this](QAction* action, void (Session::*command)()) {
+        connect(action, &QAction::triggered, this, [this, command] {
+            (SessionEngine().*command)();
             SetSessionState(SessionEngine().State());
         });
     };
-    run("ABeginTest", [](Session& s) { s.BeginTest(); });
-    run("ACheckAskTask", [](Session& s) { s.CheckAskTask(); });
-    run("aIDoNotKnow", [](Session& s) { s.IDoNotKnow(); });
-    run("aSkippingTask", [](Session& s) { s.SkipTask(); });
-    run("aShowPromptTask", [](Session& s) { s.ShowPromptTask(); });
-    // The engine asks the pupil itself, inside its guard against a time limit running out meanwhile.
-    run("AEndTest", [](Session& s) { s.EndTest(); });
-    SessionCloseRequest = [this] {
-        const bool mayClose = SessionEngine().RequestClose();
-        SetSessionState(SessionEngine().State());
-        return mayClose;
-    };
+    run(a.beginTest, &Session::BeginTest);
+    run(a.checkAskTask, &Session::CheckAskTask);
+    run(a.iDoNotKnow, &Session::IDoNotKnow);
+    run(a.skippingTask, &Session::SkipTask);
+    run(a.showPromptTask, &Session::ShowPromptTask);
+    run(a.endTest, &Session::EndTest);
+    // Every command may change what the rules allow.
+    for (QAction* action : a.All())
+        connect(action, &QAction::triggered, this, &TStudentMainForm::ActionList1Update,
+                Qt::QueuedConnection);
     // The window frees the old test when it loads or closes one: the engine must let go first.
     connect(this, &TStudentMainForm::TestChanged, this, [this] { m_session->AttachLoadedTest(); });
+}
+
+void TStudentMainForm::AAdditionConfigExecute() {
+    // The settings dialog lives for one opening; the end-of-test sound player is the window's, so
+    // that a trial sound plays on after the dialog has closed.
+    AdditionConfigServices services;
+    services.prompts = m_services.prompts;
+    services.store = m_services.store;
+    services.programFolder = m_services.paths.programFolder;
+    services.playSound = [this](const EndSoundChoice& choice) {
+        if (!m_sound)
+            m_sound = std::make_unique<EndSoundPlayer>();
+        m_sound->Play(choice);
+    };
+    TStudentAdditionConfigForm form(m_settings, std::move(services), this);
+    form.OpenWithPassword();
 }
 
 void TStudentMainForm::BuildMainMenu() {
     QMenuBar* bar = menuBar();
     bar->setObjectName(QStringLiteral("JvMainMenu"));
-    auto act = [this](const char* name) { return Action(QLatin1String(name)); };
+    const MainActions& a = m_actions;
 
     QMenu* file = bar->addMenu(MainFormTexts::MenuFile.toString());
     file->setObjectName(QStringLiteral("miFile"));
-    file->addAction(act("AOpenTest"));
-    file->addAction(act("AGetTest"));
-    file->addAction(act("ACloseTest"));
+    file->addAction(a.openTest);
+    file->addAction(a.getTest);
+    file->addAction(a.closeTest);
     file->addSeparator();
-    m_previousFiles = file->addMenu(MainFormTexts::MenuPreviousFiles.toString());
-    m_previousFiles->setObjectName(QStringLiteral("miListPreviousFiles"));
+    QMenu* previousFiles = file->addMenu(MainFormTexts::MenuPreviousFiles.toString());
+    previousFiles->setObjectName(QStringLiteral("miListPreviousFiles"));
+    m_recent = new TRecentFilesMenu(*previousFiles);
+    connect(m_recent, &TRecentFilesMenu::OpenRequested, this,
+            [this](const QString& path) { LoadTestFile(path); });
     file->addSeparator();
-    file->addAction(act("AExit"));
+    file->addAction(a.exit);
 
     QMenu* test = bar->addMenu(MainFormTexts::MenuTest.toString());
     test->setObjectName(QStringLiteral("miTest"));
-    test->addAction(act("AShowTestInfo"));
-    test->addAction(act("aShowTestInstruction"));
+    test->addAction(a.showTestInfo);
+    test->addAction(a.showTestInstruction);
     test->addSeparator();
-    test->addAction(act("ABeginTest"));
-    test->addAction(act("AEndTest"));
+    test->addAction(a.beginTest);
+    test->addAction(a.endTest);
 
     QMenu* settings = bar->addMenu(MainFormTexts::MenuSettings.toString());
     settings->setObjectName(QStringLiteral("miSettings"));
     m_sizeFont = settings->addMenu(MainFormTexts::MenuSizeFont.toString());
     m_sizeFont->setObjectName(QStringLiteral("miSizeFont"));
-    m_sizeFont->addAction(act("AFontSizeUp"));
-    m_sizeFont->addAction(act("AFontSizeNormal"));
-    m_sizeFont->addAction(act("AFontSizeDown"));
+    m_sizeFont->addAction(a.fontSizeUp);
+    m_sizeFont->addAction(a.fontSizeNormal);
+    m_sizeFont->addAction(a.fontSizeDown);
     // The font-size steps stay out of reach: the zoom does the same job without touching the texts.
     m_sizeFont->menuAction()->setVisible(false);
     m_sizeFont->menuAction()->setEnabled(false);
     m_zoomMenu = settings->addMenu(MainFormTexts::MenuZoom.toString());
     m_zoomMenu->setObjectName(QStringLiteral("miZoom"));
-    m_zoomMenu->addAction(act("aZoomUp"));
-    m_zoomMenu->addAction(act("aZoomNormal"));
-    m_zoomMenu->addAction(act("aZoomDown"));
+    m_zoomMenu->addAction(a.zoomUp);
+    m_zoomMenu->addAction(a.zoomNormal);
+    m_zoomMenu->addAction(a.zoomDown);
     settings->addSeparator();
-    settings->addAction(act("AIsUseWindowSettings"));
+    settings->addAction(a.isUseWindowSettings);
     settings->addSeparator();
     // These two are changed in the settings dialog; their menu items are hidden.
-    for (const char* hidden : {"AIsSaveResult", "AIsSaveProtectionResult"}) {
-        auto* item = new QAction(act(hidden)->text(), settings);
-        item->setObjectName(QLatin1String("mi") + QLatin1String(hidden));
+    for (QAction* hidden : {a.isSaveResult, a.isSaveProtectionResult}) {
+        auto* item = new QAction(hidden->text(), settings);
+        item->setObjectName(QStringLiteral("mi") + hidden->objectName());
         item->setVisible(false);
-        connect(item, &QAction::triggered, act(hidden), &QAction::trigger);
+        connect(item, &QAction::triggered, hidden, &QAction::trigger);
         settings->addAction(item);
     }
     settings->addSeparator();
-    settings->addAction(act("AAdditionConfig"));
+    settings->addAction(a.additionConfig);
     settings->addSeparator();
-    settings->addAction(act("AIsSaveConfig"));
-    settings->addAction(act("ASaveConfigNow"));
-    settings->addAction(act("ALoadConfigNow"));
+    settings->addAction(a.isSaveConfig);
+    settings->addAction(a.saveConfigNow);
+    settings->addAction(a.loadConfigNow);
 
     QMenu* help = bar->addMenu(MainFormTexts::MenuHelp.toString());
     help->setObjectName(QStringLiteral("miHelp"));
-    help->addAction(act("AShowHelp"));
+    help->addAction(a.showHelp);
     help->addSeparator();
-    help->addAction(act("AShowLicense"));
-    help->addAction(act("AShowDonate"));
+    help->addAction(a.showLicense);
+    help->addAction(a.showDonate);
     help->addSeparator();
-    help->addAction(act("AShowAbout"));
+    help->addAction(a.showAbout);
 
     // Every item reaches by an access letter, but the recent files (their captions are paths) and
     // the zoom steps.
@@ -288,93 +217,55 @@ void TStudentMainForm::ActionList1Update() {
     in.state = m_state;
     in.settings = &m_settings;
     in.test = Test();
-    in.recentCount = int(m_recent.Items().size());
+    in.recentCount = int(m_recent->List().Items().size());
     in.zoom = m_zoom;
     in.fontDelta = m_fontDelta;
     const CommandRuleState r = EvaluateCommandRules(in);
-    auto enable = [this](const char* name, bool on) {
-        QAction* a = Action(QLatin1String(name));
+    auto enable = [](QAction* a, bool on) {
         if (a->isEnabled() != on)
             a->setEnabled(on);
     };
-    auto check = [this](const char* name, bool on) {
-        QAction* a = Action(QLatin1String(name));
+    auto check = [](QAction* a, bool on) {
         if (a->isChecked() != on)
             a->setChecked(on);
     };
-    enable("AOpenTest", r.openTest);
-    enable("AGetTest", r.getTest);
-    enable("ACloseTest", r.closeTest);
-    enable("ABeginTest", r.beginTest);
-    enable("AEndTest", r.endTest);
+    const MainActions& a = m_actions;
+    enable(a.openTest, r.openTest);
+    enable(a.getTest, r.getTest);
+    enable(a.closeTest, r.closeTest);
+    enable(a.beginTest, r.beginTest);
+    enable(a.endTest, r.endTest);
     if (!r.checkAskTaskAllowed)
-        enable("ACheckAskTask", false);
-    enable("AShowTestInfo", r.showTestInfo);
-    enable("aShowTestInstruction", r.showTestInstruction);
-    for (const char* name : {"AIsSaveResult", "AIsSaveProtectionResult", "AIsSaveConfig",
-                             "AIsUseWindowSettings", "AAdditionConfig", "ASaveConfigNow", "ALoadConfigNow"})
-        enable(name, r.settingsCommands);
-    enable("aShowREtoViewer", r.showREtoViewer);
+        enable(a.checkAskTask, false);
+    enable(a.showTestInfo, r.showTestInfo);
+    enable(a.showTestInstruction, r.showTestInstruction);
+    for (QAction* setting : {a.isSaveResult, a.isSaveProtectionResult, a.isSaveConfig, a.isUseWindowSettings,
+                             a.additionConfig, a.saveConfigNow, a.loadConfigNow})
+        enable(setting, r.settingsCommands);
+    enable(a.showREtoViewer, r.showREtoViewer);
     const QString caption = WindowCaption(Test() != nullptr, Test() ? Test()->FileName : QString());
     if (windowTitle() != caption)
         setWindowTitle(caption);
-    if (r.resetProgress && m_progress->value() != 0)
-        m_progress->setValue(0);
-    if (m_previousFiles->menuAction()->isEnabled() != r.previousFiles)
-        m_previousFiles->menuAction()->setEnabled(r.previousFiles);
-    check("AIsSaveResult", r.isSaveResult);
-    check("AIsSaveProtectionResult", r.isSaveProtectionResult);
-    check("AIsSaveConfig", r.isSaveConfig);
-    check("AIsUseWindowSettings", r.isUseWindowSettings);
-    check("AFontSizeUp", r.fontSizeUp);
-    check("AFontSizeNormal", r.fontSizeNormal);
-    check("AFontSizeDown", r.fontSizeDown);
-    check("aZoomUp", r.zoomUp);
-    check("aZoomNormal", r.zoomNormal);
-    check("aZoomDown", r.zoomDown);
-    const StatusPanelTexts texts = StatusTexts(m_state, Test(), m_s.clock->Now());
+    if (r.resetProgress && m_area->Progress()->value() != 0)
+        m_area->Progress()->setValue(0);
+    QAction* previousFiles = m_recent->Menu().menuAction();
+    if (previousFiles->isEnabled() != r.previousFiles)
+        previousFiles->setEnabled(r.previousFiles);
+    check(a.isSaveResult, r.isSaveResult);
+    check(a.isSaveProtectionResult, r.isSaveProtectionResult);
+    check(a.isSaveConfig, r.isSaveConfig);
+    check(a.isUseWindowSettings, r.isUseWindowSettings);
+    check(a.fontSizeUp, r.fontSizeUp);
+    check(a.fontSizeNormal, r.fontSizeNormal);
+    check(a.fontSizeDown, r.fontSizeDown);
+    check(a.zoomUp, r.zoomUp);
+    check(a.zoomNormal, r.zoomNormal);
+    check(a.zoomDown, r.zoomDown);
+    const StatusPanelTexts texts = StatusTexts(m_state, Test(), m_services.clock->Now());
     for (int i = 0; i < TMainStatusBar::PanelCount; ++i) {
         if (texts.panels[size_t(i)])
             m_statusBar->SetPanelText(i, *texts.panels[size_t(i)]);
     }
-}
-
-// ---- Recent files --------------------------------------------------------------------------
-
-void TStudentMainForm::AddRecentFile(const QString& path) {
-    m_recent.Add(path);
-    RebuildPreviousFilesMenu();
-}
-
-void TStudentMainForm::LoadRecentFiles() {
-    if (!m_s.store)
-        return;
-    m_recent.Load(UserStore(*m_s.store).PreviousFiles());
-    RebuildPreviousFilesMenu();
-}
-
-void TStudentMainForm::SaveRecentFiles() {
-    if (!m_s.store)
-        return;
-    UserStore store(*m_s.store);
-    store.SetPreviousFiles(m_recent.Items());
-    store.Sync();
-}
-
-void TStudentMainForm::RebuildPreviousFilesMenu() {
-    m_previousFiles->clear();
-    for (const QString& path : m_recent.Items()) {
-        // The caption is the path itself: an ampersand in it is a character, not an access letter.
-        QString caption = path;
-        caption.replace(u'&', QStringLiteral("&&"));
-        QAction* item = m_previousFiles->addAction(caption);
-        item->setData(path);
-        connect(item, &QAction::triggered, this, [this, path] { OpenRecentFile(path); });
-    }
-}
-
-void TStudentMainForm::OpenRecentFile(const QString& path) {
-    LoadTestFile(path);
 }
 
 // ---- Commands ------------------------------------------------------------------------------
@@ -398,46 +289,36 @@ void TStudentMainForm::ACloseTestExecute() {
 }
 
 void TStudentMainForm::ShowChooseTestLine() {
-    ClearRichText(*m_questionText);
+    ClearRichText(*m_area->QuestionText());
     setUpdatesEnabled(false);
-    m_questionText->append(MainFormTexts::ChooseTest.toString());
-    ApplyZoomToTexts();
+    m_area->QuestionText()->append(MainFormTexts::ChooseTest.toString());
+    m_area->ApplyZoomToTexts(m_zoom);
     setUpdatesEnabled(true);
 }
 
 void TStudentMainForm::aZoomExecute(int tag) {
     m_zoom = NextZoom(m_zoom, tag);
-    ApplyZoomToTexts();
+    m_area->ApplyZoomToTexts(m_zoom);
 }
 
 void TStudentMainForm::AFontSizeExecute(int tag) {
     if (tag != 0) {
-        ResizeTaskTexts(tag);
+        m_area->ResizeTaskTexts(tag);
         m_fontDelta += tag;
     } else {
-        ResizeTaskTexts(-m_fontDelta);
+        m_area->ResizeTaskTexts(-m_fontDelta);
         m_fontDelta = 0;
     }
 }
 
-void TStudentMainForm::ResizeTaskTexts(int delta) {
-    if (delta == 0)
-        return;
-    setUpdatesEnabled(false);
-    ChangeRichTextSize(*m_questionText, delta);
-    for (RichTextControl* text : VariantTexts1() + VariantTexts2())
-        ChangeRichTextSize(*text, delta);
-    setUpdatesEnabled(true);
-}
-
 void TStudentMainForm::AShowHelpExecute() {
     // A help file of the old kind beside the program wins; otherwise our own page.
-    const QDir folder(m_s.helpFolder.isEmpty() ? AppPaths::ExecutableFolder() : m_s.helpFolder);
+    const QDir folder(m_services.helpFolder.isEmpty() ? AppPaths::ExecutableFolder() : m_services.helpFolder);
     QString path = folder.filePath(QStringLiteral("Help.chm"));
     if (!QFileInfo::exists(path))
         path = folder.filePath(QStringLiteral("Help.html"));
-    if (m_s.openUrl)
-        m_s.openUrl(QUrl::fromLocalFile(path));
+    if (m_services.openUrl)
+        m_services.openUrl(QUrl::fromLocalFile(path));
 }
 
 void TStudentMainForm::aCalcExeExecute() {
@@ -445,31 +326,31 @@ void TStudentMainForm::aCalcExeExecute() {
         return;
     bool started = false;
     for (const QString& name : Calculators()) {
-        const QString program = m_s.findProgram ? m_s.findProgram(name) : QString();
+        const QString program = m_services.findProgram ? m_services.findProgram(name) : QString();
         if (!program.isEmpty()) {
-            started = m_s.startProgram && m_s.startProgram(program);
+            started = m_services.startProgram && m_services.startProgram(program);
             break;
         }
     }
     if (!started)
-        m_s.prompts->ShowMessage(MainFormTexts::ProgramTitle.toString(), MainFormTexts::CalcFailed.toString(),
-                                 MsgIcon::None);
+        m_services.prompts->ShowMessage(MainFormTexts::ProgramTitle.toString(),
+                                        MainFormTexts::CalcFailed.toString(), MsgIcon::None);
 }
 
 void TStudentMainForm::ASaveConfigNowExecute() {
     if (m_state == SessionState::Testing)
         return;
-    if (m_s.prompts->AskYesNo(MainFormTexts::ConfigQuestionCaption.toString(),
-                              MainFormTexts::SaveConfigQuestion.toString(), MsgIcon::Question))
-        SaveConfig(m_settings, m_s.paths.programFolder, *m_s.prompts);
+    if (m_services.prompts->AskYesNo(MainFormTexts::ConfigQuestionCaption.toString(),
+                                     MainFormTexts::SaveConfigQuestion.toString(), MsgIcon::Question))
+        SaveConfig(m_settings, m_services.paths.programFolder, *m_services.prompts);
 }
 
 void TStudentMainForm::ALoadConfigNowExecute() {
     if (m_state == SessionState::Testing)
         return;
-    if (m_s.prompts->AskYesNo(MainFormTexts::ConfigQuestionCaption.toString(),
-                              MainFormTexts::LoadConfigQuestion.toString(), MsgIcon::Question))
-        LoadConfig(m_settings, m_s.paths.programFolder, *m_s.prompts);
+    if (m_services.prompts->AskYesNo(MainFormTexts::ConfigQuestionCaption.toString(),
+                                     MainFormTexts::LoadConfigQuestion.toString(), MsgIcon::Question))
+        LoadConfig(m_settings, m_services.paths.programFolder, *m_services.prompts);
 }
 
 void TStudentMainForm::AShowTestInfoExecute() {
@@ -494,52 +375,15 @@ void TStudentMainForm::aShowREtoViewerExecute() {
 }
 
 void TStudentMainForm::AShowQuestionImageExecute() {
-    if (!m_questionImage->isVisible() || m_questionImage->pixmap().isNull())
+    QLabel* picture = m_area->QuestionImage();
+    if (!picture->isVisible() || picture->pixmap().isNull())
         return;
-    m_imageForm->ShowPicture(m_questionImage->pixmap());
+    m_imageForm->ShowPicture(picture->pixmap());
 }
 
 bool TStudentMainForm::HandleDigitKey(int key) {
     if (m_state != SessionState::Testing)
         return false;
     const std::optional<int> row = DigitKeyRow(key);
-    if (!row)
-        return false;
-    auto focusCheck = [this] {
-        if (m_goCheck->isEnabled())
-            m_goCheck->setFocus();
-    };
-    switch (m_currentKind) {
-    case SingleChoice: {
-        auto* radio = static_cast<QRadioButton*>(AnswerWidget(SlotRadio + *row));
-        if (!radio->isEnabled() || !radio->isVisibleTo(this))
-            return false;
-        radio->click();
-        focusCheck();
-        return true;
-    }
-    case MultipleChoice: {
-        auto* box = static_cast<QCheckBox*>(AnswerWidget(SlotCheck + *row));
-        if (!box->isEnabled() || !box->isVisibleTo(this))
-            return false;
-        box->click();
-        focusCheck();
-        return true;
-    }
-    case Ordering:
-    case Matching:
-    case TrueFalse: {
-        auto* combo = static_cast<QComboBox*>(AnswerWidget(SlotCombo + *row));
-        if (!combo->isEnabled() || !combo->isVisibleTo(this) || combo->count() == 0)
-            return false;
-        // The session reacts to the choice through the list's activation, as for a click.
-        const int next = combo->currentIndex() + 1 < combo->count() ? combo->currentIndex() + 1 : 0;
-        combo->setCurrentIndex(next);
-        emit combo->activated(next);
-        focusCheck();
-        return true;
-    }
-    default:
-        return false;
-    }
+    return row && m_area->ChooseRowByDigit(m_currentKind, *row);
 }

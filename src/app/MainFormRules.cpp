@@ -91,27 +91,6 @@ StatusPanelTexts StatusTexts(SessionState state, const TTest* test, const QDateT
     return t;
 }
 
-namespace {
-QString Comparable(const QString& path) {
-    QString s = path;
-    s.remove(u'&');
-    return s.toCaseFolded();
-}
-} // namespace
-
-void RecentFileList::Add(const QString& path) {
-    const QString key = Comparable(path);
-    m_items.removeIf([&](const QString& item) { return Comparable(item) == key; });
-    m_items.prepend(path);
-    while (m_items.size() > MaxCount)
-        m_items.removeLast();
-}
-
-void RecentFileList::Load(const QStringList& stored) {
-    for (qsizetype i = stored.size() - 1; i >= 0; --i)
-        Add(stored[i]);
-}
-
 QRect FitToScreen(const QRect& client, const QMargins& frame, const QRect& available, const QSize& minimum) {
     const int frameWidth = frame.left() + frame.right();
     const int frameHeight = frame.top() + frame.bottom();

@@ -7,6 +7,8 @@
 #include "SingleInstance.h"
 #include "StudentMainForm.h"
 #include "model/Clock.h"
+#include "session/RandomGenerator.h"
+#include "session/SessionPorts.h"
 #include "settings/UserStore.h"
 
 #include <QApplication>
@@ -52,6 +54,12 @@ int RunStudentProgram(int argc, char** argv, const ProgramEnvironment& env) {
 
     SystemClock clock;
     std::unique_ptr<QSettings> store = UserStore::OpenDefault();
+    NoServerLink server;
+    SystemWorkstation workstation;
+    RandomGenerator random;
+    // Created once the window exists (it is the dialog's owner) and kept, so the fields keep the
+    // last pupil's name within a run.
+    std::unique_ptr<TInputUserNameForm> nameForm;
     // The prompts need the window as their owner, the window needs the prompts from its creation.
     GuiPrompts prompts(nullptr);
     MainFormServices services;
@@ -61,6 +69,10 @@ int RunStudentProgram(int argc, char** argv, const ProgramEnvironment& env) {
     services.clock = &clock;
     services.arguments = QApplication::arguments().mid(1, 1);
     services.instance = &instance;
+    services.server = &server;
+    services.workstation = &workstation;
+    services.random = &random;
+    services.askUserName = [&nameForm](NameDialogData& data) { return nameForm && nameForm->Run(data); };
     services.openUrl = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
     services.startProgram = [](const QString& program) { return QProcess::startDetached(program, {}); };
     services.findProgram = [](const QString& name) { return QStandardPaths::findExecutable(name); };
@@ -69,9 +81,7 @@ int RunStudentProgram(int argc, char** argv, const ProgramEnvironment& env) {
 
     TStudentMainForm window(std::move(services));
     prompts.SetOwner(&window);
-    // Created once and kept, so the fields keep the last pupil's name within a run.
-    TInputUserNameForm nameForm(clock, prompts, &window);
-    window.UserNameDialog = [&nameForm](NameDialogData& data) { return nameForm.Run(data); };
+    nameForm = std::make_unique<TInputUserNameForm>(clock, prompts, &window);
     if (env.windowReady)
         env.windowReady(window);
     window.show();

@@ -1,11 +1,15 @@
 #include "SessionWindowView.h"
 
 #include "AnswerArea.h"
+#include "MainActions.h"
+#include "MainFormServices.h"
 #include "MainStatusBar.h"
-#include "StudentMainForm.h"
+#include "SessionArea.h"
+#include "model/TestLoader.h"
 #include "model/TextCodec.h"
 #include "results/DetailReport.h"
 #include "results/EndSummary.h"
+#include "results/ResultFiles.h"
 #include "results/ShowResultForm.h"
 #include "session/RandomGenerator.h"
 #include "session/RunCounter.h"
@@ -52,7 +56,7 @@ protected:
 
 } // namespace
 
-QIcon SessionWindowView::TaskListIcon(int image) {
+QIcon SessionWindowView::TaskListIcon(TaskListImage image) {
     // Drawn large and scaled by the list: a white disc with a grey ring (not shown yet), an amber dot
     // (shown, open) and a green disc with a tick (answered).
     constexpr int size = 32;
@@ -62,12 +66,12 @@ QIcon SessionWindowView::TaskListIcon(int image) {
     p.setRenderHint(QPainter::Antialiasing);
     const QRectF disc(3, 3, size - 6, size - 6);
     switch (image) {
-    case 1:
+    case TaskListImage::Shown:
         p.setPen(QPen(QColor(176, 112, 0), 2.5));
         p.setBrush(QColor(255, 184, 28));
         p.drawEllipse(disc);
         break;
-    case 2: {
+    case TaskListImage::Answered: {
         p.setPen(QPen(QColor(24, 112, 40), 2.5));
         p.setBrush(QColor(46, 160, 67));
         p.drawEllipse(disc);
@@ -91,18 +95,22 @@ QIcon SessionWindowView::TaskListIcon(int image) {
     return QIcon(pixmap);
 }
 
-SessionWindowView::SessionWindowView(TStudentMainForm& form)
-    : m_form(form), m_random(std::make_unique<RandomGenerator>()), m_mono(form) {
+SessionWindowView::SessionWindowView(SessionWindowHost& host, const SessionWindowParts& parts,
+                                     const MainFormServices& services)
+    : m_host(host), m_parts(parts), m_askUserName(services.askUserName), m_prompts(*services.prompts),
+      m_random(*services.random), m_mono(host.DialogOwner()) {
+    QWidget& form = host.DialogOwner();
     // Without a per-user store (some tests) the runs are counted in memory.
-    if (form.m_s.store) {
-        m_userStore = std::make_unique<UserStore>(*form.m_s.store);
+    if (services.store) {
+        m_userStore = std::make_unique<UserStore>(*services.store);
         m_runCounter = std::make_unique<SettingsRunCounterStore>(*m_userStore);
     } else {
         m_runCounter = std::make_unique<MemoryRunCounterStore>();
     }
-    SessionServices services{*this,         *form.m_s.prompts, *this,     m_server,        *m_runCounter,
-                             m_workstation, *form.m_s.clock,   *m_random, RichTextToPlain, QLocale()};
-    m_session = std::make_unique<Session>(form.m_settings, std::move(services));
+    SessionServices engine{
+        *this,           m_prompts, *this,           *services.server, *m_runCounter, *services.workstation,
+        *services.clock, m_random,  RichTextToPlain, QLocale()};
+    m_session = std::make_unique<Session>(parts.settings, std::move(engine));
     // The results window is made once and shown at the end of every session.
     m_resultForm = std::make_unique<TShowResultForm>(&form);
     // The test's clock starts with the session and the task's with each presentation, so a limit
@@ -116,61 +124,61 @@ SessionWindowView::SessionWindowView(TStudentMainForm& form)
         QObject::connect(*timer, &QTimer::timeout, &form, [this, tick] { (this->*tick)(); });
     }
     // The answer area reads numbers with the engine's locale.
-    m_answers = new AnswerArea(form, *form.m_s.prompts, QLocale());
-    QObject::connect(form.m_comboBoxEx1, &QComboBox::activated, &form,
-                     [this](int index) { ComboBoxEx1Click(index); });
-    form.m_comboBoxEx1->installEventFilter(new NoWheel(form.m_comboBoxEx1));
+    m_answers = new AnswerArea(parts.area, *parts.actions.checkAskTask, m_prompts, QLocale());
+    QComboBox* list = parts.area.TaskList();
+    QObject::connect(list, &QComboBox::activated, &form, [this](int index) { ComboBoxEx1Click(index); });
+    list->installEventFilter(new NoWheel(list));
 }
 
 void SessionWindowView::ComboBoxEx1Click(int index) {
     // The box is a menu of tasks, not a field: it shows no chosen item, also while the next task
     // is presented (which may show a message).
-    m_form.m_comboBoxEx1->setCurrentIndex(-1);
+    m_parts.area.TaskList()->setCurrentIndex(-1);
     m_session->GoToTask(index);
-    m_form.SetSessionState(m_session->State());
+    m_host.SetSessionState(m_session->State());
 }
 
 SessionWindowView::~SessionWindowView() = default;
 
 void SessionWindowView::AttachLoadedTest() {
     m_session->DetachTest();
-    if (const LoadedTest* loaded = m_form.Loaded())
+    if (const LoadedTest* loaded = m_host.Loaded())
         m_session->AttachTest(*loaded->Test, loaded->Tasks);
 }
 
 void SessionWindowView::SessionStateChanged(SessionState state) {
-    m_form.SetSessionState(state);
+    m_host.SetSessionState(state);
 }
 
 bool SessionWindowView::AskUserName(NameDialogData& data) {
-    return m_form.UserNameDialog ? m_form.UserNameDialog(data) : true;
+    return m_askUserName ? m_askUserName(data) : true;
 }
 
 void SessionWindowView::ShowTestInstruction(const TTest& test) {
     // The same window as the command "Інструкція до тесту", caption included; an instruction of
     // pictures only is shown too.
-    const LoadedTest* loaded = m_form.Loaded();
-    ::ShowTestInstruction(TestInfoFrom(test, loaded ? int(loaded->Tasks.size()) : 0), &m_form);
+    const LoadedTest* loaded = m_host.Loaded();
+    ::ShowTestInstruction(TestInfoFrom(test, loaded ? int(loaded->Tasks.size()) : 0), &m_host.DialogOwner());
 }
 
 void SessionWindowView::SessionStarted(const SessionStartView& start) {
+    TSessionArea& a = m_parts.area;
     m_timerTest->start();
-    m_form.m_progress->setMaximum(std::max(start.askCount, 1));
-    m_form.m_progress->setValue(0);
-    QComboBox* list = m_form.m_comboBoxEx1;
+    a.Progress()->setMaximum(std::max(start.askCount, 1));
+    a.Progress()->setValue(0);
+    QComboBox* list = a.TaskList();
     list->clear();
     if (start.offerSkipping) {
-        const QIcon notShown = TaskListIcon(0);
+        const QIcon notShown = TaskListIcon(TaskListImage::NotShown);
         for (const QString& item : start.taskList)
             list->addItem(notShown, item);
     }
     list->setCurrentIndex(-1);
-    m_form.m_panelGoToTask->setVisible(start.offerSkipping);
-    m_form.m_panelGoToTask->setEnabled(start.offerSkipping);
+    a.PanelGoToTask()->setVisible(start.offerSkipping);
+    a.PanelGoToTask()->setEnabled(start.offerSkipping);
     // Offered for the whole session: a task's presentation lays out only the answer area.
-    for (const auto& [name, on] :
-         {std::pair{"aIDoNotKnow", start.offerDontKnow}, std::pair{"aSkippingTask", start.offerSkipping}}) {
-        QAction* action = m_form.Action(QLatin1String(name));
+    for (const auto& [action, on] : {std::pair{m_parts.actions.iDoNotKnow, start.offerDontKnow},
+                                     std::pair{m_parts.actions.skippingTask, start.offerSkipping}}) {
         action->setVisible(on);
         action->setEnabled(on);
     }
@@ -178,33 +186,33 @@ void SessionWindowView::SessionStarted(const SessionStartView& start) {
 
 void SessionWindowView::PresentTask(const TaskPresentation& p) {
     const TTask& task = *p.task;
+    TSessionArea& a = m_parts.area;
     m_timerTask->start();
-    m_form.SetCurrentTaskKind(task.Kind);
-    m_form.m_questionLabel->setText(
-        QStringLiteral("Питання # %1 із %2:").arg(p.position + 1).arg(p.askCount));
-    LoadRichText(task.Question, *m_form.m_questionText, false);
-    m_form.m_variantLabel->setText(SessionTexts::TaskPrompt(task.Kind, task.LastVariant()));
-    m_form.m_progress->setValue(p.askedCount);
+    m_host.SetCurrentTaskKind(task.Kind);
+    a.QuestionLabel()->setText(QStringLiteral("Питання # %1 із %2:").arg(p.position + 1).arg(p.askCount));
+    LoadRichText(task.Question, *a.QuestionText(), false);
+    a.VariantLabel()->setText(SessionTexts::TaskPrompt(task.Kind, task.LastVariant()));
+    a.Progress()->setValue(p.askedCount);
     const TTest* test = m_session->Test();
     const QString folder = test ? test->TempFolder : QString();
     m_answers->Present(p, folder);
-    m_form.m_imageForm->close();
+    m_parts.imageForm.close();
 
     const bool hint = !p.hintCaption.isEmpty();
-    QAction* prompt = m_form.Action(QStringLiteral("aShowPromptTask"));
+    QAction* prompt = m_parts.actions.showPromptTask;
     if (hint) {
         prompt->setText(p.hintCaption);
         // The caption with a price is long; the button keeps some air around it.
-        QPushButton* button = m_form.m_promptButton;
+        QPushButton* button = a.PromptButton();
         button->setMinimumWidth(std::max(150, button->fontMetrics().horizontalAdvance(p.hintCaption) + 32));
     }
     prompt->setEnabled(hint);
-    m_form.m_panelPromptTask->setVisible(hint);
-    m_form.m_panelPromptTask->setEnabled(hint);
+    a.PanelPromptTask()->setVisible(hint);
+    a.PanelPromptTask()->setEnabled(hint);
 
-    m_form.m_comboBoxEx1->setCurrentIndex(-1);
+    a.TaskList()->setCurrentIndex(-1);
 
-    TMainStatusBar& bar = *m_form.StatusPanels();
+    TMainStatusBar& bar = m_parts.statusBar;
     bar.SetPanelText(1, QStringLiteral("%1/%2").arg(p.position + 1).arg(p.askCount));
     bar.SetPanelText(10, QStringLiteral("Ціна %1 %2").arg(task.Weight).arg(PointsWord(task.Weight)));
     if (const TResultTest* result = m_session->Result())
@@ -212,16 +220,16 @@ void SessionWindowView::PresentTask(const TaskPresentation& p) {
 
     // Last, because a missing picture is told in a message box over the task already laid out.
     const QString picture = task.Kind == PointOnPicture ? QString() : TextCodec::FromCp1251(task.Picture);
-    LoadQuestionPicture(*m_form.m_questionImage, picture, folder, *m_form.m_s.prompts);
+    LoadQuestionPicture(*a.QuestionImage(), picture, folder, m_prompts);
 }
 
 void SessionWindowView::ReleaseTaskPicture() {
-    m_form.m_imageForm->close();
-    LoadQuestionPicture(*m_form.m_questionImage, QString(), QString(), *m_form.m_s.prompts);
+    m_parts.imageForm.close();
+    LoadQuestionPicture(*m_parts.area.QuestionImage(), QString(), QString(), m_prompts);
 }
 
-void SessionWindowView::SetTaskListImage(qint32 position, int image) {
-    QComboBox* list = m_form.m_comboBoxEx1;
+void SessionWindowView::SetTaskListImage(qint32 position, TaskListImage image) {
+    QComboBox* list = m_parts.area.TaskList();
     if (position >= 0 && position < list->count())
         list->setItemIcon(position, TaskListIcon(image));
 }
@@ -236,7 +244,7 @@ void SessionWindowView::RestoreAnswer(const TaskAnswer& answer) {
 
 void SessionWindowView::ShowClock(int usedPanel, int remainingPanel, qint32 seconds,
                                   std::optional<qint32> remaining) {
-    TMainStatusBar& bar = *m_form.StatusPanels();
+    TMainStatusBar& bar = m_parts.statusBar;
     bar.SetPanelText(usedPanel, ClockText(seconds));
     const RemainingClock left = RemainingClockText(remaining);
     bar.SetPanelText(remainingPanel, left.text);
@@ -253,13 +261,14 @@ void SessionWindowView::ShowTestClock(qint32 seconds, std::optional<qint32> rema
 
 void SessionWindowView::TimerTaskTimer() {
     m_session->TaskTick();
-    m_form.SetSessionState(m_session->State());
+    m_host.SetSessionState(m_session->State());
 }
 
 void SessionWindowView::TimerTestTimer() {
     m_session->TestTick();
-    m_form.SetSessionState(m_session->State());
+    m_host.SetSessionState(m_session->State());
 }
+
 void SessionWindowView::ShowFeedback(const Feedback& feedback) {
     m_answers->ShowFeedback(feedback);
 }
@@ -269,7 +278,7 @@ void SessionWindowView::ClearFeedback() {
 }
 
 void SessionWindowView::ShowRichText(const QString& caption, const QByteArray& fragment) {
-    ViewRichText(fragment, TextCodec::ToCp1251(caption), &m_form);
+    ViewRichText(fragment, TextCodec::ToCp1251(caption), &m_host.DialogOwner());
 }
 
 void SessionWindowView::EnterMonoMode() {
@@ -284,16 +293,16 @@ void SessionWindowView::ResetAnswerArea() {
     m_timerTask->stop();
     m_timerTest->stop();
     m_answers->Forget();
-    m_form.SetCurrentTaskKind(0);
-    m_form.ResetAnswerArea();
+    m_host.SetCurrentTaskKind(0);
+    m_parts.area.ResetAnswerArea();
 }
 
 void SessionWindowView::PlayEndSound() {
-    m_form.PlayEndSound();
+    m_host.PlayEndSound();
 }
 
 void SessionWindowView::ShowEndSummary(const TTest& test, const TResultTest& result) {
-    ::ShowEndSummary(*m_form.m_questionText, test, result, m_form.m_settings.IsShowUserResult);
+    ::ShowEndSummary(*m_parts.area.QuestionText(), test, result, m_parts.settings.IsShowUserResult);
 }
 
 void SessionWindowView::ShowResultWindow(const TTest&, const TResultTest& result) {
@@ -301,21 +310,21 @@ void SessionWindowView::ShowResultWindow(const TTest&, const TResultTest& result
 }
 
 void SessionWindowView::ShowDetailReport(const TTest& test, const TResultTest& result) {
-    const LoadedTest* loaded = m_form.Loaded();
+    const LoadedTest* loaded = m_host.Loaded();
     if (!loaded)
         return;
-    ::ShowDetailReport(m_form, *m_form.m_questionText, test, loaded->Tasks, result,
-                       {*m_random, *m_form.m_s.prompts, QLocale(), {}});
+    ::ShowDetailReport(m_host.DialogOwner(), *m_parts.area.QuestionText(), test, loaded->Tasks, result,
+                       {m_random, m_prompts, QLocale(), {}});
 }
 
 void SessionWindowView::AppendLogLine(const QByteArray& line) {
-    m_form.m_resultFiles.AppendLogLine(line);
+    m_parts.resultFiles.AppendLogLine(line);
 }
 
 void SessionWindowView::AppendResultBlock(const TTest&, const TResultTest& result) {
-    m_form.m_resultFiles.AppendLogBlock(result);
+    m_parts.resultFiles.AppendLogBlock(result);
 }
 
 void SessionWindowView::WriteProtectedResult(const TResultTest& result) {
-    m_form.m_resultFiles.SaveProtectedResult(result);
+    m_parts.resultFiles.SaveProtectedResult(result);
 }

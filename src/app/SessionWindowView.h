@@ -10,20 +10,51 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 class AnswerArea;
-class RandomGenerator;
 class RunCounterStore;
-class TShowResultForm;
-class TStudentMainForm;
 class QTimer;
+class QWidget;
+class TMainStatusBar;
+class TSessionArea;
+class TShowQuestionImageForm;
+class TShowResultForm;
 class UserStore;
+struct LoadedTest;
+struct MainActions;
+struct MainFormServices;
+class ResultFiles;
+
+// What the session view needs of the main window besides its parts: the owner of the session's
+// dialogs, the window's state, the kind of the task on screen (for the digit keys), the end sound
+// and the loaded test.
+class SessionWindowHost {
+public:
+    virtual ~SessionWindowHost() = default;
+    virtual QWidget& DialogOwner() = 0;
+    virtual void SetSessionState(SessionState state) = 0;
+    virtual void SetCurrentTaskKind(int kind) = 0;
+    virtual void PlayEndSound() = 0;
+    virtual const LoadedTest* Loaded() const = 0;
+};
+
+// The parts of the main window the session shows itself in.
+struct SessionWindowParts {
+    TSessionArea& area;
+    const MainActions& actions;
+    TMainStatusBar& statusBar;
+    TShowQuestionImageForm& imageForm;
+    ResultFiles& resultFiles;
+    const TSettings& settings;
+};
 
 class SessionWindowView final : public SessionView, public ResultsSink {
 public:
     static constexpr int ClockTickMs = 1000;
 
-    explicit SessionWindowView(TStudentMainForm& form);
+    SessionWindowView(SessionWindowHost& host, const SessionWindowParts& parts,
+                      const MainFormServices& services);
     ~SessionWindowView() override;
 
     Session& Engine() { return *m_session; }
@@ -36,8 +67,9 @@ public:
     void AttachLoadedTest();
     // A choice in the task list: go to that position; the list keeps no selection.
     void ComboBoxEx1Click(int index);
-    // The task list's pictures of a position: 0 not shown yet, 1 shown, 2 answered.
-    static QIcon TaskListIcon(int image);
+    // The task list's pictures of a position.
+    static QIcon TaskListIcon(TaskListImage image);
+    static QIcon TaskListIcon(int image) { return TaskListIcon(TaskListImage(image)); }
 
     // SessionView
     bool AskUserName(NameDialogData& data) override;
@@ -45,7 +77,7 @@ public:
     void ShowTestInstruction(const TTest& test) override;
     void SessionStarted(const SessionStartView& start) override;
     void PresentTask(const TaskPresentation& presentation) override;
-    void SetTaskListImage(qint32 position, int image) override;
+    void SetTaskListImage(qint32 position, TaskListImage image) override;
     TaskAnswer CurrentAnswer() override;
     void RestoreAnswer(const TaskAnswer& answer) override;
     void ReleaseTaskPicture() override;
@@ -70,12 +102,13 @@ public:
 private:
     void ShowClock(int usedPanel, int remainingPanel, qint32 seconds, std::optional<qint32> remaining);
 
-    TStudentMainForm& m_form;
-    NoServerLink m_server;
-    SystemWorkstation m_workstation;
+    SessionWindowHost& m_host;
+    SessionWindowParts m_parts;
+    std::function<bool(NameDialogData&)> m_askUserName;
+    Prompts& m_prompts;
+    RandomGenerator& m_random;
     std::unique_ptr<UserStore> m_userStore;
     std::unique_ptr<RunCounterStore> m_runCounter;
-    std::unique_ptr<RandomGenerator> m_random;
     std::unique_ptr<Session> m_session;
     std::unique_ptr<TShowResultForm> m_resultForm;
     MonoMode m_mono;

@@ -1,7 +1,9 @@
 // The main window's life: creation, first showing, closing, test files reaching it from the
 // command line, from later copies and by dropping, and the placement it keeps between runs.
 #include "StudentMainForm.h"
-#include "SessionWindowView.h"
+
+#include "RecentFiles.h"
+#include "SessionArea.h"
 
 #include "InfoWindows.h"
 #include "MainFormTexts.h"
@@ -12,6 +14,7 @@
 #include "settings/EndSound.h"
 #include "settings/SettingsFile.h"
 #include "settings/gui/EndSoundPlayer.h"
+#include "settings/gui/MainWindowPlacement.h"
 #include "ui/RichText.h"
 #include "ui/RichTextControl.h"
 #include "ui/ShowQuestionImageForm.h"
@@ -37,31 +40,30 @@ constexpr int IdleUpdateMs = 250;
 } // namespace
 
 TStudentMainForm::TStudentMainForm(MainFormServices services, QWidget* parent)
-    : QMainWindow(parent), m_s(std::move(services)), m_nice(*this),
-      m_resultFiles(m_settings, m_s.paths.programFolder, *m_s.clock, *m_s.prompts) {
+    : QMainWindow(parent), m_services(std::move(services)),
+      m_resultFiles(m_settings, m_services.paths.programFolder, *m_services.clock, *m_services.prompts) {
     InitAppResources();
     setObjectName(QStringLiteral("StudentMainForm"));
     setWindowIcon(QIcon(QStringLiteral(":/icons/quizar-student.png")));
     resize(DefaultSize);
-    BuildSessionArea();
+    m_actions = MainActions::Create(*this);
+    m_area = new TSessionArea(
+        {m_actions.checkAskTask, m_actions.iDoNotKnow, m_actions.skippingTask, m_actions.showPromptTask},
+        this);
+    setCentralWidget(m_area);
     m_statusBar = new TMainStatusBar(this);
     setStatusBar(m_statusBar);
-    CreateActions();
     BuildMainMenu();
     m_imageForm = std::make_unique<TShowQuestionImageForm>(this);
-    ConnectSessionCommands();
-    m_nice.SetUpForMainWindow();
-    if (m_s.store) {
-        // The placement goes into the same per-user store as the rest.
-        QSettings* store = m_s.store;
-        m_nice.SetStoreOpener([store](const QString&) {
-            auto s = std::make_unique<QSettings>(store->fileName(), store->format());
-            return s;
-        });
-    }
-    m_nice.SetProgramFolder(m_s.paths.programFolder);
+    m_session = std::make_unique<SessionWindowView>(
+        static_cast<SessionWindowHost&>(*this),
+        SessionWindowParts{*m_area, m_actions, *m_statusBar, *m_imageForm, m_resultFiles, m_settings},
+        m_services);
+    ConnectCommands();
+    m_placement = std::make_unique<TMainWindowPlacement>(*this, *m_area->PanelQuestion(), *m_area->Splitter(),
+                                                         m_services.store, m_services.paths.programFolder);
     // One filter on the application sees what the window must see before its controls: the digit
-    // keys, double clicks on the task texts, clicks on the picture and the grid's resizing.
+    // keys, the window's shortcuts and double clicks on the task texts.
     qApp->installEventFilter(this);
     FormCreate();
     m_idleTimer = new QTimer(this);
@@ -80,18 +82,19 @@ void TStudentMainForm::FormCreate() {
     m_state = SessionState::NoTest;
     m_zoom = 100;
     SetDefaultConfig(m_settings);
-    LoadConfig(m_settings, m_s.paths.programFolder, *m_s.prompts);
+    LoadConfig(m_settings, m_services.paths.programFolder, *m_services.prompts);
     if (m_settings.IsUseRecentFiles)
-        LoadRecentFiles();
-    ResetAnswerArea();
+        m_recent->Load(m_services.store);
+    m_area->ResetAnswerArea();
     ShowChooseTestLine();
     m_resultFiles.LogProgramStarted();
     if (m_settings.IsUseWindowSettings) {
         m_settings.WindowSettingsRestored = true;
-        m_nice.LoadProps();
+        m_placement->LoadProps();
     } else {
         m_settings.WindowSettingsRestored = false;
     }
+    m_area->SetListsCentred(m_settings.WindowSettingsRestored);
     // Whatever was restored, the window opens centred on its screen. The frame is not known before
     // the window manager has put it on, so room is left for a usual one; the first showing checks
     // with the real frame.
@@ -124,13 +127,7 @@ void TStudentMainForm::CheckPlacementWithFrame() {
 
 void TStudentMainForm::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
-    if (m_pendingQuestionHeight >= 0) {
-        const int total = m_splitter->height();
-        const int top =
-            std::clamp(m_pendingQuestionHeight, m_panelQuestion->minimumHeight(), std::max(0, total - 150));
-        m_splitter->setSizes({top, std::max(0, total - top)});
-        m_pendingQuestionHeight = -1;
-    }
+    m_placement->ApplyPendingHeight();
     if (!m_shown) {
         m_shown = true;
         QTimer::singleShot(0, this, &TStudentMainForm::CheckPlacementWithFrame);
@@ -140,20 +137,20 @@ void TStudentMainForm::showEvent(QShowEvent* event) {
 }
 
 void TStudentMainForm::FormShow() {
-    if (!m_s.arguments.isEmpty()) {
-        LoadTestFile(m_s.arguments.constFirst());
+    if (!m_services.arguments.isEmpty()) {
+        LoadTestFile(m_services.arguments.constFirst());
     } else if (m_settings.IsSendResult && m_settings.IsAutoGetTestFromStart) {
         // The download from the teacher's server is the command "Отримати по мережі".
         ActionList1Update();
-        Action(QStringLiteral("AGetTest"))->trigger();
+        m_actions.getTest->trigger();
     }
     // Hand-offs are taken from here on, after the start-up load: one that arrives while that load
     // asks its password waits, instead of being loaded inside the prompt and then replaced.
     // Those that came before are waiting.
-    if (m_s.instance) {
-        connect(m_s.instance, &SingleInstance::MessageArrived, this, &TStudentMainForm::HandOffMessage,
+    if (m_services.instance) {
+        connect(m_services.instance, &SingleInstance::MessageArrived, this, &TStudentMainForm::HandOffMessage,
                 Qt::QueuedConnection);
-        if (m_s.instance->HasMessages())
+        if (m_services.instance->HasMessages())
             HandOffMessage();
     }
     ActionList1Update();
@@ -176,23 +173,23 @@ void TStudentMainForm::closeEvent(QCloseEvent* event) {
 bool TStudentMainForm::FormCloseQuery() {
     if (m_state != SessionState::Testing)
         return true;
-    if (SessionCloseRequest)
-        return SessionCloseRequest();
-    return m_s.prompts->AskYesNo(MainFormTexts::CloseDuringTestCaption.toString(),
-                                 MainFormTexts::CloseDuringTestText.toString(), MsgIcon::Question);
+    // The engine asks the pupil and finishes the session when the answer is yes.
+    const bool mayClose = SessionEngine().RequestClose();
+    SetSessionState(SessionEngine().State());
+    return mayClose;
 }
 
 void TStudentMainForm::FormClose() {
     ACloseTestExecute();
     m_resultFiles.LogProgramClosed();
     if (m_settings.IsSaveConfig)
-        SaveConfig(m_settings, m_s.paths.programFolder, *m_s.prompts);
+        SaveConfig(m_settings, m_services.paths.programFolder, *m_services.prompts);
     if (m_settings.IsUseRecentFiles)
-        SaveRecentFiles();
+        m_recent->Save(m_services.store);
     setAcceptDrops(false);
     m_acceptDrops = false;
     if (m_settings.IsUseWindowSettings)
-        m_nice.SaveProps();
+        m_placement->SaveProps();
     m_idleTimer->stop();
 }
 
@@ -213,14 +210,15 @@ void TStudentMainForm::LoadTestFile(const QString& givenPath, const QByteArray* 
     m_loaded.reset();
     m_state = SessionState::NoTest;
     LoadOptions options;
-    options.TempRoot = m_s.paths.tempFolder;
-    options.ProgramFolder = m_s.paths.programFolder;
-    options.Ask = m_s.prompts;
-    options.Now = m_s.clock->Now();
+    options.TempRoot = m_services.paths.tempFolder;
+    options.ProgramFolder = m_services.paths.programFolder;
+    options.Ask = m_services.prompts;
+    options.Now = m_services.clock->Now();
     LoadTestResult result = LoadTest(path, stream, options);
     if (!result.Ok()) {
         if (!LoadFailureText(result.Failure).isEmpty())
-            m_s.prompts->ShowMessage(LoadFailureCaption(), LoadFailureText(result.Failure), MsgIcon::Error);
+            m_services.prompts->ShowMessage(LoadFailureCaption(), LoadFailureText(result.Failure),
+                                            MsgIcon::Error);
         ShowChooseTestLine();
         ActionList1Update();
         emit TestChanged();
@@ -229,27 +227,28 @@ void TStudentMainForm::LoadTestFile(const QString& givenPath, const QByteArray* 
     m_loaded = std::move(result.Loaded);
     // A folder of attached files that cannot be removed when the test goes is told, with the
     // system's text, in a plain box.
-    Prompts* prompts = m_s.prompts;
+    Prompts* prompts = m_services.prompts;
     m_loaded->Test->OnDeleteFolderFailure = [prompts](const QString& text) {
         prompts->ShowMessage(QString(), text, MsgIcon::None);
     };
     if (m_loaded->FromFile)
-        AddRecentFile(path);
+        m_recent->Add(path);
     m_state = SessionState::TestLoaded;
-    ShowLoadedTest(TestInfoFrom(*m_loaded->Test, int(m_loaded->Tasks.size())), *m_questionText, *this);
-    ApplyZoomToTexts();
+    ShowLoadedTest(TestInfoFrom(*m_loaded->Test, int(m_loaded->Tasks.size())), *m_area->QuestionText(),
+                   *this);
+    m_area->ApplyZoomToTexts(m_zoom);
     ActionList1Update();
     emit TestChanged();
 }
 
 void TStudentMainForm::HandOffMessage() {
     RestoreMainWindow();
-    if (!m_s.instance) {
+    if (!m_services.instance) {
         emit HandOffHandled();
         return;
     }
     while (true) {
-        const QByteArray message = m_s.instance->ReadMessage();
+        const QByteArray message = m_services.instance->ReadMessage();
         if (message.isEmpty())
             break;
         const QString path = QString::fromUtf8(message);
@@ -296,7 +295,7 @@ void TStudentMainForm::dropEvent(QDropEvent* event) {
 
 bool TStudentMainForm::IsWindowShortcut(const QKeyEvent& key) const {
     const QKeySequence pressed(key.keyCombination());
-    for (const QAction* action : m_actions) {
+    for (const QAction* action : m_actions.All()) {
         if (!action->shortcut().isEmpty() && action->shortcut().matches(pressed) == QKeySequence::ExactMatch)
             return true;
     }
@@ -334,19 +333,8 @@ bool TStudentMainForm::eventFilter(QObject* watched, QEvent* event) {
             qobject_cast<RichTextControl*>(watched->parent()) &&
             isAncestorOf(static_cast<QWidget*>(watched))) {
             m_viewerSource = static_cast<RichTextControl*>(watched->parent());
-            Action(QStringLiteral("aShowREtoViewer"))->trigger();
+            m_actions.showREtoViewer->trigger();
             m_viewerSource = nullptr;
-            return true;
-        }
-        break;
-    case QEvent::Resize:
-        // The window or the splitter changed the grid's size: matching texts share the width again.
-        if (watched == m_gridPanel && m_panelVariant->isEnabled())
-            GridPanelResize();
-        break;
-    case QEvent::MouseButtonRelease:
-        if (watched == m_questionImage) {
-            Action(QStringLiteral("AShowQuestionImage"))->trigger();
             return true;
         }
         break;
@@ -359,9 +347,10 @@ bool TStudentMainForm::eventFilter(QObject* watched, QEvent* event) {
 void TStudentMainForm::keyPressEvent(QKeyEvent* event) {
     // "Наступне (перевірити)" is the default button: Enter that no control took checks the answer.
     const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
-    if (enter && !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier)) && m_goCheck->isEnabled() &&
-        m_goCheck->isVisibleTo(this)) {
-        m_goCheck->click();
+    QPushButton* check = m_area->GoCheckButton();
+    if (enter && !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier)) && check->isEnabled() &&
+        check->isVisibleTo(this)) {
+        check->click();
         event->accept();
         return;
     }
@@ -371,86 +360,21 @@ void TStudentMainForm::keyPressEvent(QKeyEvent* event) {
 void TStudentMainForm::PlayEndSound() {
     if (!m_sound)
         m_sound = std::make_unique<EndSoundPlayer>();
-    m_sound->Play(ChooseEndSound(m_settings, m_s.paths.programFolder));
+    m_sound->Play(ChooseEndSound(m_settings, m_services.paths.programFolder));
 }
 
-// ---- Window placement ----------------------------------------------------------------------
-
-QString TStudentMainForm::ComponentName() const {
-    return objectName();
-}
-
-bool TStudentMainForm::HasComponent(const QString& component) const {
-    return component == QStringLiteral("PanelQuestion");
-}
-
-std::optional<QString> TStudentMainForm::GetProperty(const QString& component,
-                                                     const QString& property) const {
-    if (component == QStringLiteral("PanelQuestion")) {
-        if (property == QStringLiteral("Height"))
-            return QString::number(m_panelQuestion->height());
-        return std::nullopt;
+QAction* TStudentMainForm::Action(const QString& name) const {
+    for (QAction* action : m_actions.All()) {
+        if (action->objectName() == name)
+            return action;
     }
-    if (!component.isEmpty())
-        return std::nullopt;
-    // A maximised window keeps the size it had before, as it will have when restored.
-    const QRect normal = isMaximized() ? normalGeometry() : geometry();
-    if (property == QStringLiteral("Left"))
-        return QString::number(normal.x());
-    if (property == QStringLiteral("Top"))
-        return QString::number(normal.y());
-    if (property == QStringLiteral("Width"))
-        return QString::number(normal.width());
-    if (property == QStringLiteral("Height"))
-        return QString::number(normal.height());
-    if (property == QStringLiteral("Position"))
-        return QStringLiteral("poScreenCenter");
-    if (property == QStringLiteral("WindowState"))
-        return isMaximized()   ? QStringLiteral("wsMaximized")
-               : isMinimized() ? QStringLiteral("wsMinimized")
-                               : QStringLiteral("wsNormal");
-    return std::nullopt;
+    return nullptr;
 }
 
-bool TStudentMainForm::SetProperty(const QString& component, const QString& property, const QString& value) {
-    bool ok = false;
-    if (component == QStringLiteral("PanelQuestion")) {
-        const int h = value.toInt(&ok);
-        if (property != QStringLiteral("Height") || !ok || h < 0)
-            return false;
-        m_pendingQuestionHeight = h;
-        if (isVisible())
-            m_splitter->setSizes({h, std::max(0, m_splitter->height() - h)});
-        return true;
-    }
-    if (!component.isEmpty())
-        return false;
-    if (property == QStringLiteral("Position"))
-        return value.startsWith(QStringLiteral("po"));
-    if (property == QStringLiteral("WindowState")) {
-        if (value == QStringLiteral("wsMaximized"))
-            setWindowState(windowState() | Qt::WindowMaximized);
-        else if (value == QStringLiteral("wsNormal") || value == QStringLiteral("wsMinimized"))
-            // A window never opens minimised: the pupil would not find it.
-            setWindowState(windowState() & ~(Qt::WindowMaximized | Qt::WindowMinimized));
-        else
-            return false;
-        return true;
-    }
-    const int n = value.toInt(&ok);
-    if (!ok)
-        return false;
-    QRect g = geometry();
-    if (property == QStringLiteral("Left"))
-        g.moveLeft(n);
-    else if (property == QStringLiteral("Top"))
-        g.moveTop(n);
-    else if (property == QStringLiteral("Width") && n > 0)
-        g.setWidth(n);
-    else if (property == QStringLiteral("Height") && n > 0)
-        g.setHeight(n);
-    else
-        return false;
-    setGeometry(g);
-    return true;
+QMenu* TStudentMainForm::PreviousFilesMenu() const {
+    return &m_recent->Menu();
+}
+
+const RecentFileList& TStudentMainForm::RecentFiles() const {
+    return m_recent->List();
 }

@@ -264,7 +264,7 @@ void Session::AskTask() {
     ++r.AskedCount;
     if (m_test->AllowSkipping) {
         r.Visited[r.Position] = 0;
-        m_s.view.SetTaskListImage(r.Position, 1);
+        m_s.view.SetTaskListImage(r.Position, TaskListImage::Shown);
     }
     const qint32 t = CurrentTaskNumber();
     const TTask& task = m_tasks[size_t(t)];
@@ -374,7 +374,7 @@ bool Session::CheckAnswer(bool answered) {
     if (!e.right && m_test->EducationMode)
         RunOutput([&] { ShowFeedback(task, answer); });
     if (m_test->AllowSkipping)
-        m_s.view.SetTaskListImage(r.Position, 2);
+        m_s.view.SetTaskListImage(r.Position, TaskListImage::Answered);
     if (m_link.online)
         RunOutput([&] { m_s.server.SendProgress(*m_test, r, m_link); });
     return true;

@@ -33,6 +33,9 @@ struct NameDialogData {
     QByteArray groupExample;
 };
 
+// The picture of a position in the task list.
+enum class TaskListImage { NotShown = 0, Shown = 1, Answered = 2 };
+
 // What the window sets up when a session starts.
 struct SessionStartView {
     QStringList taskList;       // "1) wording" per position; empty when skipping is not allowed
@@ -90,8 +93,7 @@ public:
     virtual void SessionStarted(const SessionStartView& start) = 0;
     // Shows the task blank, with its answer widgets in the given variant order.
     virtual void PresentTask(const TaskPresentation& presentation) = 0;
-    // Task list image of a position: 1 shown, 2 answered.
-    virtual void SetTaskListImage(qint32 position, int image) = 0;
+    virtual void SetTaskListImage(qint32 position, TaskListImage image) = 0;
     // The answer as it stands on screen.
     virtual TaskAnswer CurrentAnswer() = 0;
     // Puts back what the pupil had chosen or typed on the task just presented, before leaving it

@@ -2,10 +2,13 @@
 // A main window over temporary folders: its own per-user store, program folder and temporary
 // folder, scripted prompts, a clock that stands still, and launchers that only record.
 #include "ScriptedPrompts.h"
+#include "app/SessionArea.h"
 #include "app/SingleInstance.h"
 #include "app/StudentMainForm.h"
 #include "model/Clock.h"
 #include "model/TestWriter.h"
+#include "session/RandomGenerator.h"
+#include "session/SessionPorts.h"
 
 #include <QDir>
 #include <QFile>
@@ -25,6 +28,11 @@ struct MainFormFixture {
     QStringList installed; // programs that findProgram finds
     bool startWorks = true;
     SingleInstance* instance = nullptr; // hand-offs reach the window through it when set
+    NoServerLink server;
+    SystemWorkstation workstation;
+    RandomGenerator random;
+    // How the name dialog answers; without an answer it is confirmed as it stands.
+    std::function<bool(NameDialogData&)> nameDialog;
 
     MainFormFixture() {
         QDir(dir.path()).mkpath(QStringLiteral("program"));
@@ -44,6 +52,10 @@ struct MainFormFixture {
         s.clock = &clock;
         s.arguments = arguments;
         s.instance = instance;
+        s.server = &server;
+        s.workstation = &workstation;
+        s.random = &random;
+        s.askUserName = [this](NameDialogData& d) { return nameDialog ? nameDialog(d) : true; };
         s.helpFolder = ProgramFolder();
         s.openUrl = [this](const QUrl& url) {
             opened.append(url);
@@ -73,10 +85,9 @@ struct MainFormFixture {
         return path;
     }
 
-    // The window's name dialog answers at once with this pupil.
-    static void AnswerNameDialog(TStudentMainForm& w, const QByteArray& name = "Ivan Petrenko",
-                                 const QByteArray& group = "7-A") {
-        w.UserNameDialog = [name, group](NameDialogData& d) {
+    // The name dialog answers at once with this pupil.
+    void AnswerNameDialog(const QByteArray& name = "Ivan Petrenko", const QByteArray& group = "7-A") {
+        nameDialog = [name, group](NameDialogData& d) {
             d.userName = name;
             d.userGroup = group;
             return true;

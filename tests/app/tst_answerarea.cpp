@@ -175,7 +175,7 @@ TStudentMainForm& Begin(MainFormFixture& f, const QString& path) {
     w.resize(1024, 768);
     w.show();
     [&] { QTRY_VERIFY(w.Test()); }();
-    MainFormFixture::AnswerNameDialog(w);
+    f.AnswerNameDialog();
     w.Settings().IsShowUserResult = false;
     w.Settings().IsShowDetailReportModeEducation = false;
     w.Action(QStringLiteral("ABeginTest"))->trigger();
@@ -183,13 +183,13 @@ TStudentMainForm& Begin(MainFormFixture& f, const QString& path) {
 }
 
 template <typename T> T* Slot(TStudentMainForm& w, int base, int row) {
-    return static_cast<T*>(w.AnswerWidget(base + row));
+    return static_cast<T*>(w.Area().AnswerWidget(base + row));
 }
 QComboBox* List(TStudentMainForm& w, int row) {
-    return Slot<QComboBox>(w, TStudentMainForm::SlotCombo, row);
+    return Slot<QComboBox>(w, TSessionArea::SlotCombo, row);
 }
 QString MarkText(TStudentMainForm& w, int row) {
-    return Slot<QLabel>(w, TStudentMainForm::SlotLabel1, row)->text();
+    return Slot<QLabel>(w, TSessionArea::SlotLabel1, row)->text();
 }
 QString TextOf(RichTextControl* re) {
     return TextCodec::FromCp1251(GetRichPlainText(*re, true));
@@ -207,11 +207,11 @@ void Give(TStudentMainForm& w, int kind, const Act& act) {
     switch (kind) {
     case SingleChoice:
         for (int r : act.rows)
-            QTest::mouseClick(Slot<QRadioButton>(w, TStudentMainForm::SlotRadio, r), Qt::LeftButton);
+            QTest::mouseClick(Slot<QRadioButton>(w, TSessionArea::SlotRadio, r), Qt::LeftButton);
         break;
     case MultipleChoice:
         for (int r : act.rows)
-            QTest::mouseClick(Slot<QCheckBox>(w, TStudentMainForm::SlotCheck, r), Qt::LeftButton);
+            QTest::mouseClick(Slot<QCheckBox>(w, TSessionArea::SlotCheck, r), Qt::LeftButton);
         break;
     case Ordering:
     case Matching:
@@ -261,15 +261,13 @@ struct Seen {
 
 Seen Look(TStudentMainForm& w) {
     Seen s;
-    for (int r = 0; r < TStudentMainForm::GridRows; ++r) {
+    for (int r = 0; r < TSessionArea::GridRows; ++r) {
         s.signs.append(MarkText(w, r));
-        s.variantColours.append(Slot<QWidget>(w, TStudentMainForm::SlotRE1, r)
-                                    ->palette()
-                                    .color(QPalette::Active, QPalette::Base));
+        s.variantColours.append(
+            Slot<QWidget>(w, TSessionArea::SlotRE1, r)->palette().color(QPalette::Active, QPalette::Base));
         s.listColours.append(List(w, r)->palette().color(QPalette::Active, QPalette::Button));
-        s.matchColours.append(Slot<QWidget>(w, TStudentMainForm::SlotRE2, r)
-                                  ->palette()
-                                  .color(QPalette::Active, QPalette::Base));
+        s.matchColours.append(
+            Slot<QWidget>(w, TSessionArea::SlotRE2, r)->palette().color(QPalette::Active, QPalette::Base));
     }
     auto* shape = w.findChild<QWidget*>(QStringLiteral("Shape"));
     s.shapeShown = shape->isVisible();
@@ -308,10 +306,10 @@ private slots:
             QVERIFY(task);
             const int n = int(task - loaded->Tasks.data());
             const Case& c = cases[n];
-            QVERIFY2(!w.GoCheckButton()->isEnabled(), qPrintable(QString::number(n)));
+            QVERIFY2(!w.Area().GoCheckButton()->isEnabled(), qPrintable(QString::number(n)));
             Give(w, task->Kind, right ? c.right : c.wrong);
-            QVERIFY2(w.GoCheckButton()->isEnabled(), qPrintable(QString::number(n)));
-            w.GoCheckButton()->click();
+            QVERIFY2(w.Area().GoCheckButton()->isEnabled(), qPrintable(QString::number(n)));
+            w.Area().GoCheckButton()->click();
             const TResultTest* result = w.SessionEngine().Result();
             QVERIFY(result);
             QCOMPARE(result->GetTaskAnswer(n), right ? c.rightText : c.wrongText);
@@ -347,7 +345,7 @@ private slots:
             const Case& c = cases[int(task - w.Loaded()->Tasks.data())];
             const QByteArray kind = QByteArray::number(task->Kind);
             Give(w, task->Kind, c.wrong);
-            w.GoCheckButton()->click();
+            w.Area().GoCheckButton()->click();
             QCOMPARE(f.prompts.messages.size(), step + 1);
             QCOMPARE(f.prompts.messages.last().text,
                      QStringLiteral("Неправильно...\r\n") + c.marks.rightAnswer);
@@ -368,7 +366,7 @@ private slots:
             if (m.area)
                 QCOMPARE(during.shape, RedSquare);
             // Put back: the controls' own colours, no rectangle and no marker.
-            for (int r = 0; r < TStudentMainForm::GridRows; ++r) {
+            for (int r = 0; r < TSessionArea::GridRows; ++r) {
                 QCOMPARE(after.variantColours[r], ownText);
                 QCOMPARE(after.matchColours[r], ownText);
                 QCOMPARE(after.listColours[r], ownList);
@@ -399,7 +397,7 @@ private slots:
             Choose(List(w, step.row), step.index);
             for (int r = 0; r < 4; ++r)
                 QCOMPARE(MarkText(w, r), step.marks[r]);
-            QCOMPARE(w.GoCheckButton()->isEnabled(), step.checkable);
+            QCOMPARE(w.Area().GoCheckButton()->isEnabled(), step.checkable);
         }
     }
 
@@ -444,7 +442,7 @@ private slots:
         QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier);
         if (QGuiApplication::clipboard()->text() == QStringLiteral("x1.5"))
             QCOMPARE(edit->text(), QStringLiteral("x1.5"));
-        QVERIFY(w.GoCheckButton()->isEnabled());
+        QVERIFY(w.Area().GoCheckButton()->isEnabled());
     }
 
     void Layout_data() {
@@ -486,22 +484,22 @@ private slots:
         MainFormFixture f;
         TStudentMainForm& w = Begin(f, WriteTasks(f, {task}));
         QVERIFY(w.findChild<QWidget*>(QStringLiteral("PanelVariant"))->isVisible());
-        const auto& cols = w.GridColumnSizes();
+        const auto& cols = w.Area().GridColumnSizes();
         const QList<int> absolute = {cols[0].value, cols[1].value, cols[2].value, cols[3].value,
                                      cols[5].value};
         QCOMPARE(absolute, columns);
         QVERIFY(cols[4].percent);
         QCOMPARE(cols[6].value > 0, kind == Matching);
-        for (int r = 0; r < TStudentMainForm::GridRows; ++r) {
-            const GridSize size = w.GridRowSizes()[size_t(r)];
+        for (int r = 0; r < TSessionArea::GridRows; ++r) {
+            const GridSize size = w.Area().GridRowSizes()[size_t(r)];
             QCOMPARE(size.value, r < rows ? 100 / rows : 0);
             QCOMPARE(size.percent, r < rows);
-            auto* text = Slot<RichTextControl>(w, TStudentMainForm::SlotRE1, r);
+            auto* text = Slot<RichTextControl>(w, TSessionArea::SlotRE1, r);
             QCOMPARE(TextOf(text), r < variants ? QStringLiteral("v%1").arg(r + 1) : QString());
             QCOMPARE(text->isEnabled(), r < variants);
             if (kind == SingleChoice && r < rows) {
                 // Rows without a variant keep their height, their buttons shown but disabled.
-                auto* radio = Slot<QRadioButton>(w, TStudentMainForm::SlotRadio, r);
+                auto* radio = Slot<QRadioButton>(w, TSessionArea::SlotRadio, r);
                 QVERIFY(radio->isVisible());
                 QCOMPARE(radio->isEnabled(), r < variants);
             }
@@ -521,16 +519,16 @@ private slots:
                 QCOMPARE(list->isVisible(), !items.isEmpty() && r < rows && r < 5);
             }
             if (kind == Matching) {
-                QCOMPARE(Slot<QLabel>(w, TStudentMainForm::SlotLabel2, r)->text(),
+                QCOMPARE(Slot<QLabel>(w, TSessionArea::SlotLabel2, r)->text(),
                          r < matches ? QString::number(r + 1) : QString());
-                QCOMPARE(TextOf(Slot<RichTextControl>(w, TStudentMainForm::SlotRE2, r)),
+                QCOMPARE(TextOf(Slot<RichTextControl>(w, TSessionArea::SlotRE2, r)),
                          r < matches ? QStringLiteral("m%1").arg(r + 1) : QString());
             }
         }
         if (kind == Matching) {
             // Both texts of a pair get about the same width.
-            const int left = Slot<QWidget>(w, TStudentMainForm::SlotRE1, 0)->width();
-            const int right = Slot<QWidget>(w, TStudentMainForm::SlotRE2, 0)->width();
+            const int left = Slot<QWidget>(w, TSessionArea::SlotRE1, 0)->width();
+            const int right = Slot<QWidget>(w, TSessionArea::SlotRE2, 0)->width();
             QVERIFY2(qAbs(left - right) <= 12, qPrintable(QStringLiteral("%1 %2").arg(left).arg(right)));
         }
     }
@@ -545,7 +543,7 @@ private slots:
         Give(w, Ordering, cases[2].right);
         QList<QString> rows;
         for (int r = 0; r < 4; ++r)
-            rows.append(TextOf(Slot<RichTextControl>(w, TStudentMainForm::SlotRE1, r)));
+            rows.append(TextOf(Slot<RichTextControl>(w, TSessionArea::SlotRE1, r)));
         w.SessionEngine().SkipTask();
         QCOMPARE(w.SessionEngine().CurrentTask()->Kind, PointOnPicture);
         // The scroll box starts at the top left, and the marker sits centred on the click.
@@ -567,20 +565,20 @@ private slots:
         const TResultTest* result = w.SessionEngine().Result();
         QCOMPARE(result->RightCount + result->WrongCount, 0);
         for (int r = 0; r < 4; ++r) {
-            QCOMPARE(TextOf(Slot<RichTextControl>(w, TStudentMainForm::SlotRE1, r)), rows[r]);
+            QCOMPARE(TextOf(Slot<RichTextControl>(w, TSessionArea::SlotRE1, r)), rows[r]);
             QCOMPARE(List(w, r)->currentIndex(), cases[2].right.rows[r]);
         }
-        QVERIFY(w.GoCheckButton()->isEnabled());
+        QVERIFY(w.Area().GoCheckButton()->isEnabled());
         w.SessionEngine().SkipTask();
         QVERIFY(marker->isVisible());
         QCOMPARE(marker->geometry(), placed);
         QCOMPARE(w.SessionWindow().CurrentAnswer().point, cases[7].right.point);
-        QVERIFY(w.GoCheckButton()->isEnabled());
+        QVERIFY(w.Area().GoCheckButton()->isEnabled());
         w.SessionEngine().SkipTask();
         QCOMPARE(w.findChild<QLineEdit*>(QStringLiteral("EditInputNum"))->text(), QStringLiteral("1,5"));
-        QVERIFY(w.GoCheckButton()->isEnabled());
+        QVERIFY(w.Area().GoCheckButton()->isEnabled());
         // Confirmed now, as it stands.
-        w.GoCheckButton()->click();
+        w.Area().GoCheckButton()->click();
         QCOMPARE(result->RightCount, 1);
     }
 
@@ -595,7 +593,7 @@ private slots:
         auto* splitter = w.findChild<QSplitter*>(QStringLiteral("Splitter2"));
         const QList<int> before = splitter->sizes();
         Give(w, SingleChoice, cases[0].right);
-        w.GoCheckButton()->click();
+        w.Area().GoCheckButton()->click();
         QCOMPARE(w.SessionEngine().CurrentTask()->Kind, PointOnPicture);
         auto* scroll = w.findChild<QScrollArea*>(QStringLiteral("ScrollBox"));
         QVERIFY2(scroll->viewport()->height() >= 300,
@@ -603,7 +601,7 @@ private slots:
         QCOMPARE(scroll->verticalScrollBar()->maximum(), 0);
         QVERIFY(w.findChild<QWidget*>(QStringLiteral("PanelQuestion"))->height() >= 160);
         Give(w, PointOnPicture, cases[7].right);
-        w.GoCheckButton()->click();
+        w.Area().GoCheckButton()->click();
         QCOMPARE(splitter->sizes(), before);
     }
 
@@ -638,7 +636,7 @@ private slots:
             }
             Give(w, task->Kind, c.wrong);
             shoot(QStringLiteral("kind%1-answered").arg(shown));
-            w.GoCheckButton()->click();
+            w.Area().GoCheckButton()->click();
         }
     }
 };

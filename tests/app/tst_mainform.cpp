@@ -58,7 +58,8 @@ private slots:
         TStudentMainForm& w = f.Open();
         QCOMPARE(w.State(), SessionState::NoTest);
         QCOMPARE(w.windowTitle(), QStringLiteral("Quizar Student"));
-        QCOMPARE(w.QuestionText()->toPlainText(), QStringLiteral("Для початку роботи оберіть тест!..."));
+        QCOMPARE(w.Area().QuestionText()->toPlainText(),
+                 QStringLiteral("Для початку роботи оберіть тест!..."));
         QCOMPARE(w.Zoom(), 100);
         QCOMPARE(EnabledOf(w, kRuled),
                  QStringList({"AOpenTest", "AIsSaveConfig", "AIsUseWindowSettings", "AAdditionConfig",
@@ -128,9 +129,9 @@ private slots:
                                  "VariantLabel2_7"})
             QVERIFY2(w.findChild<QObject*>(QLatin1String(name)), name);
         QCOMPARE(w.findChild<RichTextControl*>("VariantRE_1_4"),
-                 w.AnswerWidget(TStudentMainForm::SlotRE1 + 4));
+                 w.Area().AnswerWidget(TSessionArea::SlotRE1 + 4));
         QCOMPARE(w.findChild<QComboBox*>("VariantComboBox7"),
-                 w.AnswerWidget(TStudentMainForm::SlotCombo + 7));
+                 w.Area().AnswerWidget(TSessionArea::SlotCombo + 7));
 
         QCOMPARE(Child<QLabel>(w, "QuestionLabel")->text(), QStringLiteral("Інформація"));
         QCOMPARE(Child<QLabel>(w, "VariantLabel")->text(),
@@ -143,11 +144,11 @@ private slots:
         // Five idle rows of radio buttons and texts, nothing of the other columns.
         for (int r = 0; r < 10; ++r) {
             const bool shown = r < 5;
-            QCOMPARE(w.AnswerWidget(TStudentMainForm::SlotRadio + r)->isVisible(), shown);
-            QCOMPARE(w.AnswerWidget(TStudentMainForm::SlotRE1 + r)->isVisible(), shown);
-            QVERIFY(!w.AnswerWidget(TStudentMainForm::SlotRadio + r)->isEnabled());
-            QVERIFY(!w.AnswerWidget(TStudentMainForm::SlotCheck + r)->isVisible());
-            QVERIFY(!w.AnswerWidget(TStudentMainForm::SlotRE2 + r)->isVisible());
+            QCOMPARE(w.Area().AnswerWidget(TSessionArea::SlotRadio + r)->isVisible(), shown);
+            QCOMPARE(w.Area().AnswerWidget(TSessionArea::SlotRE1 + r)->isVisible(), shown);
+            QVERIFY(!w.Area().AnswerWidget(TSessionArea::SlotRadio + r)->isEnabled());
+            QVERIFY(!w.Area().AnswerWidget(TSessionArea::SlotCheck + r)->isVisible());
+            QVERIFY(!w.Area().AnswerWidget(TSessionArea::SlotRE2 + r)->isVisible());
         }
         QPushButton* check = Child<QPushButton>(w, "BitBtnGoCheck");
         QCOMPARE(check->text(), QStringLiteral("Наступне (перевірити)"));
@@ -189,7 +190,7 @@ private slots:
         QCOMPARE(w.StatusPanels()->PanelText(0), QStringLiteral("Тест обрано"));
         QCOMPARE(w.StatusPanels()->PanelText(6), QStringLiteral("О"));
         QCOMPARE(w.StatusPanels()->PanelText(7), QString());
-        QVERIFY(w.QuestionText()->toPlainText().contains(QStringLiteral("Algebra")));
+        QVERIFY(w.Area().QuestionText()->toPlainText().contains(QStringLiteral("Algebra")));
         QCOMPARE(w.RecentFiles().Items(), QStringList({path}));
         const QString folder = w.Test()->TempFolder;
         QVERIFY(QFileInfo(folder).isDir());
@@ -201,23 +202,24 @@ private slots:
         QVERIFY(!w.Test());
         QVERIFY(!QFileInfo::exists(folder));
         QTRY_COMPARE(w.windowTitle(), QStringLiteral("Quizar Student"));
-        QCOMPARE(w.QuestionText()->toPlainText(), QStringLiteral("Для початку роботи оберіть тест!..."));
+        QCOMPARE(w.Area().QuestionText()->toPlainText(),
+                 QStringLiteral("Для початку роботи оберіть тест!..."));
         QVERIFY(w.PreviousFilesMenu()->menuAction()->isEnabled());
 
         // During a session the settings are out of reach and F10 works; the progress is the session's.
         f.WriteTest("b.qzf");
         w.LoadTestFile(f.dir.filePath("b.qzf"));
         w.SetSessionState(SessionState::Testing);
-        w.Progress()->setRange(0, 20);
-        w.Progress()->setValue(3);
+        w.Area().Progress()->setRange(0, 20);
+        w.Area().Progress()->setValue(3);
         w.Action("ACheckAskTask")->setEnabled(true);
         w.ActionList1Update();
         QCOMPARE(EnabledOf(w, kRuled), QStringList({"AEndTest", "ACheckAskTask", "AShowTestInfo",
                                                     "aShowREtoViewer", "AShowHelp", "aZoomUp", "AExit"}));
-        QCOMPARE(w.Progress()->value(), 3);
+        QCOMPARE(w.Area().Progress()->value(), 3);
         QCOMPARE(w.StatusPanels()->PanelText(0), QStringLiteral("Тест триває"));
         w.SetSessionState(SessionState::TestLoaded);
-        QCOMPARE(w.Progress()->value(), 0);
+        QCOMPARE(w.Area().Progress()->value(), 0);
         QVERIFY(!w.Action("ACheckAskTask")->isEnabled());
         QVERIFY(f.prompts.messages.isEmpty());
     }
@@ -275,7 +277,8 @@ private slots:
         QCOMPARE(f.prompts.messages.size(), 1);
         QCOMPARE(f.prompts.messages[0].caption, QStringLiteral("Помилка!"));
         QCOMPARE(w.RecentFiles().Items(), QStringList({good}));
-        QCOMPARE(w.QuestionText()->toPlainText(), QStringLiteral("Для початку роботи оберіть тест!..."));
+        QCOMPARE(w.Area().QuestionText()->toPlainText(),
+                 QStringLiteral("Для початку роботи оберіть тест!..."));
     }
 
     void recentFilesInTheStore() {
@@ -315,8 +318,8 @@ private slots:
         for (int i = 0; i < 6; ++i)
             w.Action("aZoomDown")->trigger();
         QCOMPARE(w.Zoom(), 50);
-        QCOMPARE(w.QuestionText()->Zoom(), 50);
-        QCOMPARE(static_cast<RichTextControl*>(w.AnswerWidget(TStudentMainForm::SlotRE1 + 9))->Zoom(), 50);
+        QCOMPARE(w.Area().QuestionText()->Zoom(), 50);
+        QCOMPARE(static_cast<RichTextControl*>(w.Area().AnswerWidget(TSessionArea::SlotRE1 + 9))->Zoom(), 50);
         w.ActionList1Update();
         QVERIFY(w.Action("aZoomDown")->isChecked() && !w.Action("aZoomNormal")->isChecked());
         w.Action("aZoomNormal")->trigger();
@@ -330,13 +333,15 @@ private slots:
         QCOMPARE(w.Action("aZoomDown")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_D));
 
         // The hidden font-size steps add up and go back to normal together.
-        const double before = w.QuestionText()->BasePointSize(w.QuestionText()->currentCharFormat());
+        const double before =
+            w.Area().QuestionText()->BasePointSize(w.Area().QuestionText()->currentCharFormat());
         w.AFontSizeExecute(1);
         w.AFontSizeExecute(1);
         QCOMPARE(w.FontDelta(), 2);
         w.AFontSizeExecute(0);
         QCOMPARE(w.FontDelta(), 0);
-        QCOMPARE(w.QuestionText()->BasePointSize(w.QuestionText()->currentCharFormat()), before);
+        QCOMPARE(w.Area().QuestionText()->BasePointSize(w.Area().QuestionText()->currentCharFormat()),
+                 before);
     }
 
     void digitKeys() {
@@ -345,7 +350,7 @@ private slots:
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         auto radio = [&](int r) {
-            return static_cast<QRadioButton*>(w.AnswerWidget(TStudentMainForm::SlotRadio + r));
+            return static_cast<QRadioButton*>(w.Area().AnswerWidget(TSessionArea::SlotRadio + r));
         };
         // As a presentation leaves them: the grid enabled, three rows of choices.
         Child<QWidget>(w, "PanelVariant")->setEnabled(true);
@@ -361,7 +366,7 @@ private slots:
         w.Action("ACheckAskTask")->setEnabled(true);
         QTest::keyClick(&w, Qt::Key_2);
         QVERIFY(radio(1)->isChecked());
-        QVERIFY(w.GoCheckButton()->hasFocus());
+        QVERIFY(w.Area().GoCheckButton()->hasFocus());
         QTest::keyClick(&w, Qt::Key_1);
         QVERIFY(radio(0)->isChecked() && !radio(1)->isChecked());
         // "0" is the tenth row: hidden and disabled here, so nothing happens.
@@ -370,7 +375,7 @@ private slots:
         // With ten variants "0" chooses the tenth.
         std::array<GridSize, 10> tenRows;
         tenRows.fill(GridSize{true, 10});
-        w.SetGridRowSizes(tenRows);
+        w.Area().SetGridRowSizes(tenRows);
         radio(9)->setEnabled(true);
         QTest::keyClick(&w, Qt::Key_0);
         QVERIFY(radio(9)->isChecked());
@@ -379,8 +384,8 @@ private slots:
         w.SetCurrentTaskKind(MultipleChoice);
         std::array<GridSize, 7> cols = {GridSize{false, 20}, {false, 0}, {false, 40}, {false, 0},
                                         {true, 100},         {false, 0}, {false, 0}};
-        w.SetGridColumnSizes(cols);
-        auto* box = static_cast<QCheckBox*>(w.AnswerWidget(TStudentMainForm::SlotCheck + 2));
+        w.Area().SetGridColumnSizes(cols);
+        auto* box = static_cast<QCheckBox*>(w.Area().AnswerWidget(TSessionArea::SlotCheck + 2));
         box->setEnabled(true);
         QTest::keyClick(&w, Qt::Key_3);
         QVERIFY(box->isChecked());
@@ -390,8 +395,8 @@ private slots:
         // Ordering, matching and true/false step through the list and wrap.
         cols = {GridSize{false, 20}, {false, 0}, {false, 0}, {false, 40},
                 {true, 100},         {false, 0}, {false, 0}};
-        w.SetGridColumnSizes(cols);
-        auto* combo = static_cast<QComboBox*>(w.AnswerWidget(TStudentMainForm::SlotCombo + 0));
+        w.Area().SetGridColumnSizes(cols);
+        auto* combo = static_cast<QComboBox*>(w.Area().AnswerWidget(TSessionArea::SlotCombo + 0));
         combo->addItems({"", "Так", "Ні"});
         combo->setCurrentIndex(-1);
         combo->setEnabled(true);
@@ -696,7 +701,7 @@ private slots:
         w.SetSessionState(SessionState::Testing);
         w.SetCurrentTaskKind(SingleChoice);
         Child<QWidget>(w, "PanelVariant")->setEnabled(true);
-        auto* radio = static_cast<QRadioButton*>(w.AnswerWidget(TStudentMainForm::SlotRadio));
+        auto* radio = static_cast<QRadioButton*>(w.Area().AnswerWidget(TSessionArea::SlotRadio));
         radio->setEnabled(true);
         radio->setFocus();
         // Disabled until the pupil answers.
@@ -740,7 +745,7 @@ private slots:
         TStudentMainForm& w = f.Open();
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
-        RichTextControl* variant = w.VariantTexts1()[1];
+        RichTextControl* variant = w.Area().VariantTexts1()[1];
         variant->setPlainText(QStringLiteral("Київ"));
         // Whatever modal viewer opens is read and closed at once.
         QString seen;

@@ -1,4 +1,5 @@
 #include "app/MainFormRules.h"
+#include "app/RecentFiles.h"
 #include "model/Test.h"
 #include "settings/Settings.h"
 

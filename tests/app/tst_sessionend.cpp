@@ -34,12 +34,12 @@ TTask Choice(const QByteArray& question) {
 // Writes the test and opens the window on it, with the pupil's name already given.
 TStudentMainForm& OpenOn(MainFormFixture& f, const TTest& test, const std::vector<TTask>& tasks) {
     TStudentMainForm& w = f.Open({f.SaveTest(QStringLiteral("t.qzf"), test, tasks)});
-    MainFormFixture::AnswerNameDialog(w, "Olena", "9-B");
+    f.AnswerNameDialog("Olena", "9-B");
     return w;
 }
 
 void ChooseRow(TStudentMainForm& w, int row) {
-    static_cast<QRadioButton*>(w.AnswerWidget(TStudentMainForm::SlotRadio + row))->click();
+    static_cast<QRadioButton*>(w.Area().AnswerWidget(TSessionArea::SlotRadio + row))->click();
 }
 
 } // namespace
@@ -102,11 +102,11 @@ private slots:
         QVERIFY(taskTimer->isActive() && taskTimer->remainingTime() > 800);
         QTest::qWait(400);
         ChooseRow(w, 0);
-        w.GoCheckButton()->click();
+        w.Area().GoCheckButton()->click();
         QCOMPARE(w.SessionEngine().CurrentTask()->Question, QByteArray("second"));
         QVERIFY(taskTimer->remainingTime() > 800);
         ChooseRow(w, 0);
-        w.GoCheckButton()->click();
+        w.Area().GoCheckButton()->click();
         QCOMPARE(w.State(), SessionState::TestLoaded);
         QVERIFY(!taskTimer->isActive() && !testTimer->isActive());
     }
@@ -188,11 +188,12 @@ private slots:
             if (modal.objectName() == QLatin1String("ShowResultForm")) {
                 resultCaption = modal.windowTitle();
                 // Behind the results window the session is over already.
-                windowFollowed = w.State() == SessionState::TestLoaded && !w.GoCheckButton()->isEnabled() &&
+                windowFollowed = w.State() == SessionState::TestLoaded &&
+                                 !w.Area().GoCheckButton()->isEnabled() &&
                                  w.StatusPanels()->PanelText(0) == QStringLiteral("Тест обрано");
             }
         });
-        w.GoCheckButton()->click();
+        w.Area().GoCheckButton()->click();
         QCOMPARE(w.State(), SessionState::TestLoaded);
         QCOMPARE(watcher.titles, QStringList({QStringLiteral("Результати тесування (Olena 9-B)"),
                                               QStringLiteral("Отчет по прохождению теста")}));
@@ -200,7 +201,8 @@ private slots:
         QVERIFY(windowFollowed);
         QVERIFY(reportText.contains(QStringLiteral("only")));
         QVERIFY(reportText.trimmed().endsWith(QStringLiteral("Кінець")));
-        QVERIFY(w.QuestionText()->toPlainText().contains(QStringLiteral("Вами выполнено заданий: 1.")));
+        QVERIFY(
+            w.Area().QuestionText()->toPlainText().contains(QStringLiteral("Вами выполнено заданий: 1.")));
         QVERIFY(f.ResultLog().contains("Outputs"));
         QVERIFY(w.Test());
         QVERIFY(w.Action(QStringLiteral("ABeginTest"))->isEnabled());
@@ -240,7 +242,7 @@ private slots:
         QVERIFY(hintAbove);
 
         ChooseRow(w, 0);
-        w.GoCheckButton()->click();
+        w.Area().GoCheckButton()->click();
         QCOMPARE(w.State(), SessionState::TestLoaded);
         QVERIFY(!w.SessionWindow().Mono().IsActive());
         QCOMPARE(w.windowFlags(), flags);

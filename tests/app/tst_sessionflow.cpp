@@ -53,7 +53,7 @@ TStudentMainForm* StartSession(MainFormFixture& f, const std::vector<TTask>& tas
     w.show();
     if (!QTest::qWaitFor([&] { return w.Test() != nullptr; }))
         return nullptr;
-    MainFormFixture::AnswerNameDialog(w);
+    f.AnswerNameDialog();
     w.Settings().IsShowUserResult = false;
     w.Settings().IsShowDetailReportModeEducation = false;
     w.Settings().IsShowDetailReportModeNormal = false;
@@ -69,10 +69,10 @@ QByteArray OnScreen(TStudentMainForm& w) {
 // Chooses the variant whose text ends in " v<n>" (1-based), wherever the rows put it.
 void ChooseVariant(TStudentMainForm& w, int n) {
     const QString suffix = QStringLiteral(" v%1").arg(n);
-    for (int r = 0; r < TStudentMainForm::GridRows; ++r) {
-        auto* re = static_cast<RichTextControl*>(w.AnswerWidget(TStudentMainForm::SlotRE1 + r));
+    for (int r = 0; r < TSessionArea::GridRows; ++r) {
+        auto* re = static_cast<RichTextControl*>(w.Area().AnswerWidget(TSessionArea::SlotRE1 + r));
         if (re->toPlainText().endsWith(suffix)) {
-            static_cast<QRadioButton*>(w.AnswerWidget(TStudentMainForm::SlotRadio + r))->click();
+            static_cast<QRadioButton*>(w.Area().AnswerWidget(TSessionArea::SlotRadio + r))->click();
             return;
         }
     }
@@ -153,7 +153,7 @@ private slots:
 
         // Answering goes on at the first open position after this one, round to the start.
         ChooseVariant(*w, 1);
-        w->GoCheckButton()->click();
+        w->Area().GoCheckButton()->click();
         QCOMPARE(OnScreen(*w), QByteArray("Q1"));
         QCOMPARE(ListImages(list), QList<int>({1, 1, 2}));
         QVERIFY(panel->isVisible() && panel->isEnabled());
@@ -168,11 +168,11 @@ private slots:
         QCOMPARE(w->SessionEngine().Result()->AskedCount, asked);
 
         ChooseVariant(*w, 1);
-        w->GoCheckButton()->click();
+        w->Area().GoCheckButton()->click();
         QCOMPARE(OnScreen(*w), QByteArray("Q2"));
         QCOMPARE(ListImages(list), QList<int>({2, 1, 2}));
         ChooseVariant(*w, 2);
-        w->GoCheckButton()->click();
+        w->Area().GoCheckButton()->click();
         QCOMPARE(w->State(), SessionState::TestLoaded);
         QVERIFY(!panel->isVisible() && !panel->isEnabled());
         QVERIFY(!w->Action(QStringLiteral("aSkippingTask"))->isVisible());
@@ -244,7 +244,7 @@ private slots:
         QApplication::setActiveWindow(&w);
         QVERIFY(QTest::qWaitForWindowActive(&w));
         QTRY_VERIFY(w.Test());
-        w.UserNameDialog = [](NameDialogData&) { return true; };
+        f.nameDialog = [](NameDialogData&) { return true; };
         w.Settings().IsShowUserResult = false;
         auto press = [&](int key) {
             QWidget* target = QApplication::focusWidget() ? QApplication::focusWidget() : &w;
@@ -357,7 +357,7 @@ private slots:
             QVERIFY2(screen.contains(onScreen), name);
         }
         if (kind == Matching) {
-            auto* right = w->AnswerWidget(TStudentMainForm::SlotRE2 + 0);
+            auto* right = w->Area().AnswerWidget(TSessionArea::SlotRE2 + 0);
             QVERIFY(right->isVisible() && right->width() > 50);
         }
     }
@@ -389,8 +389,8 @@ private slots:
         else if (kind == SingleChoice)
             ChooseVariant(*w, 1);
         else
-            static_cast<QCheckBox*>(w->AnswerWidget(TStudentMainForm::SlotCheck))->click();
-        QVERIFY(w->GoCheckButton()->isEnabled());
+            static_cast<QCheckBox*>(w->Area().AnswerWidget(TSessionArea::SlotCheck))->click();
+        QVERIFY(w->Area().GoCheckButton()->isEnabled());
         auto* target = w->findChild<QWidget*>(focus);
         QVERIFY(target);
         target->setFocus();
@@ -464,10 +464,10 @@ private slots:
 
         // The next task has no hint; the end of the session leaves none either.
         ChooseVariant(*w, 1);
-        w->GoCheckButton()->click();
+        w->Area().GoCheckButton()->click();
         QVERIFY(!panel->isVisible() && !action->isEnabled());
         ChooseVariant(*w, 1);
-        w->GoCheckButton()->click();
+        w->Area().GoCheckButton()->click();
         QCOMPARE(w->State(), SessionState::TestLoaded);
         QVERIFY(!panel->isVisible() && !panel->isEnabled() && !action->isEnabled());
     }
@@ -494,7 +494,7 @@ private slots:
                     bar.Panel(10)->contentsRect().width());
             QCOMPARE(bar.PanelText(11), QStringLiteral("Ivan Petrenko 7-A"));
             ChooseVariant(*w, 1);
-            w->GoCheckButton()->click();
+            w->Area().GoCheckButton()->click();
         }
         QCOMPARE(w->State(), SessionState::TestLoaded);
         for (int panel : {1, 10, 11})
@@ -548,7 +548,7 @@ private slots:
             ChooseVariant(*w, 1);
         else
             w->Action(QStringLiteral("ACheckAskTask"))->setEnabled(true);
-        w->GoCheckButton()->click();
+        w->Area().GoCheckButton()->click();
         QCOMPARE(OnScreen(*w), QByteArray("Q2"));
         QVERIFY(!image->isVisible());
     }
@@ -583,7 +583,7 @@ private slots:
         bool pictureDuringMessage = true;
         f.prompts.duringPrompt = [&] { pictureDuringMessage = image->isVisible() || enlarged->isVisible(); };
         ChooseVariant(*w, 2);
-        w->GoCheckButton()->click();
+        w->Area().GoCheckButton()->click();
         QCOMPARE(f.prompts.messages.size(), 1);
         QVERIFY(f.prompts.messages[0].text.startsWith(QStringLiteral("Неправильно...")));
         QVERIFY(!pictureDuringMessage);
@@ -648,17 +648,17 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(w));
         ViewerCloser viewers;
         // F10 shows the text that has the focus, a double click the text clicked.
-        auto* variant = static_cast<RichTextControl*>(w->AnswerWidget(TStudentMainForm::SlotRE1 + 1));
+        auto* variant = static_cast<RichTextControl*>(w->Area().AnswerWidget(TSessionArea::SlotRE1 + 1));
         variant->setFocus();
         QTest::keyClick(variant, Qt::Key_F10);
         QTRY_COMPARE(viewers.texts, QStringList({QStringLiteral("Q1 v2")}));
-        QTest::mouseDClick(w->QuestionText()->viewport(), Qt::LeftButton);
+        QTest::mouseDClick(w->Area().QuestionText()->viewport(), Qt::LeftButton);
         QTRY_COMPARE(viewers.texts.size(), 2);
         QCOMPARE(viewers.texts[1], QStringLiteral("Q1"));
         // With the focus on a button F10 shows nothing, not even the wording.
-        w->GoCheckButton()->setEnabled(true);
-        w->GoCheckButton()->setFocus();
-        QTest::keyClick(w->GoCheckButton(), Qt::Key_F10);
+        w->Area().GoCheckButton()->setEnabled(true);
+        w->Area().GoCheckButton()->setFocus();
+        QTest::keyClick(w->Area().GoCheckButton(), Qt::Key_F10);
         QTest::qWait(100);
         QCOMPARE(viewers.texts.size(), 2);
     }

@@ -53,7 +53,7 @@ QString WriteKindsTest(MainFormFixture& f) {
 }
 
 QString RowText(TStudentMainForm& w, int row) {
-    auto* re = static_cast<RichTextControl*>(w.AnswerWidget(TStudentMainForm::SlotRE1 + row));
+    auto* re = static_cast<RichTextControl*>(w.Area().AnswerWidget(TSessionArea::SlotRE1 + row));
     return QString::fromLatin1(GetRichPlainText(*re, true));
 }
 
@@ -63,13 +63,13 @@ void Answer(TStudentMainForm& w, int kind, bool right) {
         const QString want = right ? QStringLiteral("4") : QStringLiteral("3");
         for (int r = 0; r < 2; ++r) {
             if (RowText(w, r) == want)
-                static_cast<QRadioButton*>(w.AnswerWidget(TStudentMainForm::SlotRadio + r))->click();
+                static_cast<QRadioButton*>(w.Area().AnswerWidget(TSessionArea::SlotRadio + r))->click();
         }
     } else if (kind == MultipleChoice) {
         for (int r = 0; r < 3; ++r) {
             const QString t = RowText(w, r);
             if (t == "2" || (right && t == "3") || (!right && t == "4"))
-                static_cast<QCheckBox*>(w.AnswerWidget(TStudentMainForm::SlotCheck + r))->click();
+                static_cast<QCheckBox*>(w.Area().AnswerWidget(TSessionArea::SlotCheck + r))->click();
         }
     } else {
         const QString name =
@@ -96,7 +96,7 @@ private slots:
         TStudentMainForm& w = f.Open({WriteKindsTest(f)});
         w.show();
         QTRY_VERIFY(w.Test());
-        MainFormFixture::AnswerNameDialog(w);
+        f.AnswerNameDialog();
         w.Action(QStringLiteral("ABeginTest"))->trigger();
         QCOMPARE(w.State(), SessionState::Testing);
         const LoadedTest* loaded = w.Loaded();
@@ -110,10 +110,10 @@ private slots:
             const int n = int(task - loaded->Tasks.data());
             QCOMPARE(w.findChild<QLabel*>(QStringLiteral("QuestionLabel"))->text(),
                      QStringLiteral("Питання # %1 із 5:").arg(step + 1));
-            QVERIFY(!w.GoCheckButton()->isEnabled());
+            QVERIFY(!w.Area().GoCheckButton()->isEnabled());
             Answer(w, task->Kind, right);
-            QVERIFY(w.GoCheckButton()->isEnabled());
-            w.GoCheckButton()->click();
+            QVERIFY(w.Area().GoCheckButton()->isEnabled());
+            w.Area().GoCheckButton()->click();
             QCOMPARE(w.State(), SessionState::Testing);
             const TResultTest* result = w.SessionEngine().Result();
             QVERIFY(result);
@@ -126,8 +126,8 @@ private slots:
         // The modal results window and report are looked at elsewhere.
         w.Settings().IsShowUserResult = false;
         w.Settings().IsShowDetailReportModeEducation = false;
-        static_cast<QRadioButton*>(w.AnswerWidget(TStudentMainForm::SlotRadio))->click();
-        w.GoCheckButton()->click();
+        static_cast<QRadioButton*>(w.Area().AnswerWidget(TSessionArea::SlotRadio))->click();
+        w.Area().GoCheckButton()->click();
         QCOMPARE(w.State(), SessionState::TestLoaded);
     }
 

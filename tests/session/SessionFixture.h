@@ -92,7 +92,9 @@ public:
         answer = {};
         m_log.Add(QStringLiteral("present:%1").arg(p.position));
     }
-    void SetTaskListImage(qint32 position, int image) override { listImages[position] = image; }
+    void SetTaskListImage(qint32 position, TaskListImage image) override {
+        listImages[position] = int(image);
+    }
     TaskAnswer CurrentAnswer() override { return answer; }
     // The answers put back on coming back to a task, in order.
     QList<TaskAnswer> restored;

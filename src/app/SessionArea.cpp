@@ -1,13 +1,17 @@
 // The session area of the main window: the question, the answer panels of every task kind, the
 // answer grid and the bottom bar. Which panel shows when is decided by the session; the idle
 // layout is ResetAnswerArea.
+#include "SessionArea.h"
+
 #include "MainFormTexts.h"
-#include "StudentMainForm.h"
+#include "model/Task.h"
 #include "ui/RichText.h"
 #include "ui/RichTextControl.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -116,10 +120,24 @@ QPushButton* Button(const QString& name, QWidget* parent) {
     return b;
 }
 
+// A button shows its command: caption, enabled state, visibility; a click runs it.
+void BindButton(QPushButton* button, QAction* action) {
+    auto sync = [button, action] {
+        button->setText(action->text());
+        button->setEnabled(action->isEnabled());
+        button->setVisible(action->isVisible());
+    };
+    sync();
+    QObject::connect(action, &QAction::changed, button, sync);
+    QObject::connect(button, &QPushButton::clicked, action, &QAction::trigger);
+}
+
 } // namespace
 
-void TStudentMainForm::BuildSessionArea() {
-    auto* central = Panel(QStringLiteral("PanelMain"), this);
+TSessionArea::TSessionArea(const SessionAreaActions& actions, QWidget* parent)
+    : QWidget(parent), m_actions(actions) {
+    setObjectName(QStringLiteral("PanelMain"));
+    QWidget* central = this;
     auto* mainLayout = new QVBoxLayout(central);
     mainLayout->setContentsMargins(4, 4, 4, 0);
     mainLayout->setSpacing(3);
@@ -275,10 +293,28 @@ void TStudentMainForm::BuildSessionArea() {
     panel3Layout->addWidget(m_progress);
     mainLayout->addWidget(panel3);
 
-    setCentralWidget(central);
+    // The buttons show their commands.
+    BindButton(m_goCheck, m_actions.checkAskTask);
+    BindButton(m_dontKnowButton, m_actions.iDoNotKnow);
+    BindButton(m_skipButton, m_actions.skippingTask);
+    BindButton(m_promptButton, m_actions.showPromptTask);
+    // The grid's resizing and a click on the picture are seen here.
+    m_gridPanel->installEventFilter(this);
+    m_questionImage->installEventFilter(this);
 }
 
-QWidget* TStudentMainForm::BuildAnswerGrid(QWidget* parent) {
+bool TSessionArea::eventFilter(QObject* watched, QEvent* event) {
+    // The window or the splitter changed the grid's size: matching texts share the width again.
+    if (watched == m_gridPanel && event->type() == QEvent::Resize && m_panelVariant->isEnabled())
+        GridPanelResize();
+    if (watched == m_questionImage && event->type() == QEvent::MouseButtonRelease) {
+        emit QuestionImageClicked();
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+QWidget* TSessionArea::BuildAnswerGrid(QWidget* parent) {
     m_gridPanel = Panel(QStringLiteral("GridPanel"), parent);
     m_grid = new QGridLayout(m_gridPanel);
     m_grid->setContentsMargins(0, 0, 0, 0);
@@ -325,31 +361,38 @@ QWidget* TStudentMainForm::BuildAnswerGrid(QWidget* parent) {
     return m_gridPanel;
 }
 
-QList<RichTextControl*> TStudentMainForm::VariantTexts1() const {
+QList<RichTextControl*> TSessionArea::VariantTexts1() const {
     QList<RichTextControl*> list;
     for (int r = 0; r < GridRows; ++r)
         list.append(static_cast<RichTextControl*>(m_answerWidgets[size_t(SlotRE1 + r)]));
     return list;
 }
 
-QList<RichTextControl*> TStudentMainForm::VariantTexts2() const {
+QList<RichTextControl*> TSessionArea::VariantTexts2() const {
     QList<RichTextControl*> list;
     for (int r = 0; r < GridRows; ++r)
         list.append(static_cast<RichTextControl*>(m_answerWidgets[size_t(SlotRE2 + r)]));
     return list;
 }
 
-void TStudentMainForm::SetGridColumnSizes(const std::array<GridSize, GridColumns>& sizes) {
+void TSessionArea::SetGridColumnSizes(const std::array<GridSize, GridColumns>& sizes) {
     m_columnSizes = sizes;
     ApplyGridSizes();
 }
 
-void TStudentMainForm::SetGridRowSizes(const std::array<GridSize, GridRows>& sizes) {
+void TSessionArea::SetGridRowSizes(const std::array<GridSize, GridRows>& sizes) {
     m_rowSizes = sizes;
     ApplyGridSizes();
 }
 
-void TStudentMainForm::ApplyGridSizes() {
+void TSessionArea::SetGridSizes(const std::array<GridSize, GridColumns>& columns,
+                                const std::array<GridSize, GridRows>& rows) {
+    m_columnSizes = columns;
+    m_rowSizes = rows;
+    ApplyGridSizes();
+}
+
+void TSessionArea::ApplyGridSizes() {
     for (int c = 0; c < GridColumns; ++c) {
         const GridSize s = m_columnSizes[size_t(c)];
         m_grid->setColumnStretch(c, s.percent ? s.value : 0);
@@ -371,7 +414,7 @@ void TStudentMainForm::ApplyGridSizes() {
     GridPanelResize();
 }
 
-void TStudentMainForm::GridPanelResize() {
+void TSessionArea::GridPanelResize() {
     // Matching: the right-hand texts get about the same width as the variants.
     if (m_columnSizes[6].value > 0) {
         int fixed = 0;
@@ -385,7 +428,7 @@ void TStudentMainForm::GridPanelResize() {
         m_grid->setColumnStretch(6, std::max(m_columnSizes[4].value, 1));
     }
     // With a restored placement the drop-down lists are centred in their rows.
-    if (m_columnSizes[0].value > 0 && m_settings.WindowSettingsRestored) {
+    if (m_columnSizes[0].value > 0 && m_centreLists) {
         for (int r = 0; r < GridRows; ++r) {
             QLayoutItem* item = m_grid->itemAtPosition(r, 3);
             if (item)
@@ -395,7 +438,7 @@ void TStudentMainForm::GridPanelResize() {
     m_grid->invalidate();
 }
 
-void TStudentMainForm::ResetAnswerArea() {
+void TSessionArea::ResetAnswerArea() {
     setUpdatesEnabled(false);
     RestoreAnswerSplit();
     m_panelVariant->setEnabled(false);
@@ -404,8 +447,7 @@ void TStudentMainForm::ResetAnswerArea() {
         panel->setEnabled(false);
         panel->hide();
     }
-    if (QAction* prompt = Action(QStringLiteral("aShowPromptTask")))
-        prompt->setEnabled(false);
+    m_actions.showPromptTask->setEnabled(false);
     for (QWidget* panel : {m_panelPromptTask, m_panelGoToTask}) {
         panel->setEnabled(false);
         panel->hide();
@@ -427,16 +469,14 @@ void TStudentMainForm::ResetAnswerArea() {
     m_questionLabel->setText(MainFormTexts::QuestionLabelIdle.toString());
     m_variantLabel->setText(MainFormTexts::VariantLabelIdle.toString().arg(5));
     ClearRichText(*m_questionText);
-    for (const char* name : {"aIDoNotKnow", "aSkippingTask"}) {
-        if (QAction* action = Action(QLatin1String(name))) {
-            action->setEnabled(false);
-            action->setVisible(false);
-        }
+    for (QAction* action : {m_actions.iDoNotKnow, m_actions.skippingTask}) {
+        action->setEnabled(false);
+        action->setVisible(false);
     }
     setUpdatesEnabled(true);
 }
 
-void TStudentMainForm::FitAnswerPicture(const QSize& picture) {
+void TSessionArea::FitAnswerPicture(const QSize& picture) {
     // The wording gives up height, down to its minimum, so that the picture of a point task can be
     // seen whole rather than scrolled; the pupil's own division comes back with the next task.
     if (!m_savedSplitter)
@@ -452,12 +492,63 @@ void TStudentMainForm::FitAnswerPicture(const QSize& picture) {
         m_splitter->setSizes({top, total - top});
 }
 
-void TStudentMainForm::RestoreAnswerSplit() {
+void TSessionArea::RestoreAnswerSplit() {
     if (m_savedSplitter)
         m_splitter->setSizes(*m_savedSplitter);
     m_savedSplitter.reset();
 }
 
-void TStudentMainForm::ApplyZoomToTexts() {
-    ApplyZoom(m_zoom, *this, *m_questionText, VariantTexts1());
+void TSessionArea::ApplyZoomToTexts(int zoom) {
+    ApplyZoom(zoom, *window(), *m_questionText, VariantTexts1());
+}
+
+void TSessionArea::ResizeTaskTexts(int delta) {
+    if (delta == 0)
+        return;
+    QWidget& w = *window();
+    w.setUpdatesEnabled(false);
+    ChangeRichTextSize(*m_questionText, delta);
+    for (RichTextControl* text : VariantTexts1() + VariantTexts2())
+        ChangeRichTextSize(*text, delta);
+    w.setUpdatesEnabled(true);
+}
+
+bool TSessionArea::ChooseRowByDigit(int kind, int row) {
+    auto focusCheck = [this] {
+        if (m_goCheck->isEnabled())
+            m_goCheck->setFocus();
+    };
+    switch (kind) {
+    case SingleChoice: {
+        auto* radio = static_cast<QRadioButton*>(AnswerWidget(SlotRadio + row));
+        if (!radio->isEnabled() || !radio->isVisibleTo(this))
+            return false;
+        radio->click();
+        focusCheck();
+        return true;
+    }
+    case MultipleChoice: {
+        auto* box = static_cast<QCheckBox*>(AnswerWidget(SlotCheck + row));
+        if (!box->isEnabled() || !box->isVisibleTo(this))
+            return false;
+        box->click();
+        focusCheck();
+        return true;
+    }
+    case Ordering:
+    case Matching:
+    case TrueFalse: {
+        auto* combo = static_cast<QComboBox*>(AnswerWidget(SlotCombo + row));
+        if (!combo->isEnabled() || !combo->isVisibleTo(this) || combo->count() == 0)
+            return false;
+        // The session reacts to the choice through the list's activation, as for a click.
+        const int next = combo->currentIndex() + 1 < combo->count() ? combo->currentIndex() + 1 : 0;
+        combo->setCurrentIndex(next);
+        emit combo->activated(next);
+        focusCheck();
+        return true;
+    }
+    default:
+        return false;
+    }
 }

@@ -1,0 +1,44 @@
+#pragma once
+// Everything the main window is given instead of reaching for globals: the program's entry wires
+// the real ones, tests wire temporary folders, scripted prompts and a clock that stands still.
+#include "model/AppPaths.h"
+
+#include <QString>
+#include <QStringList>
+#include <QUrl>
+
+#include <functional>
+
+class Clock;
+class Prompts;
+class QSettings;
+class RandomGenerator;
+class ServerLink;
+class SingleInstance;
+class Workstation;
+struct NameDialogData;
+
+struct MainFormServices {
+    Prompts* prompts = nullptr;
+    QSettings* store = nullptr; // the per-user store
+    AppPaths paths;
+    const Clock* clock = nullptr;
+    QStringList arguments;              // the command line without the program's name
+    SingleInstance* instance = nullptr; // where hand-offs arrive; none in most tests
+    // The teacher's server, the computer's identity and the program's one random generator, as the
+    // session engine uses them.
+    ServerLink* server = nullptr;
+    Workstation* workstation = nullptr;
+    RandomGenerator* random = nullptr;
+    // The name dialog of a session start; false when the pupil closed it otherwise. Without one the
+    // fields are taken as given.
+    std::function<bool(NameDialogData&)> askUserName;
+    // Where the help document lies: beside the executable unless a test says otherwise.
+    QString helpFolder;
+    // Opens a document with the desktop's handler; false when nothing opened it.
+    std::function<bool(const QUrl&)> openUrl;
+    // Starts a program (a name looked up on PATH) without waiting; false when it did not start.
+    std::function<bool(const QString&)> startProgram;
+    // Finds a program on PATH; empty when it is not installed.
+    std::function<QString(const QString&)> findProgram;
+};
