@@ -1,6 +1,6 @@
 #pragma once
 // The prompts of the logic shown as real dialogs owned by a window.
-#include "model/Prompts.h"
+#include "ports/Prompts.h"
 
 #include <QPointer>
 

@@ -7,7 +7,7 @@
 #include "SessionArea.h"
 #include "StudentMainForm.h"
 #include "WindowCaption.h"
-#include "model/Prompts.h"
+#include "ports/Prompts.h"
 #include "model/TextCodec.h"
 #include "settings/SettingsFile.h"
 #include "settings/UserStore.h"

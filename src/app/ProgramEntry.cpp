@@ -6,7 +6,7 @@
 #include "QtTranslations.h"
 #include "SingleInstance.h"
 #include "StudentMainForm.h"
-#include "model/Clock.h"
+#include "ports/Clock.h"
 #include "session/RandomGenerator.h"
 #include "session/SessionPorts.h"
 #include "settings/UserStore.h"

@@ -3,7 +3,7 @@
 #include "AttachmentWriter.h"
 #include "ByteReader.h"
 #include "Crc32.h"
-#include "Prompts.h"
+#include "ports/Prompts.h"
 #include "TextCodec.h"
 
 #include <QFile>

@@ -29,7 +29,7 @@ ConnectionTestResult ConnectionTest::Result() const {
     return m_reply == "OK" ? ConnectionTestResult::Ok : ConnectionTestResult::OtherReply;
 }
 
-std::optional<NetNotice> ConnectionTest::Notice() const {
+std::optional<Notice> ConnectionTest::NoticeToShow() const {
     switch (Result()) {
     case ConnectionTestResult::Ok:
         return NetNotice::ConnectionOk();

@@ -22,7 +22,7 @@ public:
     ConnectionTestResult Result() const;
     const QByteArray& Reply() const { return m_reply; }
     // The message box for the result, none for another reply.
-    std::optional<NetNotice> Notice() const;
+    std::optional<Notice> NoticeToShow() const;
 
 protected:
     void Connected() override;

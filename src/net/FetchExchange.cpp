@@ -5,7 +5,7 @@
 
 #include <memory>
 
-std::optional<NetNotice> FetchOutcome::Notice() const {
+std::optional<Notice> FetchOutcome::NoticeToShow() const {
     switch (end) {
     case FetchEnd::Loaded:
     case FetchEnd::NotChosen:

@@ -33,7 +33,7 @@ struct FetchOutcome {
     Status status;       // what went wrong, for diagnostics
 
     // The message box for the outcome, none when a test came or none was chosen.
-    std::optional<NetNotice> Notice() const;
+    std::optional<Notice> NoticeToShow() const;
 };
 
 class FetchExchange : public Exchange {

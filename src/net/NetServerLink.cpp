@@ -27,7 +27,7 @@ QByteArray NetServerLink::ComputerName() const {
     return m_computerName ? *m_computerName : GetComputerNameStr();
 }
 
-void NetServerLink::Notify(const NetNotice& notice) {
+void NetServerLink::Notify(const Notice& notice) {
     // The same box twice in a row, before the pupil could see the first, tells him nothing new.
     if (!m_notices.isEmpty() && m_notices.back() == notice)
         return;
@@ -36,7 +36,7 @@ void NetServerLink::Notify(const NetNotice& notice) {
         emit NoticesPending();
 }
 
-QList<NetNotice> NetServerLink::TakeNotices() {
+QList<Notice> NetServerLink::TakeNotices() {
     return std::exchange(m_notices, {});
 }
 

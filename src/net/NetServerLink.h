@@ -69,7 +69,7 @@ public:
     Outbox* OutboxStore() { return m_outbox.get(); }
 
     // The message boxes the failed reports call for, oldest first; the list is emptied.
-    QList<NetNotice> TakeNotices();
+    QList<Notice> TakeNotices();
     bool HasNotices() const { return !m_notices.isEmpty(); }
 
     // Nothing is being sent and nothing waits.
@@ -87,7 +87,7 @@ private:
     bool Sends(const TTest& test) const;
     Endpoint Server() const;
     QByteArray ComputerName() const;
-    void Notify(const NetNotice& notice);
+    void Notify(const Notice& notice);
     void SessionReportFailed(const QByteArray& sessionId);
     void QueueReport(ExchangeKind kind, const QByteArray& sessionId, QByteArray message);
     void QueueResult(const QByteArray& sessionId, QByteArray record, QString outboxFile);
@@ -101,7 +101,7 @@ private:
     ExchangeQueue m_queue;
     QSet<QByteArray> m_offline;
     QSet<QString> m_queuedFiles;
-    QList<NetNotice> m_notices;
+    QList<Notice> m_notices;
     bool m_fetching = false;
     QTimer m_retry;
 };

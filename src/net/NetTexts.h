@@ -1,7 +1,7 @@
 #pragma once
 // The texts of the server link, and the message boxes it asks the window to show. The link never
 // shows a box itself: a report fails in the background, so its notice waits until the pupil pauses.
-#include "model/Prompts.h"
+#include "ports/Prompts.h"
 
 #include <QString>
 
@@ -31,27 +31,21 @@ inline QString SelectTestCaption() {
 
 } // namespace NetTexts
 
-// One message box for the window to show.
-struct NetNotice {
-    QString caption;
-    QString text;
-    MsgIcon icon = MsgIcon::None;
-
-    bool operator==(const NetNotice&) const = default;
-
-    // A report (start, progress, result) or the connection test could not reach the server.
-    static NetNotice NoConnection() {
-        return {NetTexts::ErrorCaption(), NetTexts::NoConnection(), MsgIcon::Error};
-    }
-    // Fetching a test failed on the way.
-    static NetNotice FetchFailed() {
-        return {NetTexts::ErrorCaption(), NetTexts::FetchFailed(), MsgIcon::Error};
-    }
-    // The server answered, but gave no test.
-    static NetNotice FetchRefused() {
-        return {NetTexts::ProgramTitle(), NetTexts::FetchRefused(), MsgIcon::None};
-    }
-    static NetNotice ConnectionOk() {
-        return {NetTexts::ProgramTitle(), NetTexts::ConnectionOk(), MsgIcon::None};
-    }
-};
+// The message boxes of the server link.
+namespace NetNotice {
+// A report (start, progress, result) or the connection test could not reach the server.
+inline Notice NoConnection() {
+    return {NetTexts::ErrorCaption(), NetTexts::NoConnection(), MsgIcon::Error};
+}
+// Fetching a test failed on the way.
+inline Notice FetchFailed() {
+    return {NetTexts::ErrorCaption(), NetTexts::FetchFailed(), MsgIcon::Error};
+}
+// The server answered, but gave no test.
+inline Notice FetchRefused() {
+    return {NetTexts::ProgramTitle(), NetTexts::FetchRefused(), MsgIcon::None};
+}
+inline Notice ConnectionOk() {
+    return {NetTexts::ProgramTitle(), NetTexts::ConnectionOk(), MsgIcon::None};
+}
+} // namespace NetNotice

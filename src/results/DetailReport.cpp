@@ -2,7 +2,7 @@
 
 #include "RichWriter.h"
 
-#include "model/Prompts.h"
+#include "ports/Prompts.h"
 #include "model/ResultTest.h"
 #include "model/Task.h"
 #include "model/Test.h"

@@ -5,8 +5,8 @@
 
 #include "model/ByteReader.h"
 #include "model/ByteWriter.h"
-#include "model/Clock.h"
-#include "model/Prompts.h"
+#include "ports/Clock.h"
+#include "ports/Prompts.h"
 #include "model/SafeFile.h"
 #include "settings/Settings.h"
 

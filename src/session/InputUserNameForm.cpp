@@ -1,7 +1,7 @@
 #include "InputUserNameForm.h"
 
-#include "model/Clock.h"
-#include "model/Prompts.h"
+#include "ports/Clock.h"
+#include "ports/Prompts.h"
 #include "model/TextCodec.h"
 #include "session/NameRules.h"
 #include "session/SessionTexts.h"

@@ -10,8 +10,8 @@
 // record is never touched after its release.
 #include "Scoring.h"
 #include "SessionPorts.h"
-#include "model/Clock.h"
-#include "model/Prompts.h"
+#include "ports/Clock.h"
+#include "ports/Prompts.h"
 #include "model/ResultTest.h"
 #include "settings/Settings.h"
 

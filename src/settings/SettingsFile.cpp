@@ -3,7 +3,7 @@
 #include "IniFile.h"
 #include "SettingsTexts.h"
 
-#include "model/Prompts.h"
+#include "ports/Prompts.h"
 #include "model/TextCodec.h"
 
 #include <QDir>

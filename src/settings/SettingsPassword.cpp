@@ -3,7 +3,7 @@
 #include "SettingsTexts.h"
 #include "UserStore.h"
 
-#include "model/Prompts.h"
+#include "ports/Prompts.h"
 
 StoredPassword ReadSettingsPassword(const UserStore& store) {
     if (!store.PasswordIsText()) {

@@ -2,7 +2,7 @@
 
 #include "ImageDecode.h"
 #include "UiTexts.h"
-#include "model/Prompts.h"
+#include "ports/Prompts.h"
 
 #include <QFile>
 #include <QFileInfo>

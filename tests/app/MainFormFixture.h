@@ -5,7 +5,7 @@
 #include "app/SessionArea.h"
 #include "app/SingleInstance.h"
 #include "app/StudentMainForm.h"
-#include "model/Clock.h"
+#include "ports/Clock.h"
 #include "model/TestWriter.h"
 #include "session/RandomGenerator.h"
 #include "session/SessionPorts.h"

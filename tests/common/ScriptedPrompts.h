@@ -1,7 +1,7 @@
 #pragma once
 // A Prompts implementation for tests: answers come from queues filled by the test, and every
 // message shown is recorded so that the test can check caption, text and icon.
-#include "model/Prompts.h"
+#include "ports/Prompts.h"
 
 #include <QList>
 #include <QQueue>

@@ -54,16 +54,16 @@ private slots:
         QTRY_COMPARE(journal.raw.value(0), "TEST\r\n" + Name + "\r\n" + Quit);
         switch (test.Result()) {
         case ConnectionTestResult::Ok:
-            QCOMPARE(test.Notice(), NetNotice::ConnectionOk());
-            QCOMPARE(test.Notice()->text, QStringLiteral("Соединение прошло успешно..."));
-            QCOMPARE(test.Notice()->caption, QStringLiteral("QuizarStudent"));
-            QCOMPARE(test.Notice()->icon, MsgIcon::None);
+            QCOMPARE(test.NoticeToShow(), NetNotice::ConnectionOk());
+            QCOMPARE(test.NoticeToShow()->text, QStringLiteral("Соединение прошло успешно..."));
+            QCOMPARE(test.NoticeToShow()->caption, QStringLiteral("QuizarStudent"));
+            QCOMPARE(test.NoticeToShow()->icon, MsgIcon::None);
             break;
         case ConnectionTestResult::OtherReply:
-            QVERIFY(!test.Notice());
+            QVERIFY(!test.NoticeToShow());
             break;
         case ConnectionTestResult::Failed:
-            QCOMPARE(test.Notice(), NetNotice::NoConnection());
+            QCOMPARE(test.NoticeToShow(), NetNotice::NoConnection());
             break;
         }
     }
@@ -83,9 +83,9 @@ private slots:
         ConnectionTest test(Local(kind == 2 ? 0 : journal.Port()), Name, SilentLimits());
         QVERIFY(RunToEnd(test));
         QCOMPARE(test.Result(), ConnectionTestResult::Failed);
-        QCOMPARE(test.Notice()->text, QStringLiteral("Нет связи с сервером!"));
-        QCOMPARE(test.Notice()->caption, QStringLiteral("Ошибка!"));
-        QCOMPARE(test.Notice()->icon, MsgIcon::Error);
+        QCOMPARE(test.NoticeToShow()->text, QStringLiteral("Нет связи с сервером!"));
+        QCOMPARE(test.NoticeToShow()->caption, QStringLiteral("Ошибка!"));
+        QCOMPARE(test.NoticeToShow()->icon, MsgIcon::Error);
     }
 
     void portFromText_data() {
@@ -179,21 +179,21 @@ private slots:
             QCOMPARE(outcome.testName, sent.contains("a.qzf\r\nQUIT") ? QByteArray("C:\\Tests\\a.qzf")
                                                                       : QByteArray("D:\\b.qzf"));
             QCOMPARE(outcome.testFile, FileBytes);
-            QVERIFY(!outcome.Notice());
+            QVERIFY(!outcome.NoticeToShow());
             break;
         case FetchEnd::NotChosen:
-            QVERIFY(!outcome.Notice());
+            QVERIFY(!outcome.NoticeToShow());
             break;
         case FetchEnd::Refused:
-            QCOMPARE(outcome.Notice(), NetNotice::FetchRefused());
-            QCOMPARE(outcome.Notice()->text, QStringLiteral("Отказано в получении теста..."));
-            QCOMPARE(outcome.Notice()->caption, QStringLiteral("QuizarStudent"));
-            QCOMPARE(outcome.Notice()->icon, MsgIcon::None);
+            QCOMPARE(outcome.NoticeToShow(), NetNotice::FetchRefused());
+            QCOMPARE(outcome.NoticeToShow()->text, QStringLiteral("Отказано в получении теста..."));
+            QCOMPARE(outcome.NoticeToShow()->caption, QStringLiteral("QuizarStudent"));
+            QCOMPARE(outcome.NoticeToShow()->icon, MsgIcon::None);
             break;
         case FetchEnd::Failed:
-            QCOMPARE(outcome.Notice()->text, QStringLiteral("Ошибка связи с сервером!"));
-            QCOMPARE(outcome.Notice()->caption, QStringLiteral("Ошибка!"));
-            QCOMPARE(outcome.Notice()->icon, MsgIcon::Error);
+            QCOMPARE(outcome.NoticeToShow()->text, QStringLiteral("Ошибка связи с сервером!"));
+            QCOMPARE(outcome.NoticeToShow()->caption, QStringLiteral("Ошибка!"));
+            QCOMPARE(outcome.NoticeToShow()->icon, MsgIcon::Error);
             break;
         }
     }

@@ -201,7 +201,7 @@ private slots:
         QVERIFY(WaitIdle(*link));
 
         QCOMPARE(Reports(*m_journal), (QList<QByteArray>{"INFOBEGIN", "RESULT"}));
-        QCOMPARE(link->TakeNotices(), QList<NetNotice>{NetNotice::NoConnection()});
+        QCOMPARE(link->TakeNotices(), QList<Notice>{NetNotice::NoConnection()});
         QCOMPARE(NetNotice::NoConnection().text, QStringLiteral("Нет связи с сервером!"));
         QCOMPARE(NetNotice::NoConnection().caption, QStringLiteral("Ошибка!"));
         QCOMPARE(NetNotice::NoConnection().icon, MsgIcon::Error);
@@ -234,7 +234,7 @@ private slots:
         QCOMPARE(Reports(*m_journal), QList<QByteArray>{});
         QCOMPARE(m_journal->Connections(),
                  2); // the start report and the result: no progress after the failure
-        QCOMPARE(link->TakeNotices(), QList<NetNotice>{NetNotice::NoConnection()});
+        QCOMPARE(link->TakeNotices(), QList<Notice>{NetNotice::NoConnection()});
         const QStringList waiting = Outbox(OutboxFolder()).Pending();
         QCOMPARE(waiting.size(), 1);
 
@@ -259,7 +259,7 @@ private slots:
             Session(*link, IdA, 1);
             Session(*link, IdB, 0);
             QVERIFY(WaitIdle(*link));
-            QCOMPARE(link->TakeNotices(), QList<NetNotice>{NetNotice::NoConnection()});
+            QCOMPARE(link->TakeNotices(), QList<Notice>{NetNotice::NoConnection()});
         }
         QCOMPARE(Outbox(OutboxFolder()).Pending().size(), 2);
         QVERIFY(m_journal->Restart());

@@ -113,7 +113,7 @@ private slots:
             QVERIFY2(m.text != NetTexts::NoConnection(), "the link showed a box itself");
         QVERIFY(s.WaitIdle());
         QCOMPARE(s.journal.Connections(), 2); // the start report and the result
-        QCOMPARE(s.link.TakeNotices(), QList<NetNotice>{NetNotice::NoConnection()});
+        QCOMPARE(s.link.TakeNotices(), QList<Notice>{NetNotice::NoConnection()});
         QCOMPARE(Outbox(s.dir.filePath(QStringLiteral("outbox"))).Pending().size(), 1);
     }
 };

@@ -1,6 +1,6 @@
 #include "ScriptedPrompts.h"
 #include "model/ByteWriter.h"
-#include "model/Clock.h"
+#include "ports/Clock.h"
 #include "model/DateTime.h"
 #include "model/TextCodec.h"
 #include "results/ResultFiles.h"

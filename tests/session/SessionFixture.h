@@ -2,7 +2,7 @@
 // A whole session without windows: the view, the results files, the server and the prompts are
 // scripted and write what happens into one shared log, so a test can check the order of events.
 #include "ScriptedPrompts.h"
-#include "model/Clock.h"
+#include "ports/Clock.h"
 #include "model/DateTime.h"
 #include "model/Test.h"
 #include "model/TextCodec.h"

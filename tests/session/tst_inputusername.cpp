@@ -5,7 +5,7 @@
 #include "ui/BalloonTip.h"
 
 #include "ScriptedPrompts.h"
-#include "model/Clock.h"
+#include "ports/Clock.h"
 #include "model/TextCodec.h"
 #include "settings/Settings.h"
 

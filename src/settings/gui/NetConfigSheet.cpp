@@ -2,8 +2,8 @@
 
 #include "AdditionConfigServices.h"
 
-#include "model/Prompts.h"
 #include "net/ConnectionTest.h"
+#include "ports/Prompts.h"
 #include "settings/ConfigPages.h"
 #include "settings/SettingsTexts.h"
 
@@ -106,7 +106,7 @@ void NetConfigSheet::bbTestNetClick() {
         UpdateEnabled();
         if (hadFocus && m_testNet->isEnabled() && m_testNet->isVisible())
             m_testNet->setFocus(Qt::OtherFocusReason);
-        if (const auto notice = test->Notice(); notice && m_s.prompts)
+        if (const auto notice = test->NoticeToShow(); notice && m_s.prompts)
             m_s.prompts->ShowMessage(notice->caption, notice->text, notice->icon);
     });
     UpdateEnabled();

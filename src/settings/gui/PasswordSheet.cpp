@@ -2,7 +2,7 @@
 
 #include "AdditionConfigServices.h"
 
-#include "model/Prompts.h"
+#include "ports/Prompts.h"
 #include "settings/ConfigPages.h"
 #include "settings/SettingsPassword.h"
 #include "settings/SettingsTexts.h"

@@ -13,7 +13,7 @@
 #include "SoundSheet.h"
 #include "UserNameSheet.h"
 
-#include "model/Prompts.h"
+#include "ports/Prompts.h"
 #include "model/Utils.h"
 #include "settings/SettingsPassword.h"
 #include "settings/SettingsTexts.h"

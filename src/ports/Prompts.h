@@ -7,6 +7,15 @@
 
 enum class MsgIcon { None, Error, Warning, Question, Information };
 
+// A message box as the logic decides it: what a failure or an event tells the user.
+struct Notice {
+    QString caption;
+    QString text;
+    MsgIcon icon = MsgIcon::None;
+
+    bool operator==(const Notice&) const = default;
+};
+
 class Prompts {
 public:
     virtual ~Prompts() = default;
@@ -16,4 +25,6 @@ public:
     virtual void ShowMessage(const QString& caption, const QString& text, MsgIcon icon) = 0;
     // A question with Yes and No buttons; true for Yes.
     virtual bool AskYesNo(const QString& caption, const QString& text, MsgIcon icon) = 0;
+
+    void Show(const Notice& notice) { ShowMessage(notice.caption, notice.text, notice.icon); }
 };
