@@ -12,9 +12,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
     static QTemporaryDir dir;
     // Encipher the input so that the fuzzer explores what lies behind the signature too.
     const QByteArray plain(reinterpret_cast<const char*>(data), qsizetype(size));
-    const QByteArray stored = EncipherBuffer(QByteArray("Quizar") + plain, kProgramKey);
+    const QByteArray stored = EncipherBuffer(QByteArray("Quizar") + plain, ProgramKey);
     LoadOptions options;
-    options.TempRoot = dir.path();
+    options.tempRoot = dir.path();
     LoadTestResult result = LoadTest(QStringLiteral("fuzz.qzf"), &stored, options);
     return 0;
 }

@@ -19,12 +19,12 @@
 
 namespace {
 
-constexpr int kTasks = 2000;
-constexpr int kPictures = 400;
-constexpr qsizetype kPictureSize = 512 * 1024; // 400 x 512 KiB = 200 MiB
+constexpr int Tasks = 2000;
+constexpr int Pictures = 400;
+constexpr qsizetype PictureSize = 512 * 1024; // 400 x 512 KiB = 200 MiB
 
 QByteArray Picture(int index, bool compressible, std::mt19937& rng) {
-    QByteArray data(kPictureSize, Qt::Uninitialized);
+    QByteArray data(PictureSize, Qt::Uninitialized);
     if (compressible) {
         // A smooth gradient with a little noise, like a photograph saved as a bitmap.
         for (qsizetype i = 0; i < data.size(); ++i)
@@ -55,22 +55,22 @@ BigTest& Fixture(bool compressible) {
     TTest test({}, {}, {});
     test.Title = "Big";
     std::vector<TTask> tasks;
-    for (int i = 0; i < kTasks; ++i) {
+    for (int i = 0; i < Tasks; ++i) {
         TTask t(1 + i % 8);
         t.Question = "{\\rtf1\\ansi\\ansicpg1251 Task " + QByteArray::number(i) + " \\'e0\\'e1\\'e2\\par}";
-        t.Picture = "p" + QByteArray::number(i % kPictures) + ".bmp";
+        t.Picture = "p" + QByteArray::number(i % Pictures) + ".bmp";
         for (int v = 0; v < 5; ++v)
             t.Variants[size_t(v)] = "Variant " + QByteArray::number(v);
         tasks.push_back(t);
     }
     std::vector<Attachment> files;
-    for (int i = 0; i < kPictures; ++i)
+    for (int i = 0; i < Pictures; ++i)
         files.push_back({"p" + QByteArray::number(i) + ".bmp", Picture(i, compressible, rng)});
     const QByteArray payload = BuildPayload(test, tasks, files);
     slot->payloadSize = payload.size();
     const QByteArray container = WrapPayload(payload);
     QByteArray plain(container.size(), Qt::Uninitialized);
-    DecipherBuffer(container.constData(), container.size(), plain.data(), kProgramKey, plain.size());
+    DecipherBuffer(container.constData(), container.size(), plain.data(), ProgramKey, plain.size());
     slot->compressedPayload = plain.mid(10);
     slot->path = slot->dir.filePath("big.qzf");
     QFile f(slot->path);
@@ -82,13 +82,13 @@ BigTest& Fixture(bool compressible) {
 void LoadFromDisk(benchmark::State& state) {
     BigTest& big = Fixture(state.range(0) != 0);
     LoadOptions options;
-    options.TempRoot = big.dir.path();
+    options.tempRoot = big.dir.path();
     for (auto _ : state) {
         LoadTestResult r = LoadTest(big.path, nullptr, options);
         if (!r.Ok())
-            state.SkipWithError(qPrintable(r.Detail));
+            state.SkipWithError(qPrintable(r.status.Detail()));
         state.PauseTiming(); // removing the folder is the test's destruction, not its loading
-        r.Loaded.reset();
+        r.loaded.reset();
         state.ResumeTiming();
     }
     state.SetBytesProcessed(state.iterations() * big.payloadSize);
@@ -118,11 +118,6 @@ void InflateOnly(benchmark::State& state) {
 
 } // namespace
 
-BENCHMARK(LoadFromDisk)
-    ->Arg(1)
-    ->Arg(0)
-    ->ArgName("compressible")
-    ->Unit(benchmark::kMillisecond)
-    ->Iterations(5);
-BENCHMARK(InflateOnly)->Arg(1)->Arg(0)->ArgName("compressible")->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(LoadFromDisk)->Arg(1)->Arg(0)->ArgName("compressible")->Unit(benchmark::Millisecond)->Iterations(5);
+BENCHMARK(InflateOnly)->Arg(1)->Arg(0)->ArgName("compressible")->Unit(benchmark::Millisecond)->Iterations(5);
 BENCHMARK_MAIN();

@@ -16,11 +16,11 @@
 #include <set>
 
 namespace {
-constexpr int kRecords = 10000;
-constexpr int kTasks = 20;
+constexpr int Records = 10000;
+constexpr int Tasks = 20;
 
 TResultTest MakeRecord(int i) {
-    TResultTest r(kTasks);
+    TResultTest r(Tasks);
     r.UserName = "Pupil " + QByteArray::number(i * 7919 % 100003);
     r.UserGroup = QByteArray::number(5 + i % 7) + " A";
     r.ComputerName = "PC-" + QByteArray::number(i % 31);
@@ -32,7 +32,7 @@ TResultTest MakeRecord(int i) {
     r.TestFileName = "/home/teacher/tests/test" + QByteArray::number(i % 12) + ".qzf";
     r.TestCrc = qint32(0x9E3779B9u * quint32(i % 12 + 1));
     r.TestUId = "{" + QByteArray::number(quint32(i % 12) * 2654435761u, 16) + "}";
-    for (int t = 0; t < kTasks; ++t) {
+    for (int t = 0; t < Tasks; ++t) {
         const quint32 h = quint32(i * 31 + t) * 2654435761u;
         r.TaskPoints[t] = int(h % 3) - 1;
         r.TaskSeconds[t] = int(h >> 8) % 120;
@@ -42,27 +42,27 @@ TResultTest MakeRecord(int i) {
     r.EndReason = 1;
     r.Mark = i % 12 + 1;
     r.MarkCount = 12;
-    r.AskCount = r.AskedCount = kTasks;
-    r.RightCount = i % kTasks;
-    r.WrongCount = kTasks - r.RightCount;
-    r.MaxScore = kTasks * 2;
+    r.AskCount = r.AskedCount = Tasks;
+    r.RightCount = i % Tasks;
+    r.WrongCount = Tasks - r.RightCount;
+    r.MaxScore = Tasks * 2;
     r.Score = r.RightCount * 2 - 0.5;
     return r;
 }
 
 struct Data {
     QTemporaryDir dir;
-    QString original; // the file with kRecords records, never changed
+    QString original; // the file with Records records, never changed
     QString work;     // the copy that each iteration appends to
     QByteArray fileBytes;
-    TResultTest added = MakeRecord(kRecords);
+    TResultTest added = MakeRecord(Records);
 
     Data() {
         QByteArray plain;
         ByteWriter w(plain);
         w.WriteInt32(0);
-        w.WriteInt32(kRecords);
-        for (int i = 0; i < kRecords; ++i)
+        w.WriteInt32(Records);
+        for (int i = 0; i < Records; ++i)
             MakeRecord(i).SaveToStream(w);
         fileBytes = ProtectionSignature();
         Zlib::Deflate({plain}, 9, [this](QByteArrayView chunk) {
@@ -113,8 +113,8 @@ void BM_InflateDeflateOnly(benchmark::State& state) {
     }
 }
 
-BENCHMARK(BM_AppendOneRecord)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_InflateDeflateOnly)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_AppendOneRecord)->Unit(benchmark::Millisecond)->UseRealTime();
+BENCHMARK(BM_InflateDeflateOnly)->Unit(benchmark::Millisecond)->UseRealTime();
 
 // Keeps each benchmark's time per iteration (the mean when repetitions are asked for) so that the
 // ratio can be printed after the run.

@@ -20,7 +20,7 @@
 
 namespace {
 
-const char kHead[] =
+const char Head[] =
     "{\\rtf1\\ansi\\ansicpg1251\\deff0\\deflang1049{\\fonttbl{\\f0\\fnil\\fcharset204 Times New "
     "Roman;}{\\f1\\fswiss\\fcharset0 Arial;}{\\f2\\fnil\\fcharset2 Symbol;}}\r\n{\\colortbl ;\\red255"
     "\\green0\\blue0;\\red0\\green0\\blue255;}\r\n{\\*\\generator Editor 1.0;}\\viewkind4"
@@ -65,7 +65,7 @@ QByteArray Paragraph(std::mt19937& rng, int words) {
 }
 
 QByteArray Fragment(std::mt19937& rng, const QByteArray& pictureHex) {
-    QByteArray f = kHead;
+    QByteArray f = Head;
     const int paragraphs = 1 + int(rng() % 6);
     for (int i = 0; i < paragraphs; ++i)
         f += Paragraph(rng, 10 + int(rng() % 60));
@@ -133,7 +133,7 @@ void BM_TokenizeOnly(benchmark::State& state) {
     state.SetLabel(
         QStringLiteral("%1 fragments, %2 KiB").arg(Corpus().size()).arg(CorpusBytes() / 1024).toStdString());
 }
-BENCHMARK(BM_TokenizeOnly)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_TokenizeOnly)->Unit(benchmark::Millisecond);
 
 void BM_ReadRtf(benchmark::State& state) {
     const auto& corpus = Corpus();
@@ -146,7 +146,7 @@ void BM_ReadRtf(benchmark::State& state) {
     }
     state.SetBytesProcessed(state.iterations() * CorpusBytes());
 }
-BENCHMARK(BM_ReadRtf)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ReadRtf)->Unit(benchmark::Millisecond);
 
 void BM_RichTextToPlain(benchmark::State& state) {
     const auto& corpus = Corpus();
@@ -156,7 +156,7 @@ void BM_RichTextToPlain(benchmark::State& state) {
     }
     state.SetBytesProcessed(state.iterations() * CorpusBytes());
 }
-BENCHMARK(BM_RichTextToPlain)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RichTextToPlain)->Unit(benchmark::Millisecond);
 
 } // namespace
 

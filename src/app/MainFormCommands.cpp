@@ -7,8 +7,8 @@
 #include "SessionArea.h"
 #include "StudentMainForm.h"
 #include "WindowCaption.h"
-#include "ports/Prompts.h"
 #include "model/TextCodec.h"
+#include "ports/Prompts.h"
 #include "settings/SettingsFile.h"
 #include "settings/UserStore.h"
 #include "settings/gui/EndSoundPlayer.h"
@@ -355,12 +355,12 @@ void TStudentMainForm::ALoadConfigNowExecute() {
 
 void TStudentMainForm::AShowTestInfoExecute() {
     if (m_loaded)
-        ShowTestInfo(TestInfoFrom(*m_loaded->Test, int(m_loaded->Tasks.size())), this);
+        ShowTestInfo(TestInfoFrom(*m_loaded->test, int(m_loaded->tasks.size())), this);
 }
 
 void TStudentMainForm::aShowTestInstructionExecute() {
     if (m_loaded)
-        ShowTestInstruction(TestInfoFrom(*m_loaded->Test, int(m_loaded->Tasks.size())), this);
+        ShowTestInstruction(TestInfoFrom(*m_loaded->test, int(m_loaded->tasks.size())), this);
 }
 
 void TStudentMainForm::aShowREtoViewerExecute() {

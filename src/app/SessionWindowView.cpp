@@ -143,7 +143,7 @@ SessionWindowView::~SessionWindowView() = default;
 void SessionWindowView::AttachLoadedTest() {
     m_session->DetachTest();
     if (const LoadedTest* loaded = m_host.Loaded())
-        m_session->AttachTest(*loaded->Test, loaded->Tasks);
+        m_session->AttachTest(*loaded->test, loaded->tasks);
 }
 
 void SessionWindowView::SessionStateChanged(SessionState state) {
@@ -158,7 +158,7 @@ void SessionWindowView::ShowTestInstruction(const TTest& test) {
     // The same window as the command "Інструкція до тесту", caption included; an instruction of
     // pictures only is shown too.
     const LoadedTest* loaded = m_host.Loaded();
-    ::ShowTestInstruction(TestInfoFrom(test, loaded ? int(loaded->Tasks.size()) : 0), &m_host.DialogOwner());
+    ::ShowTestInstruction(TestInfoFrom(test, loaded ? int(loaded->tasks.size()) : 0), &m_host.DialogOwner());
 }
 
 void SessionWindowView::SessionStarted(const SessionStartView& start) {
@@ -313,7 +313,7 @@ void SessionWindowView::ShowDetailReport(const TTest& test, const TResultTest& r
     const LoadedTest* loaded = m_host.Loaded();
     if (!loaded)
         return;
-    ::ShowDetailReport(m_host.DialogOwner(), *m_parts.area.QuestionText(), test, loaded->Tasks, result,
+    ::ShowDetailReport(m_host.DialogOwner(), *m_parts.area.QuestionText(), test, loaded->tasks, result,
                        {m_random, m_prompts, QLocale(), {}});
 }
 

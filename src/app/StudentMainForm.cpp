@@ -210,31 +210,30 @@ void TStudentMainForm::LoadTestFile(const QString& givenPath, const QByteArray* 
     m_loaded.reset();
     m_state = SessionState::NoTest;
     LoadOptions options;
-    options.TempRoot = m_services.paths.tempFolder;
-    options.ProgramFolder = m_services.paths.programFolder;
-    options.Ask = m_services.prompts;
-    options.Now = m_services.clock->Now();
+    options.tempRoot = m_services.paths.tempFolder;
+    options.programFolder = m_services.paths.programFolder;
+    options.ask = m_services.prompts;
+    options.now = m_services.clock->Now();
     LoadTestResult result = LoadTest(path, stream, options);
     if (!result.Ok()) {
-        if (!LoadFailureText(result.Failure).isEmpty())
-            m_services.prompts->ShowMessage(LoadFailureCaption(), LoadFailureText(result.Failure),
-                                            MsgIcon::Error);
+        if (const std::optional<Notice> notice = LoadFailureNotice(result.status.Failure()))
+            m_services.prompts->Show(*notice);
         ShowChooseTestLine();
         ActionList1Update();
         emit TestChanged();
         return;
     }
-    m_loaded = std::move(result.Loaded);
+    m_loaded = std::move(result.loaded);
     // A folder of attached files that cannot be removed when the test goes is told, with the
     // system's text, in a plain box.
     Prompts* prompts = m_services.prompts;
-    m_loaded->Test->OnDeleteFolderFailure = [prompts](const QString& text) {
+    m_loaded->test->OnDeleteFolderFailure = [prompts](const QString& text) {
         prompts->ShowMessage(QString(), text, MsgIcon::None);
     };
-    if (m_loaded->FromFile)
+    if (m_loaded->fromFile)
         m_recent->Add(path);
     m_state = SessionState::TestLoaded;
-    ShowLoadedTest(TestInfoFrom(*m_loaded->Test, int(m_loaded->Tasks.size())), *m_area->QuestionText(),
+    ShowLoadedTest(TestInfoFrom(*m_loaded->test, int(m_loaded->tasks.size())), *m_area->QuestionText(),
                    *this);
     m_area->ApplyZoomToTexts(m_zoom);
     ActionList1Update();

@@ -46,7 +46,7 @@ public:
     SessionState State() const { return m_state; }
     // The session engine reports its state here.
     void SetSessionState(SessionState state) override;
-    const TTest* Test() const { return m_loaded ? m_loaded->Test.get() : nullptr; }
+    const TTest* Test() const { return m_loaded ? m_loaded->test.get() : nullptr; }
     const LoadedTest* Loaded() const override { return m_loaded.get(); }
     TSettings& Settings() { return m_settings; }
     int Zoom() const { return m_zoom; }

@@ -74,7 +74,7 @@ QString JsonTexts(const QList<QByteArray>& values) {
 
 // The statements that make schema version 1. {ID} and the other marks are the column types of the
 // database at hand.
-const char* const kSchema[] = {
+const char* const Schema[] = {
     "CREATE TABLE journal_schema (version INTEGER NOT NULL)",
     // One row per session: what INFOBEGIN said, the latest progress, and the outcome once the
     // result came. Imported results have sessions of their own (source 'import').
@@ -229,7 +229,7 @@ Status SqlJournalStore::EnsureSchema() {
     const Types t = ColumnTypes();
     if (!db.transaction())
         return Status::Failed(Fault::WriteFailed, db.lastError().text());
-    for (const char* statement : kSchema) {
+    for (const char* statement : Schema) {
         QString sql = QString::fromLatin1(statement);
         sql.replace(u"{ID}"_qs, t.id)
             .replace(u"{BIGINT}"_qs, t.bigint)

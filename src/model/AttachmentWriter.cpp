@@ -5,9 +5,9 @@
 #include <algorithm>
 #include <cstring>
 
-AttachmentWriter::AttachmentWriter() : m_buffers(kBuffers) {
-    for (int i = 0; i < kBuffers; ++i) {
-        m_buffers[size_t(i)].resize(size_t(kBufferSize));
+AttachmentWriter::AttachmentWriter() : m_buffers(Buffers) {
+    for (int i = 0; i < Buffers; ++i) {
+        m_buffers[size_t(i)].resize(size_t(BufferSize));
         m_free.push_back(i);
     }
     m_worker = std::thread([this] { Run(); });
@@ -53,7 +53,7 @@ bool AttachmentWriter::Write(const char* data, qint64 size) {
             buffer = m_free.back();
             m_free.pop_back();
         }
-        const qint64 take = std::min(size, kBufferSize);
+        const qint64 take = std::min(size, BufferSize);
         std::memcpy(m_buffers[size_t(buffer)].data(), data, size_t(take));
         {
             std::lock_guard lock(m_mutex);

@@ -40,8 +40,8 @@ private:
     };
     void Run();
 
-    static constexpr int kBuffers = 8;
-    static constexpr qint64 kBufferSize = qint64(256) << 10;
+    static constexpr int Buffers = 8;
+    static constexpr qint64 BufferSize = qint64(256) << 10;
 
     std::vector<std::vector<char>> m_buffers;
     std::mutex m_mutex;

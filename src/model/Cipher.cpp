@@ -23,7 +23,7 @@ void CipherState::Decipher(const char* src, char* dst, qint64 n) {
     // are dropped at each step), so four segments are deciphered side by side from a guessed
     // state, and each later segment is then re-run from its true state only until the two runs
     // meet. The result is exact for every input; only the speed depends on how soon they meet.
-    constexpr int kLanes = 4;
+    constexpr int Lanes = 4;
     if (n < 4096 || src == dst) {
         quint8 s = m_state;
         for (qint64 i = 0; i < n; ++i) {
@@ -34,29 +34,29 @@ void CipherState::Decipher(const char* src, char* dst, qint64 n) {
         m_state = s;
         return;
     }
-    const qint64 len = n / kLanes;
-    qint64 begin[kLanes], end[kLanes];
-    quint8 state[kLanes];
-    for (int k = 0; k < kLanes; ++k) {
+    const qint64 len = n / Lanes;
+    qint64 begin[Lanes], end[Lanes];
+    quint8 state[Lanes];
+    for (int k = 0; k < Lanes; ++k) {
         begin[k] = k * len;
-        end[k] = k + 1 < kLanes ? (k + 1) * len : n;
+        end[k] = k + 1 < Lanes ? (k + 1) * len : n;
         state[k] = k == 0 ? m_state : 0;
     }
     const auto* in = reinterpret_cast<const quint8*>(src);
     auto* out = reinterpret_cast<quint8*>(dst);
     for (qint64 i = 0; i < len; ++i) {
-        for (int k = 0; k < kLanes; ++k) {
+        for (int k = 0; k < Lanes; ++k) {
             const quint8 p = in[begin[k] + i] ^ state[k];
             out[begin[k] + i] = p;
             state[k] = m_next[quint8(p + state[k])];
         }
     }
-    for (qint64 i = begin[kLanes - 1] + len; i < n; ++i) { // the last segment's remainder
-        const quint8 p = in[i] ^ state[kLanes - 1];
+    for (qint64 i = begin[Lanes - 1] + len; i < n; ++i) { // the last segment's remainder
+        const quint8 p = in[i] ^ state[Lanes - 1];
         out[i] = p;
-        state[kLanes - 1] = m_next[quint8(p + state[kLanes - 1])];
+        state[Lanes - 1] = m_next[quint8(p + state[Lanes - 1])];
     }
-    for (int k = 1; k < kLanes; ++k) {
+    for (int k = 1; k < Lanes; ++k) {
         quint8 s = state[k - 1]; // the true state where segment k begins
         qint64 i = begin[k];
         // The guessed run's state at i is recovered from its output: p = c ^ state.
@@ -69,7 +69,7 @@ void CipherState::Decipher(const char* src, char* dst, qint64 n) {
         if (i == end[k])
             state[k] = s;
     }
-    m_state = state[kLanes - 1];
+    m_state = state[Lanes - 1];
 }
 
 void CipherState::Encipher(const char* src, char* dst, qint64 n) {

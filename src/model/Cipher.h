@@ -15,7 +15,7 @@ struct KeyRecord {
 };
 
 // The key of this program's test files (stored as 6D 4E 39 30 DE C0).
-inline constexpr KeyRecord kProgramKey{0x4E6D, 0x3039, 0xC0DE};
+inline constexpr KeyRecord ProgramKey{0x4E6D, 0x3039, 0xC0DE};
 
 // Deciphers or enciphers a stream in pieces; the state carries over from one call to the next.
 class CipherState {

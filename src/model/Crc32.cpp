@@ -26,11 +26,11 @@ quint32 FileCrc32(const QString& path) {
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly))
         return 0;
-    constexpr qint64 kBlock = 65521;
-    std::vector<char> buf(kBlock);
+    constexpr qint64 Block = 65521;
+    std::vector<char> buf(Block);
     quint32 crc = 0;
     for (;;) {
-        const qint64 n = f.read(buf.data(), kBlock);
+        const qint64 n = f.read(buf.data(), Block);
         if (n <= 0)
             break;
         crc = UpdateCrc32(crc, buf.data(), n);

@@ -3,14 +3,14 @@
 #include <cmath>
 
 namespace {
-const QDate kEpoch(1899, 12, 30);
-constexpr qint64 kMsPerDay = 86400000;
+const QDate Epoch(1899, 12, 30);
+constexpr qint64 MsPerDay = 86400000;
 } // namespace
 
 double DateTimeToDouble(const QDateTime& dt) {
     const QDateTime local = dt.toLocalTime();
-    const qint64 days = kEpoch.daysTo(local.date());
-    const double frac = double(local.time().msecsSinceStartOfDay()) / double(kMsPerDay);
+    const qint64 days = Epoch.daysTo(local.date());
+    const double frac = double(local.time().msecsSinceStartOfDay()) / double(MsPerDay);
     return days >= 0 ? double(days) + frac : double(days) - frac;
 }
 
@@ -19,13 +19,13 @@ QDateTime DoubleToDateTime(double value) {
         return {};
     const double whole = std::trunc(value);
     const double frac = std::fabs(value - whole);
-    qint64 ms = std::llround(frac * double(kMsPerDay));
+    qint64 ms = std::llround(frac * double(MsPerDay));
     qint64 days = qint64(whole);
-    if (ms >= kMsPerDay) {
-        ms -= kMsPerDay;
+    if (ms >= MsPerDay) {
+        ms -= MsPerDay;
         days += value >= 0 ? 1 : -1;
     }
-    return QDateTime(kEpoch.addDays(days), QTime::fromMSecsSinceStartOfDay(int(ms)));
+    return QDateTime(Epoch.addDays(days), QTime::fromMSecsSinceStartOfDay(int(ms)));
 }
 
 QString FormatDateTime(const QDateTime& dt) {

@@ -12,8 +12,8 @@
 
 namespace {
 // No test has more grades or topics than fit in a few kilobytes; a larger count is damage.
-constexpr qint32 kMaxMarks = 10000;
-constexpr qint32 kMaxThemes = 100000;
+constexpr qint32 MaxMarks = 10000;
+constexpr qint32 MaxThemes = 100000;
 } // namespace
 
 QByteArray NewGuidString() {
@@ -138,7 +138,7 @@ bool TTest::ReadHeader(ByteReader& in) {
     OpenPassword = in.ReadString();
     StartPassword = in.ReadString();
     const qint32 markCount = in.ReadCount(12);
-    if (!in.Ok() || markCount > kMaxMarks)
+    if (!in.Ok() || markCount > MaxMarks)
         return false;
     QList<TMark> marks(markCount);
     for (TMark& m : marks) {
@@ -152,7 +152,7 @@ bool TTest::ReadHeader(ByteReader& in) {
     Saved = in.ReadDouble();
     UId = in.ReadString();
     const qint32 themeCount = in.ReadCount(17);
-    if (!in.Ok() || themeCount > kMaxThemes)
+    if (!in.Ok() || themeCount > MaxThemes)
         return false;
     for (qint32 i = 0; i < themeCount && in.Ok(); ++i) {
         const qint32 id = in.ReadInt32();

@@ -3,8 +3,8 @@
 #include "AttachmentWriter.h"
 #include "ByteReader.h"
 #include "Crc32.h"
-#include "ports/Prompts.h"
 #include "TextCodec.h"
+#include "ports/Prompts.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -21,18 +21,13 @@
 
 namespace {
 
-constexpr qint64 kChunk = qint64(256) << 10;
+constexpr qint64 Chunk = qint64(256) << 10;
 // Far beyond any real test; a larger count is damage, refused before anything is allocated.
-constexpr qint32 kMaxTasks = 100000;
-constexpr qint32 kMaxAttachments = 100000;
+constexpr qint32 MaxTasks = 100000;
+constexpr qint32 MaxAttachments = 100000;
 // Total text (questions, variants, names) one test may hold in memory.
-constexpr qint64 kTextBudget = qint64(1) << 30;
-const char kSignature[6] = {'Q', 'u', 'i', 'z', 'a', 'r'};
-
-struct LoadError {
-    LoadFailure failure;
-    QString detail;
-};
+constexpr qint64 TextBudget = qint64(1) << 30;
+const char Signature[6] = {'Q', 'u', 'i', 'z', 'a', 'r'};
 
 // The container's bytes, deciphered in pieces as they are read from the file or from memory; the
 // CRC-32 of the stored bytes is taken on the way. Reading, checking and deciphering run on a worker
@@ -42,9 +37,9 @@ struct LoadError {
 class DecipheredInput {
 public:
     DecipheredInput(QFile* file, QByteArrayView memory, const KeyRecord& key)
-        : m_file(file), m_memory(memory), m_cipher(key), m_raw(file ? size_t(kChunk) : 0) {
+        : m_file(file), m_memory(memory), m_cipher(key), m_raw(file ? size_t(Chunk) : 0) {
         for (auto& slot : m_slots)
-            slot.resize(size_t(kChunk));
+            slot.resize(size_t(Chunk));
         m_worker = std::thread([this] { Produce(); });
     }
     ~DecipheredInput() {
@@ -106,7 +101,7 @@ public:
     }
 
 private:
-    static constexpr int kSlots = 4;
+    static constexpr int Slots = 4;
 
     // Worker thread: fills free slots in turn until the container ends or the loader stops.
     void Produce() {
@@ -114,7 +109,7 @@ private:
         for (qint64 index = 0;; ++index) {
             {
                 std::unique_lock lock(m_mutex);
-                m_changed.wait(lock, [this] { return m_stop || m_filled < kSlots; });
+                m_changed.wait(lock, [this] { return m_stop || m_filled < Slots; });
                 if (m_stop)
                     return;
             }
@@ -122,15 +117,15 @@ private:
             const char* raw = nullptr;
             bool readError = false;
             if (m_file) {
-                n = m_file->read(m_raw.data(), kChunk);
+                n = m_file->read(m_raw.data(), Chunk);
                 readError = n < 0;
                 raw = m_raw.data();
             } else {
-                n = std::min<qint64>(kChunk, m_memory.size() - m_memPos);
+                n = std::min<qint64>(Chunk, m_memory.size() - m_memPos);
                 raw = m_memory.data() + m_memPos;
                 m_memPos += n;
             }
-            std::vector<char>& slot = m_slots[size_t(index % kSlots)];
+            std::vector<char>& slot = m_slots[size_t(index % Slots)];
             if (n > 0) {
                 crc = UpdateCrc32(crc, raw, n);
                 m_cipher.Decipher(raw, slot.data(), n);
@@ -142,7 +137,7 @@ private:
                     m_readError = readError;
                     m_done = true;
                 } else {
-                    m_lengths[size_t(index % kSlots)] = n;
+                    m_lengths[size_t(index % Slots)] = n;
                     ++m_filled;
                 }
             }
@@ -166,7 +161,7 @@ private:
         m_changed.wait(lock, [this] { return m_filled > 0 || m_done; });
         if (m_filled == 0)
             return false;
-        const size_t slot = size_t(m_taken % kSlots);
+        const size_t slot = size_t(m_taken % Slots);
         m_cur = m_slots[slot].data();
         m_len = m_lengths[slot];
         m_pos = 0;
@@ -183,8 +178,8 @@ private:
     // Shared, under m_mutex (the slots' bytes pass from worker to loader through m_filled).
     std::mutex m_mutex;
     std::condition_variable m_changed;
-    std::array<std::vector<char>, kSlots> m_slots;
-    std::array<qint64, kSlots> m_lengths{};
+    std::array<std::vector<char>, Slots> m_slots;
+    std::array<qint64, Slots> m_lengths{};
     int m_filled = 0; // slots holding bytes the loader has not given back, the one in hand included
     bool m_done = false;
     bool m_stop = false;
@@ -202,7 +197,7 @@ private:
 // The payload, inflated in pieces as the reader asks for it.
 class InflateSource : public ByteSource {
 public:
-    explicit InflateSource(DecipheredInput& in) : m_in(in), m_out(size_t(kChunk)) {
+    explicit InflateSource(DecipheredInput& in) : m_in(in), m_out(size_t(Chunk)) {
         std::memset(&m_zs, 0, sizeof m_zs);
         m_initialised = inflateInit(&m_zs) == Z_OK;
         m_failed = !m_initialised;
@@ -263,51 +258,53 @@ QString Where(ByteReader& r, InflateSource& src) {
                         : QStringLiteral("data ends or is damaged at payload offset %1").arg(r.Position());
 }
 
-LoadError ReadPayload(DecipheredInput& input, LoadedTest& loaded, const LoadOptions& options) {
-    TTest& test = *loaded.Test;
+Status ReadPayload(DecipheredInput& input, LoadedTest& loaded, const LoadOptions& options) {
+    TTest& test = *loaded.test;
     InflateSource inflater(input);
     ByteReader in(inflater);
-    in.SetStringBudget(kTextBudget);
+    in.SetStringBudget(TextBudget);
 
     if (!test.ReadHeader(in))
-        return {LoadFailure::LoadError, QStringLiteral("test header: ") + Where(in, inflater)};
+        return Status::Failed(Fault::Corrupt, QStringLiteral("test header: ") + Where(in, inflater));
 
-    if (!test.OpenPassword.isEmpty() && !options.SkipPassword) {
+    if (!test.OpenPassword.isEmpty() && !options.skipPassword) {
         QByteArray entered;
-        if (!options.Ask || !options.Ask->AskPassword(entered))
-            return {LoadFailure::Cancelled, QStringLiteral("password not given")};
+        if (!options.ask || !options.ask->AskPassword(entered))
+            return Status::Failed(Fault::Cancelled, QStringLiteral("password not given"));
         if (entered != test.OpenPassword)
-            return {LoadFailure::WrongPassword, QStringLiteral("wrong password")};
+            return Status::Failed(Fault::WrongPassword, QStringLiteral("wrong password"));
     }
 
     const qint32 taskCount = in.ReadInt32();
-    if (!in.Ok() || taskCount < 0 || taskCount > kMaxTasks)
-        return {LoadFailure::LoadError, QStringLiteral("impossible task count %1").arg(taskCount)};
-    loaded.Tasks.reserve(size_t(std::min(taskCount, 4096)));
+    if (!in.Ok() || taskCount < 0 || taskCount > MaxTasks)
+        return Status::Failed(Fault::Corrupt, QStringLiteral("impossible task count %1").arg(taskCount));
+    loaded.tasks.reserve(size_t(std::min(taskCount, 4096)));
     for (qint32 i = 0; i < taskCount; ++i) {
         TTask task;
         if (!task.ReadTask(in))
-            return {LoadFailure::LoadError, QStringLiteral("task %1: ").arg(i + 1) + Where(in, inflater)};
-        loaded.Tasks.push_back(std::move(task));
+            return Status::Failed(Fault::Corrupt,
+                                  QStringLiteral("task %1: ").arg(i + 1) + Where(in, inflater));
+        loaded.tasks.push_back(std::move(task));
     }
 
     const qint32 fileCount = in.ReadInt32();
     AttachmentWriter writer;
-    if (!in.Ok() || fileCount < 0 || fileCount > kMaxAttachments)
-        return {LoadFailure::LoadError, QStringLiteral("impossible attached-file count %1").arg(fileCount)};
+    if (!in.Ok() || fileCount < 0 || fileCount > MaxAttachments)
+        return Status::Failed(Fault::Corrupt,
+                              QStringLiteral("impossible attached-file count %1").arg(fileCount));
     for (qint32 i = 0; i < fileCount; ++i) {
         const QByteArray name = in.ReadString();
         const qint32 size = in.ReadInt32();
         if (!in.Ok() || size < 0)
-            return {LoadFailure::LoadError,
-                    QStringLiteral("attached file %1: ").arg(i + 1) + Where(in, inflater)};
+            return Status::Failed(Fault::Corrupt,
+                                  QStringLiteral("attached file %1: ").arg(i + 1) + Where(in, inflater));
         if (!IsSafeAttachmentName(name))
-            return {LoadFailure::LoadError, QStringLiteral("attached file %1 has an unsafe name \"%2\"")
-                                                .arg(i + 1)
-                                                .arg(TextCodec::FromCp1251(name))};
+            return Status::Failed(Fault::Corrupt, QStringLiteral("attached file %1 has an unsafe name \"%2\"")
+                                                      .arg(i + 1)
+                                                      .arg(TextCodec::FromCp1251(name)));
         QString error;
         if (!writer.Open(AttachmentPath(test, name), error))
-            return {LoadFailure::LoadError, error};
+            return Status::Failed(Fault::WriteFailed, error);
         bool written = true;
         const bool copied = in.CopyTo(size, [&](const char* p, qint64 n) {
             written = writer.Write(p, n);
@@ -315,17 +312,17 @@ LoadError ReadPayload(DecipheredInput& input, LoadedTest& loaded, const LoadOpti
         });
         writer.Close();
         if (!written && !writer.Finish(error))
-            return {LoadFailure::LoadError, error};
+            return Status::Failed(Fault::WriteFailed, error);
         if (!copied)
-            return {LoadFailure::LoadError,
-                    QStringLiteral("attached file %1: ").arg(i + 1) + Where(in, inflater)};
-        loaded.Files.push_back({name, size});
+            return Status::Failed(Fault::Corrupt,
+                                  QStringLiteral("attached file %1: ").arg(i + 1) + Where(in, inflater));
+        loaded.files.push_back({name, size});
     }
     if (QString error; !writer.Finish(error))
-        return {LoadFailure::LoadError, error};
+        return Status::Failed(Fault::WriteFailed, error);
     if (input.ReadError())
-        return {LoadFailure::LoadError, QStringLiteral("the file could not be read")};
-    return {LoadFailure::None, {}};
+        return Status::Failed(Fault::ReadFailed, QStringLiteral("the file could not be read"));
+    return {};
 }
 
 } // namespace
@@ -365,74 +362,64 @@ void CountTasks(TTest& test, const std::vector<TTask>& tasks) {
 LoadTestResult LoadTest(const QString& path, const QByteArray* stream, const LoadOptions& options) {
     LoadTestResult result;
     if (path.isEmpty() || (!stream && !QFileInfo(path).isFile())) {
-        result.Failure = LoadFailure::NothingToLoad;
+        result.status =
+            Status::Failed(Fault::NotFound, QStringLiteral("nothing to load at \"%1\"").arg(path));
         return result;
     }
 
     auto loaded = std::make_unique<LoadedTest>();
-    loaded->Test = std::make_unique<TTest>(options.TempRoot, options.ProgramFolder, options.Now);
-    loaded->Test->FileName = path;
-    loaded->FromFile = stream == nullptr;
+    loaded->test = std::make_unique<TTest>(options.tempRoot, options.programFolder, options.now);
+    loaded->test->FileName = path;
+    loaded->fromFile = stream == nullptr;
 
     QFile file(path);
     if (!stream && !file.open(QIODevice::ReadOnly)) {
-        result.Failure = LoadFailure::LoadError;
-        result.Detail = file.errorString();
+        result.status = Status::Failed(Fault::ReadFailed, file.errorString());
         return result;
     }
     DecipheredInput input(stream ? nullptr : &file, stream ? QByteArrayView(*stream) : QByteArrayView(),
-                          options.Key);
+                          options.key);
 
     char signature[6];
-    if (!input.ReadExact(signature, 6) || std::memcmp(signature, kSignature, 6) != 0) {
-        result.Failure = LoadFailure::WrongFileType;
-        result.Detail = QStringLiteral("not a test file");
+    if (!input.ReadExact(signature, 6) || std::memcmp(signature, Signature, 6) != 0) {
+        result.status = Status::Failed(Fault::WrongType, QStringLiteral("not a test file"));
         return result;
     }
     char lenBytes[4];
     if (!input.ReadExact(lenBytes, 4)) {
-        result.Failure = LoadFailure::LoadError;
-        result.Detail = QStringLiteral("the file ends after its signature");
+        result.status = Status::Failed(Fault::Corrupt, QStringLiteral("the file ends after its signature"));
         return result;
     }
     qint32 skipped = 0;
     for (int i = 3; i >= 0; --i)
         skipped = qint32((quint32(skipped) << 8) | quint8(lenBytes[i]));
     if (skipped < 0 || !input.Skip(skipped)) {
-        result.Failure = LoadFailure::LoadError;
-        result.Detail = QStringLiteral("the file ends inside its prefix");
+        result.status = Status::Failed(Fault::Corrupt, QStringLiteral("the file ends inside its prefix"));
         return result;
     }
 
-    const LoadError payload = ReadPayload(input, *loaded, options);
-    if (payload.failure != LoadFailure::None) {
-        result.Failure = payload.failure;
-        result.Detail = payload.detail;
+    result.status = ReadPayload(input, *loaded, options);
+    if (!result.status.Ok())
         return result; // `loaded` goes out of scope here and its folder with it
-    }
 
-    loaded->Test->Crc = input.FinishCrc();
-    CountTasks(*loaded->Test, loaded->Tasks);
-    result.Loaded = std::move(loaded);
+    loaded->test->Crc = input.FinishCrc();
+    CountTasks(*loaded->test, loaded->tasks);
+    result.loaded = std::move(loaded);
     return result;
 }
 
-QString LoadFailureCaption() {
-    return QStringLiteral("Помилка!");
-}
-
-QString LoadFailureText(LoadFailure failure) {
+std::optional<Notice> LoadFailureNotice(Fault failure) {
+    const QString caption = QStringLiteral("Помилка!");
     switch (failure) {
-    case LoadFailure::WrongFileType:
-        return QStringLiteral("Неправильний тип файлу з тестом!");
-    case LoadFailure::WrongPassword:
-        return QStringLiteral("Неправильний пароль!");
-    case LoadFailure::LoadError:
-        return QStringLiteral("Помилка завантаження тесту!");
-    case LoadFailure::None:
-    case LoadFailure::NothingToLoad:
-    case LoadFailure::Cancelled:
-        break;
+    case Fault::None:
+    case Fault::NotFound:
+    case Fault::Cancelled:
+        return std::nullopt;
+    case Fault::WrongType:
+        return Notice{caption, QStringLiteral("Неправильний тип файлу з тестом!"), MsgIcon::Error};
+    case Fault::WrongPassword:
+        return Notice{caption, QStringLiteral("Неправильний пароль!"), MsgIcon::Error};
+    default:
+        return Notice{caption, QStringLiteral("Помилка завантаження тесту!"), MsgIcon::Error};
     }
-    return {};
 }

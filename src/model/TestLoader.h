@@ -4,59 +4,57 @@
 #include "Cipher.h"
 #include "Task.h"
 #include "Test.h"
+#include "model/Status.h"
+#include "ports/Prompts.h"
 
 #include <QByteArrayView>
 #include <QString>
 
 #include <memory>
+#include <optional>
 #include <vector>
 
-class Prompts;
-
-enum class LoadFailure {
-    None,
-    NothingToLoad, // empty path, or no file at the path: no message
-    Cancelled,     // the open password was not given: no message
-    WrongFileType,
-    WrongPassword,
-    LoadError,
-};
-
 struct AttachedFile {
-    QByteArray Name;
-    qint64 Size = 0;
+    QByteArray name;
+    qint64 size = 0;
 };
 
 struct LoadedTest {
-    std::unique_ptr<TTest> Test;
-    std::vector<TTask> Tasks;
-    std::vector<AttachedFile> Files; // in stored order, written into the test's folder
-    bool FromFile = false;           // loaded from disk (the caller adds it to the recent files)
+    std::unique_ptr<TTest> test;
+    std::vector<TTask> tasks;
+    std::vector<AttachedFile> files; // in stored order, written into the test's folder
+    bool fromFile = false;           // loaded from disk (the caller adds it to the recent files)
 };
 
+// A load fails as
+//   NotFound      — an empty path, or no file at the path (no message);
+//   Cancelled     — the open password was not given (no message);
+//   WrongType     — not a test file;
+//   WrongPassword — the open password given is not the test's;
+//   Corrupt, ReadFailed, WriteFailed — the file is damaged, cannot be read, or its attached files
+//                   cannot be written.
+// The status's detail says exactly what went wrong, for tools; the pupil sees only the message.
 struct LoadTestResult {
-    LoadFailure Failure = LoadFailure::None;
-    QString Detail; // what exactly went wrong, for tools; the pupil sees only the message
-    std::unique_ptr<LoadedTest> Loaded;
-    bool Ok() const { return Failure == LoadFailure::None; }
+    Status status;
+    std::unique_ptr<LoadedTest> loaded;
+    bool Ok() const { return status.Ok(); }
 };
 
 struct LoadOptions {
-    QString TempRoot;       // where the attached-files folder is made
-    QString ProgramFolder;  // its fallback when TempRoot is empty
-    Prompts* Ask = nullptr; // asks the open password; without it a protected test is cancelled
-    QDateTime Now;          // Created of the new header before it is read
-    KeyRecord Key = kProgramKey;
-    bool SkipPassword = false; // for tools that inspect a test without opening a session
+    QString tempRoot;       // where the attached-files folder is made
+    QString programFolder;  // its fallback when tempRoot is empty
+    Prompts* ask = nullptr; // asks the open password; without it a protected test is cancelled
+    QDateTime now;          // Created of the new header before it is read
+    KeyRecord key = ProgramKey;
+    bool skipPassword = false; // for tools that inspect a test without opening a session
 };
 
 // With `stream` null, `path` names the file to read; otherwise `stream` holds the container and
 // `path` is only the name the test is known by. On failure no test and no folder are left.
 LoadTestResult LoadTest(const QString& path, const QByteArray* stream, const LoadOptions& options);
 
-// The message box text of a failure, empty for the silent ones; the caption is LoadFailureCaption.
-QString LoadFailureText(LoadFailure failure);
-QString LoadFailureCaption();
+// The message box of a failed load, none for the silent ones.
+std::optional<Notice> LoadFailureNotice(Fault failure);
 
 // Counts the tasks of each topic and the number of tasks a session asks.
 void CountTasks(TTest& test, const std::vector<TTask>& tasks);

@@ -17,6 +17,6 @@ QByteArray BuildPayload(const TTest& test, const std::vector<TTask>& tasks,
                         const std::vector<Attachment>& files);
 // The whole container. The output is deterministic for the same input.
 QByteArray WriteTestFile(const TTest& test, const std::vector<TTask>& tasks,
-                         const std::vector<Attachment>& files, const KeyRecord& key = kProgramKey);
+                         const std::vector<Attachment>& files, const KeyRecord& key = ProgramKey);
 // Wraps an already built payload: compresses it, adds the prefix, enciphers.
-QByteArray WrapPayload(QByteArrayView payload, const KeyRecord& key = kProgramKey);
+QByteArray WrapPayload(QByteArrayView payload, const KeyRecord& key = ProgramKey);

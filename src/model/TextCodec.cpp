@@ -5,7 +5,7 @@
 namespace {
 
 // 0x80..0xBF of code page 1251; 0xC0..0xFF are U+0410..U+044F in order.
-constexpr std::array<char16_t, 64> kHigh = {
+constexpr std::array<char16_t, 64> High = {
     0x0402, 0x0403, 0x201A, 0x0453, 0x201E, 0x2026, 0x2020, 0x2021, 0x20AC, 0x2030, 0x0409, 0x2039, 0x040A,
     0x040C, 0x040B, 0x040F, 0x0452, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014, 0x0098, 0x2122,
     0x0459, 0x203A, 0x045A, 0x045C, 0x045B, 0x045F, 0x00A0, 0x040E, 0x045E, 0x0408, 0x00A4, 0x0490, 0x00A6,
@@ -20,7 +20,7 @@ struct Tables {
 Tables MakeTables() {
     Tables t;
     for (int b = 0; b < 256; ++b) {
-        t.toUnicode[b] = b < 0x80 ? char16_t(b) : b < 0xC0 ? kHigh[b - 0x80] : char16_t(0x0410 + (b - 0xC0));
+        t.toUnicode[b] = b < 0x80 ? char16_t(b) : b < 0xC0 ? High[b - 0x80] : char16_t(0x0410 + (b - 0xC0));
         t.upper[b] = static_cast<unsigned char>(b);
     }
     for (int b = 'a'; b <= 'z'; ++b)
@@ -78,7 +78,7 @@ QByteArray ToCp1251(QStringView text) {
             b = fromCyrillic[u];
         } else {
             for (int k = 0; k < 64; ++k) {
-                if (kHigh[k] == u) {
+                if (High[k] == u) {
                     b = static_cast<unsigned char>(0x80 + k);
                     break;
                 }

@@ -15,8 +15,8 @@
 namespace {
 // Embedded in every program that links this library, found by GetFileVersionStr. The leading
 // NUL keeps a file that merely mentions the tag from being taken for a version.
-const char kVersionMarker[] = "\0QuizarFileVersion:" QUIZAR_VERSION "\0";
-constexpr qsizetype kTagLength = 19; // "\0QuizarFileVersion:"
+const char VersionMarker[] = "\0QuizarFileVersion:" QUIZAR_VERSION "\0";
+constexpr qsizetype TagLength = 19; // "\0QuizarFileVersion:"
 } // namespace
 
 QByteArray TrimBlanks(QByteArrayView text) {
@@ -71,31 +71,31 @@ QByteArray GetLoginName() {
 
 QString GetFileVersionStr(const QString& path) {
     // Touch the marker so that the linker keeps it.
-    volatile char keep = kVersionMarker[1];
+    volatile char keep = VersionMarker[1];
     (void)keep;
     const QString none = QStringLiteral("0.0.0.0");
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly))
         return none;
-    const QByteArray tag(kVersionMarker, kTagLength);
+    const QByteArray tag(VersionMarker, TagLength);
     QByteArray window;
-    constexpr qint64 kBlock = qint64(1) << 20;
+    constexpr qint64 Block = qint64(1) << 20;
     for (;;) {
-        const QByteArray block = f.read(kBlock);
+        const QByteArray block = f.read(Block);
         if (block.isEmpty())
             break;
         window = window.right(64) + block;
         const qsizetype at = window.indexOf(tag);
         if (at >= 0) {
-            qsizetype end = window.indexOf('\0', at + kTagLength);
+            qsizetype end = window.indexOf('\0', at + TagLength);
             if (end < 0) {
                 window += f.read(64);
-                end = window.indexOf('\0', at + kTagLength);
+                end = window.indexOf('\0', at + TagLength);
             }
             if (end < 0)
                 break;
             const QString version =
-                QString::fromLatin1(window.mid(at + kTagLength, end - at - kTagLength)).trimmed();
+                QString::fromLatin1(window.mid(at + TagLength, end - at - TagLength)).trimmed();
             return version.size() < 2 ? none : version;
         }
     }

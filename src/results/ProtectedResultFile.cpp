@@ -5,9 +5,9 @@
 
 #include "model/ByteReader.h"
 #include "model/ByteWriter.h"
+#include "model/SafeFile.h"
 #include "ports/Clock.h"
 #include "ports/Prompts.h"
-#include "model/SafeFile.h"
 #include "settings/Settings.h"
 
 #include <QFile>
@@ -16,13 +16,13 @@
 #include <limits>
 
 namespace {
-constexpr char kSignature[] = "QuizarProtectionResult";
-constexpr qsizetype kSignatureSize = sizeof(kSignature) - 1;
+constexpr char Signature[] = "QuizarProtectionResult";
+constexpr qsizetype SignatureSize = sizeof(Signature) - 1;
 // The smallest record: 10 empty strings, 4 empty arrays, 11 int32, 4 doubles and the end-reason byte.
-constexpr qint64 kMinRecordSize = 10 * 4 + 4 * 4 + 11 * 4 + 4 * 8 + 1;
+constexpr qint64 MinRecordSize = 10 * 4 + 4 * 4 + 11 * 4 + 4 * 8 + 1;
 // Far beyond any real collection of results; a stream that inflates past it is treated as damaged
 // rather than allowed to exhaust memory.
-constexpr qint64 kMaxPayload = qint64(1) << 30;
+constexpr qint64 MaxPayload = qint64(1) << 30;
 
 // The decoded content of an existing file: the payload, and where its N records end.
 struct Stored {
@@ -42,16 +42,16 @@ ResultFileStatus ReadStored(const QString& path, Stored& stored, QList<TResultTe
     if (file.error() != QFileDevice::NoError)
         return ResultFileStatus::Fail(ResultFileStatus::ReadFailed,
                                       QStringLiteral("cannot read %1: %2").arg(path, file.errorString()));
-    if (!bytes.startsWith(QByteArrayView(kSignature, kSignatureSize)))
+    if (!bytes.startsWith(QByteArrayView(Signature, SignatureSize)))
         return ResultFileStatus::Fail(ResultFileStatus::WrongSignature,
                                       QStringLiteral("%1 is not a protected results file").arg(path));
     QString why;
-    if (!Zlib::Inflate(QByteArrayView(bytes).sliced(kSignatureSize), stored.payload, kMaxPayload, &why))
+    if (!Zlib::Inflate(QByteArrayView(bytes).sliced(SignatureSize), stored.payload, MaxPayload, &why))
         return ResultFileStatus::Fail(ResultFileStatus::Corrupt, QStringLiteral("%1: %2").arg(path, why));
 
     ByteReader in(stored.payload);
     in.ReadInt32(); // always written as 0 and never used
-    stored.count = in.ReadCount(kMinRecordSize);
+    stored.count = in.ReadCount(MinRecordSize);
     if (!in.Ok())
         return ResultFileStatus::Fail(ResultFileStatus::Corrupt,
                                       QStringLiteral("%1: impossible record count").arg(path));
@@ -73,7 +73,7 @@ ResultFileStatus ReadStored(const QString& path, Stored& stored, QList<TResultTe
 } // namespace
 
 QByteArray ProtectionSignature() {
-    return QByteArray(kSignature, kSignatureSize);
+    return QByteArray(Signature, SignatureSize);
 }
 
 ResultFileStatus ReadProtectedResults(const QString& path, QList<TResultTest>& records) {
@@ -116,7 +116,7 @@ ResultFileStatus AppendProtectedResult(const QString& path, const TResultTest& r
         return file.Write(chunk);
     };
     QString why;
-    bool ok = put(QByteArrayView(kSignature, kSignatureSize));
+    bool ok = put(QByteArrayView(Signature, SignatureSize));
     ok = ok && Zlib::Deflate({head, old, added}, 9, put, &why);
     if (!ok) {
         const QString detail = why.isEmpty() ? file.ErrorString() : why;

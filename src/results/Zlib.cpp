@@ -7,9 +7,9 @@
 
 namespace Zlib {
 namespace {
-constexpr qsizetype kChunk = 256 * 1024;
+constexpr qsizetype Chunk = 256 * 1024;
 // zlib counts in uInt; feed larger buffers in slices.
-constexpr qsizetype kMaxSlice = std::numeric_limits<uInt>::max() / 2;
+constexpr qsizetype MaxSlice = std::numeric_limits<uInt>::max() / 2;
 
 void SetError(QString* error, const char* what, const z_stream& zs) {
     if (error)
@@ -29,27 +29,27 @@ bool Inflate(QByteArrayView in, QByteArray& out, qint64 maxOut, QString* error) 
     qsizetype left = in.size();
     int rc = Z_OK;
     bool outputFull = false;
-    QByteArray buffer(kChunk, Qt::Uninitialized);
+    QByteArray buffer(Chunk, Qt::Uninitialized);
     while (rc != Z_STREAM_END) {
         if (zs.avail_in == 0) {
             // With no input left, one more call is only worth it to drain output already decoded.
             if (left == 0 && !outputFull)
                 break;
-            const qsizetype slice = std::min(left, kMaxSlice);
+            const qsizetype slice = std::min(left, MaxSlice);
             zs.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(next));
             zs.avail_in = uInt(slice);
             next += slice;
             left -= slice;
         }
         zs.next_out = reinterpret_cast<Bytef*>(buffer.data());
-        zs.avail_out = uInt(kChunk);
+        zs.avail_out = uInt(Chunk);
         rc = inflate(&zs, Z_NO_FLUSH);
         if (rc != Z_OK && rc != Z_STREAM_END) {
             SetError(error, "damaged compressed data", zs);
             inflateEnd(&zs);
             return false;
         }
-        const qsizetype produced = kChunk - qsizetype(zs.avail_out);
+        const qsizetype produced = Chunk - qsizetype(zs.avail_out);
         outputFull = zs.avail_out == 0;
         if (out.size() + produced > maxOut) {
             SetError(error, "compressed data expands beyond the limit", zs);
@@ -74,19 +74,19 @@ bool Deflate(std::initializer_list<QByteArrayView> pieces, int level,
         SetError(error, "deflateInit failed", zs);
         return false;
     }
-    QByteArray buffer(kChunk, Qt::Uninitialized);
+    QByteArray buffer(Chunk, Qt::Uninitialized);
     // Runs deflate until it has taken all of its input (or, when finishing, until the stream end),
     // handing every filled output chunk to the sink.
     auto pump = [&](int flush) {
         for (;;) {
             zs.next_out = reinterpret_cast<Bytef*>(buffer.data());
-            zs.avail_out = uInt(kChunk);
+            zs.avail_out = uInt(Chunk);
             const int rc = deflate(&zs, flush);
             if (rc == Z_STREAM_ERROR) {
                 SetError(error, "deflate failed", zs);
                 return false;
             }
-            const qsizetype produced = kChunk - qsizetype(zs.avail_out);
+            const qsizetype produced = Chunk - qsizetype(zs.avail_out);
             if (produced > 0 && !sink(QByteArrayView(buffer.constData(), produced))) {
                 if (error)
                     *error = QStringLiteral("could not write the compressed data");
@@ -101,7 +101,7 @@ bool Deflate(std::initializer_list<QByteArrayView> pieces, int level,
         const char* next = piece.data();
         qsizetype left = piece.size();
         while (ok && left > 0) {
-            const qsizetype slice = std::min(left, kMaxSlice);
+            const qsizetype slice = std::min(left, MaxSlice);
             zs.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(next));
             zs.avail_in = uInt(slice);
             next += slice;

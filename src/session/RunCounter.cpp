@@ -36,7 +36,7 @@ void MemoryRunCounterStore::WriteCount(const QByteArray& testUId, const QByteArr
 }
 
 namespace {
-const QString kBootGroup = QStringLiteral("CountRunTestBoot");
+const QString BootGroup = QStringLiteral("CountRunTestBoot");
 }
 
 SettingsRunCounterStore::SettingsRunCounterStore(UserStore& store, BootIdSource bootId)
@@ -57,7 +57,7 @@ void SettingsRunCounterStore::WriteCount(const QByteArray& testUId, const QByteA
 bool SettingsRunCounterStore::MarkerExists(const QByteArray& testUId) {
     if (m_bootId.isEmpty())
         return m_localMarkers.contains(testUId);
-    return m_store.Value(kBootGroup, QString::fromLatin1(testUId)).value_or(QString()).toLatin1() == m_bootId;
+    return m_store.Value(BootGroup, QString::fromLatin1(testUId)).value_or(QString()).toLatin1() == m_bootId;
 }
 
 void SettingsRunCounterStore::CreateMarker(const QByteArray& testUId) {
@@ -65,7 +65,7 @@ void SettingsRunCounterStore::CreateMarker(const QByteArray& testUId) {
         m_localMarkers.insert(testUId);
         return;
     }
-    m_store.SetValue(kBootGroup, QString::fromLatin1(testUId), QString::fromLatin1(m_bootId));
+    m_store.SetValue(BootGroup, QString::fromLatin1(testUId), QString::fromLatin1(m_bootId));
     m_store.Sync();
 }
 

@@ -304,7 +304,7 @@ private slots:
         for (int step = 0; step < cases.size(); ++step) {
             const TTask* task = w.SessionEngine().CurrentTask();
             QVERIFY(task);
-            const int n = int(task - loaded->Tasks.data());
+            const int n = int(task - loaded->tasks.data());
             const Case& c = cases[n];
             QVERIFY2(!w.Area().GoCheckButton()->isEnabled(), qPrintable(QString::number(n)));
             Give(w, task->Kind, right ? c.right : c.wrong);
@@ -342,7 +342,7 @@ private slots:
         const TSettings& s = w.Settings();
         for (int step = 0; step < cases.size(); ++step) {
             const TTask* task = w.SessionEngine().CurrentTask();
-            const Case& c = cases[int(task - w.Loaded()->Tasks.data())];
+            const Case& c = cases[int(task - w.Loaded()->tasks.data())];
             const QByteArray kind = QByteArray::number(task->Kind);
             Give(w, task->Kind, c.wrong);
             w.Area().GoCheckButton()->click();
@@ -625,7 +625,7 @@ private slots:
         f.prompts.duringPrompt = [&] { shoot(QStringLiteral("kind%1-feedback").arg(shown)); };
         for (int step = 0; step < cases.size(); ++step) {
             const TTask* task = w.SessionEngine().CurrentTask();
-            const Case& c = cases[int(task - w.Loaded()->Tasks.data())];
+            const Case& c = cases[int(task - w.Loaded()->tasks.data())];
             shown = task->Kind;
             shoot(QStringLiteral("kind%1-blank").arg(shown));
             if (shown == Ordering) {

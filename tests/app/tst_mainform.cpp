@@ -35,7 +35,7 @@ QStringList EnabledOf(const TStudentMainForm& w, const QStringList& names) {
     return on;
 }
 
-const QStringList kRuled = {
+const QStringList Ruled = {
     "AOpenTest",       "AGetTest",       "ACloseTest",           "ABeginTest",      "AEndTest",
     "ACheckAskTask",   "AShowTestInfo",  "aShowTestInstruction", "AIsSaveConfig",   "AIsUseWindowSettings",
     "AAdditionConfig", "ASaveConfigNow", "ALoadConfigNow",       "aShowREtoViewer", "AShowHelp",
@@ -61,7 +61,7 @@ private slots:
         QCOMPARE(w.Area().QuestionText()->toPlainText(),
                  QStringLiteral("Для початку роботи оберіть тест!..."));
         QCOMPARE(w.Zoom(), 100);
-        QCOMPARE(EnabledOf(w, kRuled),
+        QCOMPARE(EnabledOf(w, Ruled),
                  QStringList({"AOpenTest", "AIsSaveConfig", "AIsUseWindowSettings", "AAdditionConfig",
                               "ASaveConfigNow", "ALoadConfigNow", "AShowHelp", "aZoomUp", "AExit"}));
         QVERIFY(!w.PreviousFilesMenu()->menuAction()->isEnabled());
@@ -183,7 +183,7 @@ private slots:
         w.show();
         QTRY_COMPARE(w.State(), SessionState::TestLoaded);
         QCOMPARE(w.windowTitle(), QStringLiteral("algebra.dat - Quizar Student"));
-        QCOMPARE(EnabledOf(w, kRuled),
+        QCOMPARE(EnabledOf(w, Ruled),
                  QStringList({"ACloseTest", "ABeginTest", "AShowTestInfo", "aShowTestInstruction",
                               "AIsSaveConfig", "AIsUseWindowSettings", "AAdditionConfig", "ASaveConfigNow",
                               "ALoadConfigNow", "AShowHelp", "aZoomUp", "AExit"}));
@@ -214,8 +214,8 @@ private slots:
         w.Area().Progress()->setValue(3);
         w.Action("ACheckAskTask")->setEnabled(true);
         w.ActionList1Update();
-        QCOMPARE(EnabledOf(w, kRuled), QStringList({"AEndTest", "ACheckAskTask", "AShowTestInfo",
-                                                    "aShowREtoViewer", "AShowHelp", "aZoomUp", "AExit"}));
+        QCOMPARE(EnabledOf(w, Ruled), QStringList({"AEndTest", "ACheckAskTask", "AShowTestInfo",
+                                                   "aShowREtoViewer", "AShowHelp", "aZoomUp", "AExit"}));
         QCOMPARE(w.Area().Progress()->value(), 3);
         QCOMPARE(w.StatusPanels()->PanelText(0), QStringLiteral("Тест триває"));
         w.SetSessionState(SessionState::TestLoaded);

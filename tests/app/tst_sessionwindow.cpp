@@ -107,7 +107,7 @@ private slots:
         for (int step = 0; step < 4; ++step) {
             const TTask* task = w.SessionEngine().CurrentTask();
             QVERIFY(task);
-            const int n = int(task - loaded->Tasks.data());
+            const int n = int(task - loaded->tasks.data());
             QCOMPARE(w.findChild<QLabel*>(QStringLiteral("QuestionLabel"))->text(),
                      QStringLiteral("Питання # %1 із 5:").arg(step + 1));
             QVERIFY(!w.Area().GoCheckButton()->isEnabled());

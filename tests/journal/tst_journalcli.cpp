@@ -178,26 +178,26 @@ private slots:
         QByteArray testBytes;
         QCOMPARE(reader.TakeBlock(testBytes), WireReader::Take::Ready);
         LoadOptions options;
-        options.TempRoot = m_dir.path();
+        options.tempRoot = m_dir.path();
         const LoadTestResult loaded = LoadTest(u"sample.qzf"_qs, &testBytes, options);
-        QVERIFY2(loaded.Ok(), qPrintable(loaded.Detail));
+        QVERIFY2(loaded.Ok(), qPrintable(loaded.status.Detail()));
 
         // The pupil answers every other task right.
-        const int tasks = int(loaded.Loaded->Tasks.size());
+        const int tasks = int(loaded.loaded->tasks.size());
         QVERIFY(tasks > 1);
         const QByteArray id = SessionIdOf(77);
         TResultTest r(tasks);
         r.UserName = Cp(u"Шевченко Тарас"_qs);
         r.UserGroup = "9-B";
         r.ComputerName = "PC-07";
-        r.TestTitle = loaded.Loaded->Test->Title;
+        r.TestTitle = loaded.loaded->test->Title;
         r.TestFileName = "sample.qzf";
         r.AskCount = tasks;
-        for (const TTask& t : loaded.Loaded->Tasks)
+        for (const TTask& t : loaded.loaded->tasks)
             r.MaxScore += t.Weight;
         QCOMPARE(Blocking(port, StartBytes(StartRecordOf(r, id))), "OK\r\n"_qba);
         for (int i = 0; i < tasks; ++i) {
-            const qint32 weight = loaded.Loaded->Tasks[size_t(i)].Weight;
+            const qint32 weight = loaded.loaded->tasks[size_t(i)].Weight;
             r.AskedCount = i + 1;
             r.TaskPoints[i] = i % 2 ? 0 : weight;
             (i % 2 ? r.WrongCount : r.RightCount) += 1;

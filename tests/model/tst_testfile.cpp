@@ -41,10 +41,10 @@ class TestTestFile : public QObject {
 
     LoadOptions Options(Prompts* prompts = nullptr) {
         LoadOptions o;
-        o.TempRoot = m_temp;
-        o.ProgramFolder = m_dir.path();
-        o.Ask = prompts;
-        o.Now = QDateTime(QDate(2026, 1, 2), QTime(3, 4, 5));
+        o.tempRoot = m_temp;
+        o.programFolder = m_dir.path();
+        o.ask = prompts;
+        o.now = QDateTime(QDate(2026, 1, 2), QTime(3, 4, 5));
         return o;
     }
     QString Save(const QByteArray& bytes, const QString& name = "t.qzf") {
@@ -63,24 +63,23 @@ private slots:
     }
 
     void cipherMatchesTheKeyAndRoundTrips() {
-        QCOMPARE(kProgramKey.ToBytes(), QByteArray("\x6D\x4E\x39\x30\xDE\xC0", 6));
+        QCOMPARE(ProgramKey.ToBytes(), QByteArray("\x6D\x4E\x39\x30\xDE\xC0", 6));
         // With the 16-bit state: 'Q' ^ 0xDE = 0x8F; state = (0x2F * 0x4E6D + 0x3039) & 0xFFFF = 0x963C;
         // 'u' ^ 0x3C = 0x49.
-        QCOMPARE(EncipherBuffer("Qu", kProgramKey), QByteArray("\x8F\x49"));
+        QCOMPARE(EncipherBuffer("Qu", ProgramKey), QByteArray("\x8F\x49"));
         QByteArray plain(70000, '\0');
         for (int i = 0; i < plain.size(); ++i)
             plain[i] = char(i * 7 + i / 256);
-        const QByteArray stored = EncipherBuffer(plain, kProgramKey);
+        const QByteArray stored = EncipherBuffer(plain, ProgramKey);
         QByteArray back(plain.size(), '\0');
-        QVERIFY(DecipherBuffer(stored.constData(), stored.size(), back.data(), kProgramKey, back.size()));
+        QVERIFY(DecipherBuffer(stored.constData(), stored.size(), back.data(), ProgramKey, back.size()));
         QCOMPARE(back, plain);
-        QVERIFY(
-            !DecipherBuffer(stored.constData(), stored.size(), back.data(), kProgramKey, back.size() - 1));
+        QVERIFY(!DecipherBuffer(stored.constData(), stored.size(), back.data(), ProgramKey, back.size() - 1));
         QByteArray fromStream;
-        QVERIFY(DecipherStream(stored, 0, fromStream, kProgramKey));
+        QVERIFY(DecipherStream(stored, 0, fromStream, ProgramKey));
         QCOMPARE(fromStream, plain);
         QByteArray fromFile;
-        QVERIFY(DecipherFile(Save(stored, "c.bin"), fromFile, kProgramKey));
+        QVERIFY(DecipherFile(Save(stored, "c.bin"), fromFile, ProgramKey));
         QCOMPARE(fromFile, plain);
     }
 
@@ -97,14 +96,14 @@ private slots:
         QTest::newRow("zeros") << QByteArray(70001, '\0');
         QTest::newRow("ones") << QByteArray(70001, '\xFF');
         QTest::newRow("alternating") << QByteArray(70001, '\x55');
-        QTest::newRow("stored sample") << EncipherBuffer(random, kProgramKey);
+        QTest::newRow("stored sample") << EncipherBuffer(random, ProgramKey);
     }
     void fastDecipherMatchesTheByteByByteOne() {
         QFETCH(QByteArray, stored);
         QByteArray serial = stored; // in place takes the plain loop
-        CipherState(kProgramKey).Decipher(serial.constData(), serial.data(), serial.size());
+        CipherState(ProgramKey).Decipher(serial.constData(), serial.data(), serial.size());
         QByteArray fast(stored.size(), '\0');
-        CipherState state(kProgramKey);
+        CipherState state(ProgramKey);
         const qsizetype half = stored.size() / 2 + 17;
         state.Decipher(stored.constData(), fast.data(), half); // two pieces carry the state over
         state.Decipher(stored.constData() + half, fast.data() + half, stored.size() - half);
@@ -139,15 +138,15 @@ private slots:
         const QString path = Save(bytes);
 
         const LoadTestResult disk = LoadTest(path, nullptr, Options());
-        QVERIFY2(disk.Ok(), qPrintable(disk.Detail));
+        QVERIFY2(disk.Ok(), qPrintable(disk.status.Detail()));
         const LoadTestResult memory = LoadTest("server-name.qzf", &bytes, Options());
-        QVERIFY2(memory.Ok(), qPrintable(memory.Detail));
-        QVERIFY(disk.Loaded->FromFile);
-        QVERIFY(!memory.Loaded->FromFile);
-        QCOMPARE(memory.Loaded->Test->FileName, QString("server-name.qzf"));
+        QVERIFY2(memory.Ok(), qPrintable(memory.status.Detail()));
+        QVERIFY(disk.loaded->fromFile);
+        QVERIFY(!memory.loaded->fromFile);
+        QCOMPARE(memory.loaded->test->FileName, QString("server-name.qzf"));
 
         for (const LoadTestResult* r : {&disk, &memory}) {
-            const TTest& t = *r->Loaded->Test;
+            const TTest& t = *r->loaded->test;
             QCOMPARE(t.Title, test.Title);
             QCOMPARE(t.Marks, test.Marks);
             QCOMPARE(t.Themes.size(), 2);
@@ -158,7 +157,7 @@ private slots:
             QVERIFY(t.RandomTaskOrder && t.EducationMode && t.AllowSkipping && t.MonoMode &&
                     !t.PenaliseWrong);
             QCOMPARE(t.StartPassword, QByteArray("go"));
-            QVERIFY(r->Loaded->Tasks == tasks);
+            QVERIFY(r->loaded->tasks == tasks);
             QCOMPARE(t.Crc, BufferCrc32(bytes));
             QFile pic(AttachmentPath(t, "pic.png"));
             QVERIFY(pic.open(QIODevice::ReadOnly));
@@ -170,8 +169,8 @@ private slots:
             QCOMPARE(t.Themes[1].TaskCount, 1);
             QCOMPARE(t.TotalAskCount, 8);
         }
-        QCOMPARE(disk.Loaded->Test->Crc, FileCrc32(path));
-        QVERIFY(disk.Loaded->Test->TempFolder != memory.Loaded->Test->TempFolder);
+        QCOMPARE(disk.loaded->test->Crc, FileCrc32(path));
+        QVERIFY(disk.loaded->test->TempFolder != memory.loaded->test->TempFolder);
     }
 
     void foldersLiveExactlyAsLongAsTheTest() {
@@ -180,24 +179,24 @@ private slots:
         {
             LoadTestResult r = LoadTest(path, nullptr, Options());
             QVERIFY(r.Ok());
-            folder = r.Loaded->Test->TempFolder;
+            folder = r.loaded->test->TempFolder;
             QVERIFY(folder.startsWith(m_temp));
             QVERIFY(QFileInfo::exists(folder + "pic.png"));
-            QCOMPARE(r.Loaded->Test->TotalAskCount, 0);
+            QCOMPARE(r.loaded->test->TotalAskCount, 0);
         }
         QVERIFY(!QFileInfo::exists(folder));
         // Without a temporary folder the attached files go beside the program.
         LoadOptions o = Options();
-        o.TempRoot.clear();
+        o.tempRoot.clear();
         LoadTestResult r = LoadTest(path, nullptr, o);
         QVERIFY(r.Ok());
-        QVERIFY(r.Loaded->Test->TempFolder.startsWith(m_dir.path() + "/{"));
+        QVERIFY(r.loaded->test->TempFolder.startsWith(m_dir.path() + "/{"));
     }
 
     void nothingToLoad() {
-        QCOMPARE(LoadTest(QString(), nullptr, Options()).Failure, LoadFailure::NothingToLoad);
-        QCOMPARE(LoadTest(m_dir.filePath("absent.qzf"), nullptr, Options()).Failure,
-                 LoadFailure::NothingToLoad);
+        QCOMPARE(LoadTest(QString(), nullptr, Options()).status.Failure(), Fault::NotFound);
+        QCOMPARE(LoadTest(m_dir.filePath("absent.qzf"), nullptr, Options()).status.Failure(),
+                 Fault::NotFound);
         QVERIFY(FolderIsEmpty(m_temp));
     }
 
@@ -209,35 +208,35 @@ private slots:
         prompts.passwords.enqueue(std::nullopt);
         prompts.passwords.enqueue(QByteArray("secret"));
         prompts.passwords.enqueue(QByteArray("Secret"));
-        QCOMPARE(LoadTest("t", &bytes, Options(&prompts)).Failure, LoadFailure::Cancelled);
-        QCOMPARE(LoadTest("t", &bytes, Options(&prompts)).Failure, LoadFailure::WrongPassword);
+        QCOMPARE(LoadTest("t", &bytes, Options(&prompts)).status.Failure(), Fault::Cancelled);
+        QCOMPARE(LoadTest("t", &bytes, Options(&prompts)).status.Failure(), Fault::WrongPassword);
         QVERIFY(FolderIsEmpty(m_temp));
         const LoadTestResult ok = LoadTest("t", &bytes, Options(&prompts));
         QVERIFY(ok.Ok());
-        QCOMPARE(ok.Loaded->Tasks.size(), size_t(8));
+        QCOMPARE(ok.loaded->tasks.size(), size_t(8));
         QCOMPARE(prompts.passwordRequests, 3);
     }
 
     void brokenFilesLeaveNothing_data() {
         QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<LoadFailure>("failure");
+        QTest::addColumn<Fault>("failure");
 
         const QByteArray good = WriteTestFile(TTest({}, {}, {}), EveryKind(), TwoPictures());
         QTest::newRow("another key") << WriteTestFile(TTest({}, {}, {}), {}, {}, KeyRecord{1, 2, 3})
-                                     << LoadFailure::WrongFileType;
-        QTest::newRow("shorter than the signature") << good.left(4) << LoadFailure::WrongFileType;
-        QTest::newRow("empty file") << QByteArray() << LoadFailure::WrongFileType;
-        QTest::newRow("ends in the prefix") << good.left(8) << LoadFailure::LoadError;
-        QTest::newRow("cut in half") << good.left(good.size() / 2) << LoadFailure::LoadError;
+                                     << Fault::WrongType;
+        QTest::newRow("shorter than the signature") << good.left(4) << Fault::WrongType;
+        QTest::newRow("empty file") << QByteArray() << Fault::WrongType;
+        QTest::newRow("ends in the prefix") << good.left(8) << Fault::Corrupt;
+        QTest::newRow("cut in half") << good.left(good.size() / 2) << Fault::Corrupt;
         QByteArray damaged = good;
         for (int i = 20; i < 60; ++i)
             damaged[i] = char(damaged[i] ^ 0x5A);
-        QTest::newRow("damaged compressed data") << damaged << LoadFailure::LoadError;
+        QTest::newRow("damaged compressed data") << damaged << Fault::Corrupt;
 
         auto wrap = [](const QByteArray& payload) {
             QByteArray plain("Quizar");
             ByteWriter(plain).WriteString("skipped");
-            return EncipherBuffer(plain + Deflate(payload), kProgramKey);
+            return EncipherBuffer(plain + Deflate(payload), ProgramKey);
         };
         auto withFiles = [&](auto addFiles) {
             PayloadBuilder p;
@@ -257,18 +256,18 @@ private slots:
         QTest::newRow("negative skipped length") << [] {
             QByteArray plain("Quizar");
             ByteWriter(plain).WriteInt32(-5);
-            return EncipherBuffer(plain, kProgramKey);
-        }() << LoadFailure::LoadError;
+            return EncipherBuffer(plain, ProgramKey);
+        }() << Fault::Corrupt;
         for (const char* name : {"", ".", "..", "../x", "a/b", "a\\b", "c:x"})
-            QTest::addRow("unsafe name \"%s\"", name) << oneFile(name, 1, "x") << LoadFailure::LoadError;
-        QTest::newRow("name with NUL") << oneFile(QByteArray("a\0b", 3), 1, "x") << LoadFailure::LoadError;
-        QTest::newRow("file shorter than its size") << oneFile("a.png", 100, "xyz") << LoadFailure::LoadError;
-        QTest::newRow("negative file size") << oneFile("a.png", -1, "") << LoadFailure::LoadError;
+            QTest::addRow("unsafe name \"%s\"", name) << oneFile(name, 1, "x") << Fault::Corrupt;
+        QTest::newRow("name with NUL") << oneFile(QByteArray("a\0b", 3), 1, "x") << Fault::Corrupt;
+        QTest::newRow("file shorter than its size") << oneFile("a.png", 100, "xyz") << Fault::Corrupt;
+        QTest::newRow("negative file size") << oneFile("a.png", -1, "") << Fault::Corrupt;
         QTest::newRow("negative file count")
-            << withFiles([](ByteWriter& w) { w.WriteInt32(-1); }) << LoadFailure::LoadError;
-        QTest::newRow("no file count") << withFiles([](ByteWriter&) {}) << LoadFailure::LoadError;
+            << withFiles([](ByteWriter& w) { w.WriteInt32(-1); }) << Fault::Corrupt;
+        QTest::newRow("no file count") << withFiles([](ByteWriter&) {}) << Fault::Corrupt;
         QTest::newRow("huge file count")
-            << withFiles([](ByteWriter& w) { w.WriteInt32(0x7FFFFFFF); }) << LoadFailure::LoadError;
+            << withFiles([](ByteWriter& w) { w.WriteInt32(0x7FFFFFFF); }) << Fault::Corrupt;
 
         auto oneTask = [&](auto writeTask) {
             PayloadBuilder p;
@@ -297,41 +296,41 @@ private slots:
             w.WriteInt32(0);
             w.WriteInt32(0);
             w.WriteUInt8(0);
-        }) << LoadFailure::LoadError;
+        }) << Fault::Corrupt;
         QTest::newRow("negative key count") << oneTask([&](ByteWriter& w) {
             taskStart(w, MultipleChoice);
             w.WriteInt32(0);
             w.WriteInt32(-3);
             w.WriteInt32(0);
             w.WriteUInt8(0);
-        }) << LoadFailure::LoadError;
+        }) << Fault::Corrupt;
         QTest::newRow("question longer than the data") << oneTask([&](ByteWriter& w) {
             w.WriteUInt8(InputText);
             w.WriteInt32(1 << 30);
             w.WriteBytes("short");
-        }) << LoadFailure::LoadError;
+        }) << Fault::Corrupt;
         QTest::newRow("task cut short")
-            << oneTask([&](ByteWriter& w) { taskStart(w, InputNum); }) << LoadFailure::LoadError;
+            << oneTask([&](ByteWriter& w) { taskStart(w, InputNum); }) << Fault::Corrupt;
         PayloadBuilder negativeTasks;
         negativeTasks.Header();
         negativeTasks.w.WriteInt32(-1);
-        QTest::newRow("negative task count") << wrap(negativeTasks.bytes) << LoadFailure::LoadError;
+        QTest::newRow("negative task count") << wrap(negativeTasks.bytes) << Fault::Corrupt;
         PayloadBuilder cutHeader;
         cutHeader.Header();
         QTest::newRow("header cut short")
-            << wrap(cutHeader.bytes.left(cutHeader.bytes.size() - 3)) << LoadFailure::LoadError;
+            << wrap(cutHeader.bytes.left(cutHeader.bytes.size() - 3)) << Fault::Corrupt;
     }
     void brokenFilesLeaveNothing() {
         QFETCH(QByteArray, bytes);
-        QFETCH(LoadFailure, failure);
+        QFETCH(Fault, failure);
         const LoadTestResult fromMemory = LoadTest("t", &bytes, Options());
-        QCOMPARE(fromMemory.Failure, failure);
-        QVERIFY(!fromMemory.Loaded);
+        QCOMPARE(fromMemory.status.Failure(), failure);
+        QVERIFY(!fromMemory.loaded);
         const LoadTestResult fromDisk = LoadTest(Save(bytes), nullptr, Options());
-        QCOMPARE(fromDisk.Failure, failure);
+        QCOMPARE(fromDisk.status.Failure(), failure);
         QVERIFY(FolderIsEmpty(m_temp));
         QVERIFY(!QFileInfo::exists(m_dir.filePath("x")));
-        QVERIFY(!LoadFailureText(failure).isEmpty());
+        QVERIFY(LoadFailureNotice(failure).has_value());
     }
 
     // Two attached files of one name: the later one is what lies on disk, byte for byte, also when
@@ -345,8 +344,8 @@ private slots:
             Save(WriteTestFile(TTest({}, {}, {}), {}, {{"pic.png", first}, {"pic.png", second}}));
         for (int run = 0; run < 3; ++run) {
             LoadTestResult r = LoadTest(path, nullptr, Options());
-            QVERIFY2(r.Ok(), qPrintable(r.Detail));
-            QFile pic(AttachmentPath(*r.Loaded->Test, "pic.png"));
+            QVERIFY2(r.Ok(), qPrintable(r.status.Detail()));
+            QFile pic(AttachmentPath(*r.loaded->test, "pic.png"));
             QVERIFY(pic.open(QIODevice::ReadOnly));
             QCOMPARE(pic.readAll(), second);
         }

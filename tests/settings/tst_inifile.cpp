@@ -8,19 +8,19 @@ Q_DECLARE_METATYPE(std::optional<qint32>)
 Q_DECLARE_METATYPE(std::optional<QByteArray>)
 
 namespace {
-const QByteArray kSample = "; written by hand\r\n"
-                           "[Net]\r\n"
-                           "RemotePort = 6000 \r\n"
-                           "remotehost=\tschool.lan\r\n"
-                           "Formula=a=b\r\n"
-                           "RemotePort=7000\r\n"
-                           "Empty=\r\n"
-                           "; trailing comment\r\n"
-                           "\r\n"
-                           "[Other]\r\n"
-                           "Key=other\r\n"
-                           "[NET]\r\n"
-                           "Second=seen only in the first section of that name\r\n";
+const QByteArray Sample = "; written by hand\r\n"
+                          "[Net]\r\n"
+                          "RemotePort = 6000 \r\n"
+                          "remotehost=\tschool.lan\r\n"
+                          "Formula=a=b\r\n"
+                          "RemotePort=7000\r\n"
+                          "Empty=\r\n"
+                          "; trailing comment\r\n"
+                          "\r\n"
+                          "[Other]\r\n"
+                          "Key=other\r\n"
+                          "[NET]\r\n"
+                          "Second=seen only in the first section of that name\r\n";
 } // namespace
 
 class TestIniFile : public QObject {
@@ -53,7 +53,7 @@ private slots:
         QFETCH(QByteArray, section);
         QFETCH(QByteArray, key);
         QFETCH(std::optional<QByteArray>, value);
-        QCOMPARE(IniFile(kSample).Value(section, key), value);
+        QCOMPARE(IniFile(Sample).Value(section, key), value);
     }
 
     void cyrillicNamesIgnoreCaseAndLongValuesAreCut() {
@@ -107,7 +107,7 @@ private slots:
     }
 
     void writingKeepsForeignLines() {
-        IniFile ini(kSample);
+        IniFile ini(Sample);
         ini.WriteInteger("net", "REMOTEPORT", 5005);         // changed in place, under our spelling
         ini.WriteBool("Net", "IsSendResult", true);          // new key: after the section's last entry
         ini.WriteString("Sound", "SoundFileName", "a\r\nb"); // new section at the end, one line
@@ -132,13 +132,13 @@ private slots:
     }
 
     void untouchedFileRoundTripsAndLfBecomesCrLf() {
-        QCOMPARE(IniFile(kSample).ToBytes(), kSample);
+        QCOMPARE(IniFile(Sample).ToBytes(), Sample);
         QCOMPARE(IniFile(QByteArray("[A]\nk=v")).ToBytes(), QByteArray("[A]\r\nk=v\r\n"));
         QCOMPARE(IniFile(QByteArray()).ToBytes(), QByteArray());
     }
 
     void eraseSectionRemovesEveryCopy() {
-        IniFile ini(kSample);
+        IniFile ini(Sample);
         ini.EraseSection("net");
         QCOMPARE(ini.ToBytes(), QByteArray("; written by hand\r\n[Other]\r\nKey=other\r\n"));
         QVERIFY(!ini.HasSection("Net"));

@@ -14,7 +14,7 @@
 namespace {
 
 // The file that SaveConfig writes for the built-in defaults.
-const QString kDefaultFile =
+const QString DefaultFile =
     QStringLiteral(u"[Save]\r\nIsSaveResult=1\r\nIsSaveProtectionResult=0\r\nIsSaveConfig=0\r\n"
                    u"IsUseWindowSettings=0\r\n"
                    u"[Net]\r\nIsSendResult=0\r\nRemotePort=5005\r\nRemoteHost=127.0.0.1\r\n"
@@ -131,7 +131,7 @@ private slots:
         Fixture f;
         f.settings.ResultFileName = "other.txt"; // run-time only, never written
         QVERIFY(f.Save());
-        QCOMPARE(ReadFile(f.Path()), Cp(kDefaultFile));
+        QCOMPARE(ReadFile(f.Path()), Cp(DefaultFile));
         QCOMPARE(SettingsFileKeys().size(), 38);
         QVERIFY(f.prompts.messages.isEmpty());
     }

@@ -47,7 +47,7 @@ public:
     }
 };
 
-const QStringList kMainFormProps = {
+const QStringList MainFormProps = {
     "Left", "Top", "Width", "Height", "Position", "WindowState", "PanelQuestion.Height"};
 
 struct Fixture {
@@ -83,7 +83,7 @@ private slots:
         QCOMPARE(nice.IniFile, u"Settings.ini"_qs);
         QCOMPARE(nice.StoreTarget, stIniFile);
         nice.SetUpForMainWindow();
-        QCOMPARE(nice.StoredProps, kMainFormProps);
+        QCOMPARE(nice.StoredProps, MainFormProps);
         QCOMPARE(nice.RegKey, u"Software\\Quizar3\\Student"_qs);
         QCOMPARE(nice.StoreTarget, stRegistry);
     }
@@ -140,7 +140,7 @@ private slots:
         FakeWindow fresh;
         fresh.props["Width"] = "1";
         TNiceSettings nice(fresh);
-        nice.StoredProps = kMainFormProps;
+        nice.StoredProps = MainFormProps;
         nice.StoreTarget = stRegistry;
         nice.SetStoreOpener([&f](const QString&) { return f.Open(); });
         nice.LoadProps();

@@ -13,9 +13,9 @@ namespace {
 
 // A 1 by 1 GIF, written by hand: Qt reads GIF but does not write it.
 const QByteArray
-    kGif("GIF89a\x01\x00\x01\x00\x80\x00\x00\xff\x00\x00\x00\x00\x00,\x00\x00\x00\x00\x01\x00\x01\x00\x00"
-         "\x02\x02\x44\x01\x00;",
-         35);
+    Gif("GIF89a\x01\x00\x01\x00\x80\x00\x00\xff\x00\x00\x00\x00\x00,\x00\x00\x00\x00\x01\x00\x01\x00\x00"
+        "\x02\x02\x44\x01\x00;",
+        35);
 
 // A JPEG whose frame header claims 65000 by 65000 pixels.
 QByteArray ForgedJpeg(const QByteArray& jpeg) {
@@ -54,7 +54,7 @@ private slots:
         Write("a.dib", bmp);
         Write("a.rle", bmp);
         Write("a.ico", Encoded(image, "ICO"));
-        Write("a.gif", kGif);
+        Write("a.gif", Gif);
         Write(u"картинка.png"_qs, Encoded(image, "PNG"));
         Write("a.PNG", Encoded(image, "PNG"));
         Write("a.jpg", jpg);

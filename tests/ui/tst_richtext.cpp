@@ -31,7 +31,7 @@ QList<double> Sizes(const RichTextControl& c) {
     return sizes;
 }
 
-const QByteArray kMixed =
+const QByteArray Mixed =
     "{\\rtf1\\ansi\\ansicpg1251{\\fonttbl{\\f0\\fnil\\fcharset204 Arial;}}\\f0\\fs2 ab\\fs24 "
     "cd\\fs23 e\\par}";
 
@@ -204,7 +204,7 @@ private slots:
         QFETCH(int, delta);
         QFETCH(QList<double>, sizes);
         RichTextControl c;
-        LoadRichText(kMixed, c, false);
+        LoadRichText(Mixed, c, false);
         QTextCursor sel(c.document());
         sel.setPosition(1);
         sel.setPosition(3, QTextCursor::KeepAnchor);
@@ -220,7 +220,7 @@ private slots:
     void sizeStepsUndoUnderZoom() {
         // Steps of +1 undone by one call of the sum give the sizes back, zoomed or not.
         RichTextControl c;
-        LoadRichText(kMixed, c, false);
+        LoadRichText(Mixed, c, false);
         QVERIFY(c.SetZoom(150));
         for (int i = 0; i < 3; ++i)
             ChangeRichTextSize(c, 1);

@@ -17,7 +17,7 @@
 namespace {
 
 // The header rich-edit writes on a Cyrillic system.
-const QByteArray kHead =
+const QByteArray Head =
     "{\\rtf1\\ansi\\ansicpg1251\\deff0\\deflang1049{\\fonttbl{\\f0\\fnil\\fcharset204 Times New "
     "Roman;}{\\f1\\fswiss\\fcharset0 Arial;}{\\f2\\fnil\\fcharset2 Symbol;}}\r\n"
     "{\\colortbl ;\\red255\\green0\\blue0;\\red0\\green0\\blue255;}\r\n"
@@ -65,9 +65,9 @@ private slots:
         QTest::addColumn<QByteArray>("rtf");
         QTest::addColumn<QString>("text");
         QTest::newRow("cyrillic under ansicpg1251 and fcharset204")
-            << kHead + "\\'cf\\'f0\\'e8\\'e2\\'e5\\'f2, \\'ec\\'e8\\'f0!\\par\r\n}" << u"Привет, мир!"_qs;
+            << Head + "\\'cf\\'f0\\'e8\\'e2\\'e5\\'f2, \\'ec\\'e8\\'f0!\\par\r\n}" << u"Привет, мир!"_qs;
         QTest::newRow("fcharset0 font inside a 1251 document")
-            << kHead + "\\'e9 {\\f1 caf\\'e9} \\'e9\\par\r\n}" << u"й café й"_qs;
+            << Head + "\\'e9 {\\f1 caf\\'e9} \\'e9\\par\r\n}" << u"й café й"_qs;
         QTest::newRow("cpg overrides the charset")
             << QByteArray(
                    "{\\rtf1\\ansi\\ansicpg1252{\\fonttbl{\\f0\\fnil\\fcharset0\\cpg1251 X;}}\\f0 \\'c0}")
@@ -75,46 +75,45 @@ private slots:
         QTest::newRow("default charset follows ansicpg")
             << QByteArray("{\\rtf1\\ansi\\ansicpg1251{\\fonttbl{\\f0\\fnil\\fcharset1 X;}}\\f0 \\'c0}")
             << u"А"_qs;
-        QTest::newRow("symbol bullet") << kHead + "{\\f2\\'b7}\\par}" << u"\u2022"_qs;
-        QTest::newRow("uc0") << kHead + "\\uc0\\u1055\\u1088\\u1080 x}" << u"Приx"_qs;
-        QTest::newRow("uc1") << kHead + "\\u1055?\\u1088?\\u1080?}" << u"При"_qs;
-        QTest::newRow("uc2 skips escapes") << kHead + "\\uc2\\u1055\\'cf\\'cfx}" << u"Пx"_qs;
-        QTest::newRow("uc2 skip counts a control word") << kHead + "\\uc2\\u1055\\'cf\\tab x}" << u"Пx"_qs;
-        QTest::newRow("uc is kept per group") << kHead + "{\\uc2\\u1055??}\\u1088?}" << u"Пр"_qs;
-        QTest::newRow("skip ends at a group") << kHead + "\\uc3\\u1055a{b}}" << u"Пb"_qs;
-        QTest::newRow("negative u and a surrogate pair")
-            << kHead + "\\u-10179?\\u-8704?}" << u"\U0001F600"_qs;
-        QTest::newRow("lone surrogate") << kHead + "a\\u-10179?x}" << u"a\uFFFDx"_qs;
+        QTest::newRow("symbol bullet") << Head + "{\\f2\\'b7}\\par}" << u"\u2022"_qs;
+        QTest::newRow("uc0") << Head + "\\uc0\\u1055\\u1088\\u1080 x}" << u"Приx"_qs;
+        QTest::newRow("uc1") << Head + "\\u1055?\\u1088?\\u1080?}" << u"При"_qs;
+        QTest::newRow("uc2 skips escapes") << Head + "\\uc2\\u1055\\'cf\\'cfx}" << u"Пx"_qs;
+        QTest::newRow("uc2 skip counts a control word") << Head + "\\uc2\\u1055\\'cf\\tab x}" << u"Пx"_qs;
+        QTest::newRow("uc is kept per group") << Head + "{\\uc2\\u1055??}\\u1088?}" << u"Пр"_qs;
+        QTest::newRow("skip ends at a group") << Head + "\\uc3\\u1055a{b}}" << u"Пb"_qs;
+        QTest::newRow("negative u and a surrogate pair") << Head + "\\u-10179?\\u-8704?}" << u"\U0001F600"_qs;
+        QTest::newRow("lone surrogate") << Head + "a\\u-10179?x}" << u"a\uFFFDx"_qs;
         QTest::newRow("high surrogate twice")
-            << kHead + "\\u-10179?\\u-10179?\\u-8704?}" << u"\uFFFD\U0001F600"_qs;
-        QTest::newRow("low surrogate alone") << kHead + "\\u-8704?}" << u"\uFFFD"_qs;
-        QTest::newRow("lone surrogate at the end") << kHead + "\\u-10179?}" << u"\uFFFD"_qs;
-        QTest::newRow("bin holding braces") << kHead + "a{\\*\\blob\\bin4 }}{{}b}" << u"ab"_qs;
+            << Head + "\\u-10179?\\u-10179?\\u-8704?}" << u"\uFFFD\U0001F600"_qs;
+        QTest::newRow("low surrogate alone") << Head + "\\u-8704?}" << u"\uFFFD"_qs;
+        QTest::newRow("lone surrogate at the end") << Head + "\\u-10179?}" << u"\uFFFD"_qs;
+        QTest::newRow("bin holding braces") << Head + "a{\\*\\blob\\bin4 }}{{}b}" << u"ab"_qs;
         QTest::newRow("control symbols")
-            << kHead + "a\\~b\\-c\\_d\\{\\}\\\\}" << u"a\u00A0b\u00ADc\u2011d{}\\"_qs;
-        QTest::newRow("backslash before line end is a paragraph") << kHead + "a\\\r\nb}" << u"a\nb"_qs;
-        QTest::newRow("line and tab") << kHead + "a\\line b\\tab c}" << u"a\u2028b\tc"_qs;
-        QTest::newRow("trailing paragraph mark dropped") << kHead + "a\\par b\\par\r\n}" << u"a\nb"_qs;
-        QTest::newRow("only one is dropped") << kHead + "a\\par\\par}" << u"a\n"_qs;
+            << Head + "a\\~b\\-c\\_d\\{\\}\\\\}" << u"a\u00A0b\u00ADc\u2011d{}\\"_qs;
+        QTest::newRow("backslash before line end is a paragraph") << Head + "a\\\r\nb}" << u"a\nb"_qs;
+        QTest::newRow("line and tab") << Head + "a\\line b\\tab c}" << u"a\u2028b\tc"_qs;
+        QTest::newRow("trailing paragraph mark dropped") << Head + "a\\par b\\par\r\n}" << u"a\nb"_qs;
+        QTest::newRow("only one is dropped") << Head + "a\\par\\par}" << u"a\n"_qs;
         QTest::newRow("destinations skipped whole")
-            << kHead + "{\\stylesheet{\\s0 Normal;}}{\\info{\\title T}{\\author A}}{\\*\\unknown{x}y}{\\*\\"
-                       "listtable{\\list z}}ok}"
+            << Head + "{\\stylesheet{\\s0 Normal;}}{\\info{\\title T}{\\author A}}{\\*\\unknown{x}y}{\\*\\"
+                      "listtable{\\list z}}ok}"
             << u"ok"_qs;
         QTest::newRow("nested table flattened")
-            << kHead + "\\trowd\\cellx3000\\pard\\intbl\\itap2 a\\nestcell b\\nestcell{\\*\\nesttableprops"
-                       "\\trowd\\cellx100\\nestrow}{\\nonesttables\\par}\\nestrow c\\cell\\row}"
+            << Head + "\\trowd\\cellx3000\\pard\\intbl\\itap2 a\\nestcell b\\nestcell{\\*\\nesttableprops"
+                      "\\trowd\\cellx100\\nestrow}{\\nonesttables\\par}\\nestrow c\\cell\\row}"
             << u"\uFDD0a\tb\t\nc\uFDD1"_qs; // between the frame marks of the outer table
-        QTest::newRow("hidden text") << kHead + "a{\\v hidden}b}" << u"ab"_qs;
+        QTest::newRow("hidden text") << Head + "a{\\v hidden}b}" << u"ab"_qs;
         QTest::newRow("special characters")
-            << kHead + "\\emdash\\endash\\bullet\\lquote\\rquote\\ldblquote\\rdblquote}"
+            << Head + "\\emdash\\endash\\bullet\\lquote\\rquote\\ldblquote\\rdblquote}"
             << u"\u2014\u2013\u2022\u2018\u2019\u201C\u201D"_qs;
         QTest::newRow("upper-case header") << QByteArray("{\\RTF1 abc}") << u"abc"_qs;
         QTest::newRow("field result shown, instruction not")
-            << kHead + "{\\field{\\*\\fldinst{HYPERLINK \"http://x.example/\"}}{\\fldrslt{\\ul link}}}}"
+            << Head + "{\\field{\\*\\fldinst{HYPERLINK \"http://x.example/\"}}{\\fldrslt{\\ul link}}}}"
             << u"link"_qs;
-        QTest::newRow("text after the root group is not read") << kHead + "a}b" << u"a"_qs;
+        QTest::newRow("text after the root group is not read") << Head + "a}b" << u"a"_qs;
         QTest::newRow("pntext without list words is shown as text")
-            << kHead + "{\\pntext 1)\\tab}x\\par}" << u"1)\tx"_qs;
+            << Head + "{\\pntext 1)\\tab}x\\par}" << u"1)\tx"_qs;
     }
     void visibleText() {
         QFETCH(QByteArray, rtf);
@@ -149,9 +148,9 @@ private slots:
 
     void characterFormats() {
         QTextDocument doc;
-        Rtf::ReadRtf(kHead + "\\fs32 A\\fs24 {\\b B}{\\i C}{\\ul D\\ulnone E}{\\strike F}{\\super G}{\\sub "
-                             "H\\nosupersub I}{\\cf1 J\\cf0 K}{\\highlight2 L}{\\b\\i\\plain M}{\\caps "
-                             "N}{\\scaps O}\\par}",
+        Rtf::ReadRtf(Head + "\\fs32 A\\fs24 {\\b B}{\\i C}{\\ul D\\ulnone E}{\\strike F}{\\super G}{\\sub "
+                            "H\\nosupersub I}{\\cf1 J\\cf0 K}{\\highlight2 L}{\\b\\i\\plain M}{\\caps "
+                            "N}{\\scaps O}\\par}",
                      doc);
         QCOMPARE(Text(doc), u"ABCDEFGHIJKLMNO"_qs);
         QCOMPARE(FormatAt(doc, "N").fontCapitalization(), QFont::AllUppercase);
@@ -175,7 +174,7 @@ private slots:
 
     void paragraphFormats() {
         QTextDocument doc;
-        Rtf::ReadRtf(kHead +
+        Rtf::ReadRtf(Head +
                          "\\qc centred\\par\\pard\\li720\\ri360\\fi-360\\sb120\\sa240\\tqr\\tx1500\\tx3000 "
                          "indented\\par\\pard\\qj just\\par}",
                      doc);
@@ -198,9 +197,8 @@ private slots:
 
     void lineSpacing() {
         QTextDocument doc;
-        Rtf::ReadRtf(kHead +
-                         "\\sl276\\slmult1 a\\par\\pard\\sl-300\\slmult0 b\\par\\pard\\sl360 c\\par\\pard d}",
-                     doc);
+        Rtf::ReadRtf(
+            Head + "\\sl276\\slmult1 a\\par\\pard\\sl-300\\slmult0 b\\par\\pard\\sl360 c\\par\\pard d}", doc);
         QTextBlock b = doc.begin();
         QCOMPARE(b.blockFormat().lineHeightType(), int(QTextBlockFormat::ProportionalHeight));
         QCOMPARE(b.blockFormat().lineHeight(), 115.0);
@@ -218,7 +216,7 @@ private slots:
         // for the following paragraphs until \pard.
         QTextDocument doc;
         Rtf::ReadRtf(
-            kHead +
+            Head +
                 "{\\pntext\\f2\\'B7\\tab}{\\*\\pn\\pnlvlblt\\pnf2\\pnindent0{\\pntxtb\\'B7}}\\fi-720\\li720 "
                 "one\\par{\\pntext\\f2\\'B7\\tab}two\\par\\pard after\\par}",
             doc);
@@ -233,7 +231,7 @@ private slots:
 
     void numberedList() {
         QTextDocument doc;
-        Rtf::ReadRtf(kHead +
+        Rtf::ReadRtf(Head +
                          "{\\pntext 1.\\tab}{\\*\\pn\\pnlvlbody\\pndec\\pnstart1{\\pntxta .}}a\\par{\\pntext "
                          "2.\\tab}b\\par}",
                      doc);
@@ -247,9 +245,9 @@ private slots:
     void table() {
         QTextDocument doc;
         Rtf::ReadRtf(
-            kHead + "before\\par\r\n\\trowd\\trgaph108\\trleft-108\\cellx1500\\cellx3000\\pard\\intbl "
-                    "\\'e0\\cell b\\cell\\row\r\n\\trowd\\trgaph108\\trleft-108\\cellx1500\\cellx3000\\pard\\"
-                    "intbl c\\cell d\\par e\\cell\\row\\pard after\\par}",
+            Head + "before\\par\r\n\\trowd\\trgaph108\\trleft-108\\cellx1500\\cellx3000\\pard\\intbl "
+                   "\\'e0\\cell b\\cell\\row\r\n\\trowd\\trgaph108\\trleft-108\\cellx1500\\cellx3000\\pard\\"
+                   "intbl c\\cell d\\par e\\cell\\row\\pard after\\par}",
             doc);
         QTextTable* table = nullptr;
         for (QTextFrame* f : doc.rootFrame()->childFrames())
@@ -282,7 +280,7 @@ private slots:
         const QByteArray png = Encoded(image, "PNG");
         const QByteArray bmp = Encoded(image, "BMP");
         const QByteArray jpg = Encoded(image, "JPG");
-        const QByteArray head = kHead + "x{\\pict";
+        const QByteArray head = Head + "x{\\pict";
         QTest::newRow("png, goal size in twips")
             << head + "\\pngblip\\picw6\\pich4\\picwgoal1500\\pichgoal600 " + png.toHex() + "}y}"
             << QSize(6, 4) << QSizeF(100, 40);
@@ -304,14 +302,13 @@ private slots:
             << QSizeF(200, 100);
         QTest::newRow("emf without goal takes hundredths of mm")
             << head + "\\emfblip\\picw2540\\pich1270 01}y}" << QSize() << QSizeF(96, 48);
-        QTest::newRow("shppict preferred") << kHead + "x{\\*\\shppict{\\pict\\pngblip " + png.toHex() +
+        QTest::newRow("shppict preferred") << Head + "x{\\*\\shppict{\\pict\\pngblip " + png.toHex() +
                                                   "}}{\\nonshppict{\\pict\\wmetafile8 01}}y}"
                                            << QSize(6, 4) << QSizeF(6, 4);
         QTest::newRow("nonshppict alone is shown")
-            << kHead + "x{\\nonshppict{\\pict\\pngblip " + png.toHex() + "}}y}" << QSize(6, 4)
-            << QSizeF(6, 4);
+            << Head + "x{\\nonshppict{\\pict\\pngblip " + png.toHex() + "}}y}" << QSize(6, 4) << QSizeF(6, 4);
         QTest::newRow("object shows its result only")
-            << kHead +
+            << Head +
                    "x{\\object\\objemb{\\*\\objclass Picture.Object}\\objw100{\\*\\objdata "
                    "0102}{\\result{\\pict"
                    "\\pngblip " +
@@ -349,7 +346,7 @@ private slots:
         png[16] = 0, png[17] = 0, png[18] = char(0xEA), png[19] = char(0x60);
         png[20] = 0, png[21] = 0, png[22] = char(0xEA), png[23] = char(0x60);
         QTextDocument doc;
-        Rtf::ReadRtf(kHead + "x{\\pict\\pngblip " + png.toHex() + "}y}", doc);
+        Rtf::ReadRtf(Head + "x{\\pict\\pngblip " + png.toHex() + "}y}", doc);
         const QList<QTextImageFormat> images = Images(doc);
         QCOMPARE(images.size(), 1);
         QVERIFY(images[0].hasProperty(Rtf::PictureDataProperty)); // a placeholder
@@ -362,7 +359,7 @@ private slots:
         big.fill(Qt::gray);
         const QByteArray hex = Encoded(big, "PNG").toHex();
         QTextDocument doc;
-        Rtf::ReadRtf(kHead + "{\\pict\\pngblip " + hex + "}{\\pict\\pngblip " + hex + "}}", doc);
+        Rtf::ReadRtf(Head + "{\\pict\\pngblip " + hex + "}{\\pict\\pngblip " + hex + "}}", doc);
         const QList<QTextImageFormat> images = Images(doc);
         QCOMPARE(images.size(), 2);
         QVERIFY(!images[0].hasProperty(Rtf::PictureDataProperty));
@@ -497,8 +494,8 @@ private slots:
 
     void hyperlinkField() {
         QTextDocument doc;
-        Rtf::ReadRtf(kHead + "{\\field{\\*\\fldinst{HYPERLINK \"http://x.example/\"}}{\\fldrslt{\\ul link}}} "
-                             "after}",
+        Rtf::ReadRtf(Head + "{\\field{\\*\\fldinst{HYPERLINK \"http://x.example/\"}}{\\fldrslt{\\ul link}}} "
+                            "after}",
                      doc);
         QCOMPARE(FormatAt(doc, "link").anchorHref(), u"http://x.example/"_qs);
         QVERIFY(!FormatAt(doc, "after").isAnchor());

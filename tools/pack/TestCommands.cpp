@@ -36,23 +36,25 @@ int DumpCommand(const QStringList& args) {
 
     QTemporaryDir temp;
     LoadOptions options;
-    options.TempRoot = temp.path();
-    options.Now = QDateTime::currentDateTime();
-    options.SkipPassword = true;
+    options.tempRoot = temp.path();
+    options.now = QDateTime::currentDateTime();
+    options.skipPassword = true;
     const LoadTestResult result = LoadTest(input, nullptr, options);
     if (!result.Ok())
-        return Fail(QStringLiteral("%1: %2 (%3)").arg(input, LoadFailureText(result.Failure), result.Detail));
+        return Fail(QStringLiteral("%1: %2 (%3)")
+                        .arg(input, LoadFailureNotice(result.status.Failure()).value_or(Notice{}).text,
+                             result.status.Detail()));
 
     if (!attachments.isEmpty()) {
         QDir().mkpath(attachments);
-        for (const AttachedFile& f : result.Loaded->Files) {
-            const QString target = QDir(attachments).filePath(TextCodec::FromCp1251(f.Name));
+        for (const AttachedFile& f : result.loaded->files) {
+            const QString target = QDir(attachments).filePath(TextCodec::FromCp1251(f.name));
             QFile::remove(target);
-            if (!QFile::copy(AttachmentPath(*result.Loaded->Test, f.Name), target))
+            if (!QFile::copy(AttachmentPath(*result.loaded->test, f.name), target))
                 return Fail(QStringLiteral("cannot write %1").arg(target));
         }
     }
-    const QByteArray json = TestToJson(*result.Loaded).ToJson() + "\n";
+    const QByteArray json = TestToJson(*result.loaded).ToJson() + "\n";
     std::fwrite(json.constData(), 1, size_t(json.size()), stdout);
     return 0;
 }

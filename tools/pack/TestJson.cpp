@@ -251,7 +251,7 @@ template <typename F> bool ForEachObject(const QJsonArray& a, const QString& nam
 } // namespace
 
 JNode TestToJson(const LoadedTest& loaded) {
-    const TTest& t = *loaded.Test;
+    const TTest& t = *loaded.test;
     JNode marks = JNode::Array();
     for (const TMark& m : t.Marks) {
         JNode o = JNode::Object();
@@ -270,12 +270,12 @@ JNode TestToJson(const LoadedTest& loaded) {
         themes.Append(o);
     }
     JNode tasks = JNode::Array();
-    for (const TTask& task : loaded.Tasks)
+    for (const TTask& task : loaded.tasks)
         tasks.Append(TaskToJson(task));
     JNode files = JNode::Array();
-    for (const AttachedFile& f : loaded.Files) {
+    for (const AttachedFile& f : loaded.files) {
         JNode o = JNode::Object();
-        o.Add("Name", Text(f.Name)).Add("Size", double(f.Size));
+        o.Add("Name", Text(f.name)).Add("Size", double(f.size));
         files.Append(o);
     }
     JNode o = JNode::Object();

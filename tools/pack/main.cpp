@@ -11,7 +11,7 @@
 #include <map>
 
 namespace {
-const char kUsage[] =
+const char Usage[] =
     "usage:\n"
     "  quizar-pack dump TEST.qzf [--attachments DIR]   print a test as JSON\n"
     "  quizar-pack build SOURCE.json -o TEST.qzf       make a test file from JSON\n"
@@ -30,7 +30,7 @@ int main(int argc, char** argv) {
     };
     const auto it = args.isEmpty() ? commands.end() : commands.find(args.first());
     if (it == commands.end()) {
-        std::fputs(kUsage, stderr);
+        std::fputs(Usage, stderr);
         return 2;
     }
     return it->second(args.mid(1));
