@@ -318,13 +318,17 @@ void SessionWindowView::ShowDetailReport(const TTest& test, const TResultTest& r
 }
 
 void SessionWindowView::AppendLogLine(const QByteArray& line) {
-    m_parts.resultFiles.AppendLogLine(line);
+    if (const std::optional<Notice> notice = ResultLogNotice(m_parts.resultFiles.AppendLogLine(line)))
+        m_prompts.Show(*notice);
 }
 
 void SessionWindowView::AppendResultBlock(const TTest&, const TResultTest& result) {
-    m_parts.resultFiles.AppendLogBlock(result);
+    if (const std::optional<Notice> notice = ResultLogNotice(m_parts.resultFiles.AppendLogBlock(result)))
+        m_prompts.Show(*notice);
 }
 
 void SessionWindowView::WriteProtectedResult(const TResultTest& result) {
-    m_parts.resultFiles.SaveProtectedResult(result);
+    if (const std::optional<Notice> notice =
+            ProtectedResultNotice(m_parts.resultFiles.SaveProtectedResult(result)))
+        m_prompts.Show(*notice);
 }

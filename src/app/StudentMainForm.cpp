@@ -41,7 +41,7 @@ constexpr int IdleUpdateMs = 250;
 
 TStudentMainForm::TStudentMainForm(MainFormServices services, QWidget* parent)
     : QMainWindow(parent), m_services(std::move(services)),
-      m_resultFiles(m_settings, m_services.paths.programFolder, *m_services.clock, *m_services.prompts) {
+      m_resultFiles(m_settings, m_services.paths.programFolder, *m_services.clock) {
     InitAppResources();
     setObjectName(QStringLiteral("StudentMainForm"));
     setWindowIcon(QIcon(QStringLiteral(":/icons/quizar-student.png")));
@@ -87,7 +87,8 @@ void TStudentMainForm::FormCreate() {
         m_recent->Load(m_services.store);
     m_area->ResetAnswerArea();
     ShowChooseTestLine();
-    m_resultFiles.LogProgramStarted();
+    if (const std::optional<Notice> notice = ResultLogNotice(m_resultFiles.LogProgramStarted()))
+        m_services.prompts->Show(*notice);
     if (m_settings.IsUseWindowSettings) {
         m_settings.WindowSettingsRestored = true;
         m_placement->LoadProps();
@@ -181,7 +182,8 @@ bool TStudentMainForm::FormCloseQuery() {
 
 void TStudentMainForm::FormClose() {
     ACloseTestExecute();
-    m_resultFiles.LogProgramClosed();
+    if (const std::optional<Notice> notice = ResultLogNotice(m_resultFiles.LogProgramClosed()))
+        m_services.prompts->Show(*notice);
     if (m_settings.IsSaveConfig)
         SaveConfig(m_settings, m_services.paths.programFolder, *m_services.prompts);
     if (m_settings.IsUseRecentFiles)

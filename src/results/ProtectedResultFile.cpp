@@ -7,7 +7,6 @@
 #include "model/ByteWriter.h"
 #include "model/SafeFile.h"
 #include "ports/Clock.h"
-#include "ports/Prompts.h"
 #include "settings/Settings.h"
 
 #include <QFile>
@@ -33,28 +32,27 @@ struct Stored {
 };
 
 // Reads and checks the whole file. When `records` is given, the records are kept too.
-ResultFileStatus ReadStored(const QString& path, Stored& stored, QList<TResultTest>* records) {
+Status ReadStored(const QString& path, Stored& stored, QList<TResultTest>* records) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        return ResultFileStatus::Fail(ResultFileStatus::ReadFailed,
-                                      QStringLiteral("cannot open %1: %2").arg(path, file.errorString()));
+        return Status::Failed(Fault::ReadFailed,
+                              QStringLiteral("cannot open %1: %2").arg(path, file.errorString()));
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
-        return ResultFileStatus::Fail(ResultFileStatus::ReadFailed,
-                                      QStringLiteral("cannot read %1: %2").arg(path, file.errorString()));
+        return Status::Failed(Fault::ReadFailed,
+                              QStringLiteral("cannot read %1: %2").arg(path, file.errorString()));
     if (!bytes.startsWith(QByteArrayView(Signature, SignatureSize)))
-        return ResultFileStatus::Fail(ResultFileStatus::WrongSignature,
-                                      QStringLiteral("%1 is not a protected results file").arg(path));
+        return Status::Failed(Fault::WrongType,
+                              QStringLiteral("%1 is not a protected results file").arg(path));
     QString why;
     if (!Zlib::Inflate(QByteArrayView(bytes).sliced(SignatureSize), stored.payload, MaxPayload, &why))
-        return ResultFileStatus::Fail(ResultFileStatus::Corrupt, QStringLiteral("%1: %2").arg(path, why));
+        return Status::Failed(Fault::Corrupt, QStringLiteral("%1: %2").arg(path, why));
 
     ByteReader in(stored.payload);
     in.ReadInt32(); // always written as 0 and never used
     stored.count = in.ReadCount(MinRecordSize);
     if (!in.Ok())
-        return ResultFileStatus::Fail(ResultFileStatus::Corrupt,
-                                      QStringLiteral("%1: impossible record count").arg(path));
+        return Status::Failed(Fault::Corrupt, QStringLiteral("%1: impossible record count").arg(path));
     stored.recordsBegin = in.Position();
     TResultTest scratch(0);
     for (qint32 i = 0; i < stored.count; ++i) {
@@ -62,8 +60,8 @@ ResultFileStatus ReadStored(const QString& path, Stored& stored, QList<TResultTe
         if (!target.LoadFromStream(in)) {
             if (records)
                 records->clear();
-            return ResultFileStatus::Fail(
-                ResultFileStatus::Corrupt,
+            return Status::Failed(
+                Fault::Corrupt,
                 QStringLiteral("%1: record %2 of %3 is damaged").arg(path).arg(i + 1).arg(stored.count));
         }
     }
@@ -76,22 +74,21 @@ QByteArray ProtectionSignature() {
     return QByteArray(Signature, SignatureSize);
 }
 
-ResultFileStatus ReadProtectedResults(const QString& path, QList<TResultTest>& records) {
+Status ReadProtectedResults(const QString& path, QList<TResultTest>& records) {
     records.clear();
     Stored stored;
     return ReadStored(path, stored, &records);
 }
 
-ResultFileStatus AppendProtectedResult(const QString& path, const TResultTest& record,
-                                       const WriteGate& gate) {
+Status AppendProtectedResult(const QString& path, const TResultTest& record, const WriteGate& gate) {
     Stored stored;
     if (QFileInfo::exists(path)) {
-        const ResultFileStatus read = ReadStored(path, stored, nullptr);
-        if (!read.IsOk())
+        const Status read = ReadStored(path, stored, nullptr);
+        if (!read.Ok())
             return read;
         if (stored.count == std::numeric_limits<qint32>::max())
-            return ResultFileStatus::Fail(ResultFileStatus::WriteFailed,
-                                          QStringLiteral("%1 holds as many records as it can").arg(path));
+            return Status::Failed(Fault::WriteFailed,
+                                  QStringLiteral("%1 holds as many records as it can").arg(path));
     }
     // The old records were each checked by parsing them; their bytes go back unchanged, which is
     // exactly what loading and saving every one of them again would write.
@@ -109,7 +106,7 @@ ResultFileStatus AppendProtectedResult(const QString& path, const TResultTest& r
 
     SafeFileWriter file(path);
     if (const Status opened = file.Open(); !opened.Ok())
-        return ResultFileStatus::Fail(ResultFileStatus::WriteFailed, opened.Detail());
+        return Status::Failed(Fault::WriteFailed, opened.Detail());
     auto put = [&](QByteArrayView chunk) {
         if (gate && !gate(chunk))
             return false;
@@ -121,60 +118,59 @@ ResultFileStatus AppendProtectedResult(const QString& path, const TResultTest& r
     if (!ok) {
         const QString detail = why.isEmpty() ? file.ErrorString() : why;
         file.Cancel();
-        return ResultFileStatus::Fail(ResultFileStatus::WriteFailed,
-                                      QStringLiteral("cannot write %1: %2").arg(path, detail));
+        return Status::Failed(Fault::WriteFailed, QStringLiteral("cannot write %1: %2").arg(path, detail));
     }
     if (const Status committed = file.Commit(); !committed.Ok())
-        return ResultFileStatus::Fail(ResultFileStatus::WriteFailed, committed.Detail());
+        return Status::Failed(Fault::WriteFailed, committed.Detail());
     return {};
 }
 
-ResultFiles::ResultFiles(const TSettings& settings, QString programFolder, const Clock& clock,
-                         Prompts& prompts, QLocale locale)
-    : m_settings(settings), m_programFolder(std::move(programFolder)), m_clock(clock), m_prompts(prompts),
+ResultFiles::ResultFiles(const TSettings& settings, QString programFolder, const Clock& clock, QLocale locale)
+    : m_settings(settings), m_programFolder(std::move(programFolder)), m_clock(clock),
       m_locale(std::move(locale)) {}
 
-ResultFileStatus ResultFiles::AppendLogLine(const QByteArray& line) {
+Status ResultFiles::AppendLogLine(const QByteArray& line) {
     if (!m_settings.IsSaveResult)
-        return {ResultFileStatus::Disabled, {}};
-    const ResultFileStatus status = AppendLinesToFile(ResultLogPath(m_settings, m_programFolder), {line});
-    if (!status.IsOk())
-        m_prompts.ShowMessage(ResultTexts::LogWriteFailedCaption.toString(),
-                              ResultTexts::LogWriteFailed.toString(), MsgIcon::Information);
-    return status;
+        return Status::Failed(Fault::Disabled, {});
+    return AppendLinesToFile(ResultLogPath(m_settings, m_programFolder), {line});
 }
 
-ResultFileStatus ResultFiles::AppendLogBlock(const TResultTest& result) {
+Status ResultFiles::AppendLogBlock(const TResultTest& result) {
     if (!m_settings.IsSaveResult)
-        return {ResultFileStatus::Disabled, {}};
-    const ResultFileStatus status = AppendLinesToFile(ResultLogPath(m_settings, m_programFolder),
-                                                      ComposeLogBlock(result, m_clock.Now(), m_locale));
-    if (!status.IsOk())
-        m_prompts.ShowMessage(ResultTexts::LogWriteFailedCaption.toString(),
-                              ResultTexts::LogWriteFailed.toString(), MsgIcon::Information);
-    return status;
+        return Status::Failed(Fault::Disabled, {});
+    return AppendLinesToFile(ResultLogPath(m_settings, m_programFolder),
+                             ComposeLogBlock(result, m_clock.Now(), m_locale));
 }
 
-ResultFileStatus ResultFiles::SaveProtectedResult(const TResultTest& result) {
+Status ResultFiles::SaveProtectedResult(const TResultTest& result) {
     if (!m_settings.IsSaveProtectionResult)
-        return {ResultFileStatus::Disabled, {}};
-    const ResultFileStatus status =
-        AppendProtectedResult(ProtectionResultPath(m_settings, m_programFolder), result, m_gate);
-    if (status.kind == ResultFileStatus::WrongSignature)
-        m_prompts.ShowMessage(ResultTexts::WrongFileTypeCaption.toString(),
-                              ResultTexts::WrongFileType.toString(), MsgIcon::Error);
-    else if (!status.IsOk())
-        m_prompts.ShowMessage(ResultTexts::ProtectedWriteFailedCaption.toString(),
-                              ResultTexts::ProtectedWriteFailed.toString(), MsgIcon::Information);
-    return status;
+        return Status::Failed(Fault::Disabled, {});
+    return AppendProtectedResult(ProtectionResultPath(m_settings, m_programFolder), result, m_gate);
 }
 
-ResultFileStatus ResultFiles::LogProgramStarted() {
+Status ResultFiles::LogProgramStarted() {
     return AppendLogLine(LogLineProgramStarted(m_clock.Now()));
 }
-ResultFileStatus ResultFiles::LogTestStarted(const QByteArray& testTitle) {
+Status ResultFiles::LogTestStarted(const QByteArray& testTitle) {
     return AppendLogLine(LogLineTestStarted(m_clock.Now(), testTitle));
 }
-ResultFileStatus ResultFiles::LogProgramClosed() {
+Status ResultFiles::LogProgramClosed() {
     return AppendLogLine(LogLineProgramClosed(m_clock.Now()));
+}
+
+std::optional<Notice> ResultLogNotice(const Status& status) {
+    if (status.Ok() || status.Failure() == Fault::Disabled)
+        return std::nullopt;
+    return Notice{ResultTexts::LogWriteFailedCaption.toString(), ResultTexts::LogWriteFailed.toString(),
+                  MsgIcon::Information};
+}
+
+std::optional<Notice> ProtectedResultNotice(const Status& status) {
+    if (status.Ok() || status.Failure() == Fault::Disabled)
+        return std::nullopt;
+    if (status.Failure() == Fault::WrongType)
+        return Notice{ResultTexts::WrongFileTypeCaption.toString(), ResultTexts::WrongFileType.toString(),
+                      MsgIcon::Error};
+    return Notice{ResultTexts::ProtectedWriteFailedCaption.toString(),
+                  ResultTexts::ProtectedWriteFailed.toString(), MsgIcon::Information};
 }

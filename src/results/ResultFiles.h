@@ -3,6 +3,8 @@
 // is only ever appended to, and the protected results file, a signature followed by one zlib
 // stream holding every result record ever stored on this computer.
 #include "model/ResultTest.h"
+#include "model/Status.h"
+#include "ports/Prompts.h"
 
 #include <QByteArray>
 #include <QDateTime>
@@ -11,27 +13,17 @@
 #include <QString>
 
 #include <functional>
+#include <optional>
 
 class Clock;
-class Prompts;
 struct TSettings;
 
-// Outcome of one operation on a result file.
-struct ResultFileStatus {
-    enum Kind {
-        Ok,
-        Disabled,       // the setting that switches the file on is off; nothing was touched
-        WrongSignature, // the protected file is of another type; left as it was
-        Corrupt,        // the protected file cannot be decoded; left as it was
-        ReadFailed,     // the protected file could not be read; left as it was
-        WriteFailed,    // the file could not be created or written
-    };
-    Kind kind = Ok;
-    QString text; // what went wrong, for the command line and diagnostics
-
-    bool IsOk() const { return kind == Ok; }
-    static ResultFileStatus Fail(Kind kind, QString text) { return {kind, std::move(text)}; }
-};
+// The operations below fail as
+//   Disabled    — the setting that switches the file on is off; nothing was touched;
+//   WrongType   — the protected file is of another type (its signature differs); left as it was;
+//   Corrupt     — the protected file cannot be decoded; left as it was;
+//   ReadFailed  — the protected file could not be read; left as it was;
+//   WriteFailed — the file could not be created or written.
 
 // ---- Paths ---------------------------------------------------------------------------------
 
@@ -52,7 +44,7 @@ QByteArray LogLineProgramClosed(const QDateTime& now);
 QList<QByteArray> ComposeLogBlock(const TResultTest& result, const QDateTime& now, const QLocale& locale);
 
 // Appends each line followed by CR LF, creating the file when it is missing.
-ResultFileStatus AppendLinesToFile(const QString& path, const QList<QByteArray>& lines);
+Status AppendLinesToFile(const QString& path, const QList<QByteArray>& lines);
 
 // ---- Protected results file --------------------------------------------------------------------
 
@@ -60,7 +52,7 @@ ResultFileStatus AppendLinesToFile(const QString& path, const QList<QByteArray>&
 QByteArray ProtectionSignature();
 
 // Every record of the file, oldest first. A missing file is an error here (ReadFailed).
-ResultFileStatus ReadProtectedResults(const QString& path, QList<TResultTest>& records);
+Status ReadProtectedResults(const QString& path, QList<TResultTest>& records);
 
 // Every byte headed for the new protected file passes through this gate before it is written;
 // returning false fails the write as a full disk would. Tests use it to break a write half-way.
@@ -69,26 +61,26 @@ using WriteGate = std::function<bool(QByteArrayView chunk)>;
 // Adds `record` after the records already stored. The old file is read completely first and is
 // never replaced unless it was read without a fault; the new file is written beside it and
 // renamed over it only once complete, so the file on disk is always the old or the new one.
-ResultFileStatus AppendProtectedResult(const QString& path, const TResultTest& record,
-                                       const WriteGate& gate = {});
+Status AppendProtectedResult(const QString& path, const TResultTest& record, const WriteGate& gate = {});
 
 // ---- What the session engine calls ---------------------------------------------------------
 
-// Writes the log and the protected file as the settings say, and reports failures through the
-// prompts. The settings are read at every call, so a switch changed during the run acts at once.
+// Writes the log and the protected file as the settings say. The settings are read at every call,
+// so a switch changed during the run acts at once. What the user is told of a failure is the
+// caller's: ResultLogNotice and ProtectedResultNotice.
 class ResultFiles {
 public:
-    ResultFiles(const TSettings& settings, QString programFolder, const Clock& clock, Prompts& prompts,
+    ResultFiles(const TSettings& settings, QString programFolder, const Clock& clock,
                 QLocale locale = QLocale());
 
-    ResultFileStatus AppendLogLine(const QByteArray& line);
-    ResultFileStatus AppendLogBlock(const TResultTest& result);
-    ResultFileStatus SaveProtectedResult(const TResultTest& result);
+    Status AppendLogLine(const QByteArray& line);
+    Status AppendLogBlock(const TResultTest& result);
+    Status SaveProtectedResult(const TResultTest& result);
 
     // The entries of program start, session start and program end, with the clock's time.
-    ResultFileStatus LogProgramStarted();
-    ResultFileStatus LogTestStarted(const QByteArray& testTitle);
-    ResultFileStatus LogProgramClosed();
+    Status LogProgramStarted();
+    Status LogTestStarted(const QByteArray& testTitle);
+    Status LogProgramClosed();
 
     void SetWriteGate(WriteGate gate) { m_gate = std::move(gate); }
 
@@ -96,7 +88,11 @@ private:
     const TSettings& m_settings;
     QString m_programFolder;
     const Clock& m_clock;
-    Prompts& m_prompts;
     QLocale m_locale;
     WriteGate m_gate;
 };
+
+// The message boxes of a failed write of the results log and of the protected results file; none
+// when it succeeded or is switched off.
+std::optional<Notice> ResultLogNotice(const Status& status);
+std::optional<Notice> ProtectedResultNotice(const Status& status);

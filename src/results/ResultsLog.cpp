@@ -131,12 +131,9 @@ QList<QByteArray> ComposeLogBlock(const TResultTest& r, const QDateTime& now, co
     return lines;
 }
 
-ResultFileStatus AppendLinesToFile(const QString& path, const QList<QByteArray>& lines) {
+Status AppendLinesToFile(const QString& path, const QList<QByteArray>& lines) {
     QByteArray data;
     for (const QByteArray& line : lines)
         data += line + "\r\n";
-    const Status appended = AppendToFile(path, data);
-    if (!appended.Ok())
-        return ResultFileStatus::Fail(ResultFileStatus::WriteFailed, appended.Detail());
-    return {};
+    return AppendToFile(path, data);
 }

@@ -82,8 +82,8 @@ private slots:
     // each record's session; importing a file again adds nothing.
     void importAndResults() {
         const QString file = m_dir.filePath(u"pupils.qzpr"_qs);
-        QVERIFY(AppendProtectedResult(file, FinishedResult(Cp(u"Петренко Петро"_qs), "7-A", 3, 2)).IsOk());
-        QVERIFY(AppendProtectedResult(file, FinishedResult("Koval, \"Olha\"", "7-B", 4, 4)).IsOk());
+        QVERIFY(AppendProtectedResult(file, FinishedResult(Cp(u"Петренко Петро"_qs), "7-A", 3, 2)).Ok());
+        QVERIFY(AppendProtectedResult(file, FinishedResult("Koval, \"Olha\"", "7-B", 4, 4)).Ok());
         const QString db = u"sqlite:"_qs + m_dir.filePath(u"import.sqlite"_qs);
 
         Run run = Journal({u"import"_qs, u"--database"_qs, db, file});

@@ -1,8 +1,8 @@
 #include "ScriptedPrompts.h"
 #include "model/ByteWriter.h"
-#include "ports/Clock.h"
 #include "model/DateTime.h"
 #include "model/TextCodec.h"
+#include "ports/Clock.h"
 #include "results/ResultFiles.h"
 #include "settings/Settings.h"
 
@@ -101,7 +101,16 @@ struct Fixture {
     TSettings settings;
     FixedClock clock{QDateTime(QDate(2026, 12, 8), QTime(9, 15, 2))};
     ScriptedPrompts prompts;
-    ResultFiles files{settings, dir.path(), clock, prompts, QLocale(QLocale::Russian, QLocale::Ukraine)};
+    ResultFiles files{settings, dir.path(), clock, QLocale(QLocale::Russian, QLocale::Ukraine)};
+    // Each write as the window does it: the failure's message shown through the prompts.
+    Status Told(const Status& status, bool protectedFile) {
+        if (const auto notice = protectedFile ? ProtectedResultNotice(status) : ResultLogNotice(status))
+            prompts.Show(*notice);
+        return status;
+    }
+    Status LogProgramStarted() { return Told(files.LogProgramStarted(), false); }
+    Status AppendLogBlock(const TResultTest& r) { return Told(files.AppendLogBlock(r), false); }
+    Status SaveProtectedResult(const TResultTest& r) { return Told(files.SaveProtectedResult(r), true); }
     QString LogPath() const { return dir.filePath("QuizarStudent_Result.txt"); }
     QString ProtectedPath() const { return dir.filePath("QuizarStudent_ProtectionResult.qzpr"); }
 };
@@ -136,11 +145,11 @@ private slots:
 
     void singleLinesAreAppendedByteForByte() {
         Fixture f;
-        QVERIFY(f.files.LogProgramStarted().IsOk());
+        QVERIFY(f.LogProgramStarted().Ok());
         f.clock.AddSecs(60);
-        QVERIFY(f.files.LogTestStarted(Cp(QStringLiteral(u"Дроби"))).IsOk());
+        QVERIFY(f.files.LogTestStarted(Cp(QStringLiteral(u"Дроби"))).Ok());
         f.clock.AddSecs(3600);
-        QVERIFY(f.files.LogProgramClosed().IsOk());
+        QVERIFY(f.files.LogProgramClosed().Ok());
         QCOMPARE(ReadFile(f.LogPath()),
                  Cp(QStringLiteral(u"08.12.2026 09:15:02 Запущена программа QuizarStudent.\r\n"
                                    u"08.12.2026 09:16:02 Начат тест: \"Дроби\"\r\n"
@@ -152,14 +161,14 @@ private slots:
     void existingLogIsOnlyAppendedTo() {
         Fixture f;
         WriteFile(f.LogPath(), "old entry\r\nno line end");
-        QVERIFY(f.files.AppendLogLine("new").IsOk());
+        QVERIFY(f.files.AppendLogLine("new").Ok());
         QCOMPARE(ReadFile(f.LogPath()), QByteArray("old entry\r\nno line endnew\r\n"));
     }
 
     void blockByteForByte() {
         Fixture f;
         f.clock.Set(QDateTime(QDate(2026, 12, 8), QTime(9, 51, 41)));
-        QVERIFY(f.files.AppendLogBlock(Session(Cp(QStringLiteral(u"Петренко Петро")))).IsOk());
+        QVERIFY(f.AppendLogBlock(Session(Cp(QStringLiteral(u"Петренко Петро")))).Ok());
         const QString expected =
             QStringLiteral(u"------------------------------------------------\r\n"
                            u"---------- 08.12.2026 09:51:41 ----------\r\n"
@@ -256,10 +265,10 @@ private slots:
     void switchedOffTouchesNothing() {
         Fixture f;
         f.settings.IsSaveResult = false;
-        QCOMPARE(f.files.LogProgramStarted().kind, ResultFileStatus::Disabled);
-        QCOMPARE(f.files.AppendLogBlock(Session("x")).kind, ResultFileStatus::Disabled);
-        QCOMPARE(f.files.SaveProtectedResult(Session("x")).kind,
-                 ResultFileStatus::Disabled); // off by default
+        QCOMPARE(f.LogProgramStarted().Failure(), Fault::Disabled);
+        QCOMPARE(f.AppendLogBlock(Session("x")).Failure(), Fault::Disabled);
+        QCOMPARE(f.SaveProtectedResult(Session("x")).Failure(),
+                 Fault::Disabled); // off by default
         QVERIFY(FilesIn(f.dir.path()).isEmpty());
         QVERIFY(f.prompts.messages.isEmpty());
     }
@@ -267,8 +276,8 @@ private slots:
     void logWriteFailureIsReported() {
         Fixture f;
         f.settings.DirForResult = QFile::encodeName(f.dir.filePath("missing/folder"));
-        QCOMPARE(f.files.LogProgramStarted().kind, ResultFileStatus::WriteFailed);
-        QCOMPARE(f.files.AppendLogBlock(Session("x")).kind, ResultFileStatus::WriteFailed);
+        QCOMPARE(f.LogProgramStarted().Failure(), Fault::WriteFailed);
+        QCOMPARE(f.AppendLogBlock(Session("x")).Failure(), Fault::WriteFailed);
         QCOMPARE(f.prompts.messages.size(), 2);
         QCOMPARE(f.prompts.messages[0].caption, u"Внимание!"_qs);
         QCOMPARE(f.prompts.messages[0].text, u"Помилка запису у файл результатів."_qs);
@@ -279,19 +288,19 @@ private slots:
         Fixture f;
         f.settings.IsSaveProtectionResult = true;
         const TResultTest first = Session("first"), second = Session("second"), third = Session("third");
-        QVERIFY(f.files.SaveProtectedResult(first).IsOk());
+        QVERIFY(f.SaveProtectedResult(first).Ok());
         QByteArray file = ReadFile(f.ProtectedPath());
         QVERIFY(file.startsWith("QuizarProtectionResult"));
         QCOMPARE(file.mid(22, 2), QByteArray("\x78\xDA")); // zlib header of level 9
         QCOMPARE(Unpack(file), Header(1) + Bytes(first));
 
-        QVERIFY(f.files.SaveProtectedResult(second).IsOk());
-        QVERIFY(f.files.SaveProtectedResult(third).IsOk());
+        QVERIFY(f.SaveProtectedResult(second).Ok());
+        QVERIFY(f.SaveProtectedResult(third).Ok());
         QCOMPARE(Unpack(ReadFile(f.ProtectedPath())),
                  Header(3) + Bytes(first) + Bytes(second) + Bytes(third));
 
         QList<TResultTest> records;
-        QVERIFY(ReadProtectedResults(f.ProtectedPath(), records).IsOk());
+        QVERIFY(ReadProtectedResults(f.ProtectedPath(), records).Ok());
         QCOMPARE(records.size(), 3);
         QVERIFY(records[2].SameStoredFields(third));
         QCOMPARE(FilesIn(f.dir.path()), QStringList{"QuizarStudent_ProtectionResult.qzpr"});
@@ -305,7 +314,7 @@ private slots:
         f.settings.IsSaveProtectionResult = true;
         const QByteArray older = Bytes(Session("a")) + Bytes(Session("b"));
         WriteFile(f.ProtectedPath(), ProtectedFile(2, older + "tail"));
-        QVERIFY(f.files.SaveProtectedResult(Session("c")).IsOk());
+        QVERIFY(f.SaveProtectedResult(Session("c")).Ok());
         QCOMPARE(Unpack(ReadFile(f.ProtectedPath())), Header(3) + older + Bytes(Session("c")));
     }
 
@@ -314,28 +323,25 @@ private slots:
         QTest::addColumn<int>("kind");
         const QByteArray one = Bytes(Session("a"));
         const QByteArray good = ProtectedFile(1, one);
-        QTest::newRow("other signature")
-            << "QuizarProtectionResulX" + good.mid(22) << int(ResultFileStatus::WrongSignature);
-        QTest::newRow("empty file") << QByteArray() << int(ResultFileStatus::WrongSignature);
+        QTest::newRow("other signature") << "QuizarProtectionResulX" + good.mid(22) << int(Fault::WrongType);
+        QTest::newRow("empty file") << QByteArray() << int(Fault::WrongType);
         QTest::newRow("shorter than the signature")
-            << QByteArray("QuizarProtection") << int(ResultFileStatus::WrongSignature);
-        QTest::newRow("signature only")
-            << QByteArray("QuizarProtectionResult") << int(ResultFileStatus::Corrupt);
+            << QByteArray("QuizarProtection") << int(Fault::WrongType);
+        QTest::newRow("signature only") << QByteArray("QuizarProtectionResult") << int(Fault::Corrupt);
         QTest::newRow("not a zlib stream")
-            << QByteArray("QuizarProtectionResult") + QByteArray(64, 'z') << int(ResultFileStatus::Corrupt);
-        QTest::newRow("stream cut short") << good.left(good.size() - 6) << int(ResultFileStatus::Corrupt);
+            << QByteArray("QuizarProtectionResult") + QByteArray(64, 'z') << int(Fault::Corrupt);
+        QTest::newRow("stream cut short") << good.left(good.size() - 6) << int(Fault::Corrupt);
         QByteArray flipped = good;
         flipped[flipped.size() - 1] = char(flipped[flipped.size() - 1] ^ 0x55); // Adler-32 mismatch
-        QTest::newRow("checksum wrong") << flipped << int(ResultFileStatus::Corrupt);
-        QTest::newRow("count larger than what follows")
-            << ProtectedFile(2, one) << int(ResultFileStatus::Corrupt);
-        QTest::newRow("count absurd") << ProtectedFile(0x7FFFFFFF, one) << int(ResultFileStatus::Corrupt);
-        QTest::newRow("count negative") << ProtectedFile(-1, one) << int(ResultFileStatus::Corrupt);
+        QTest::newRow("checksum wrong") << flipped << int(Fault::Corrupt);
+        QTest::newRow("count larger than what follows") << ProtectedFile(2, one) << int(Fault::Corrupt);
+        QTest::newRow("count absurd") << ProtectedFile(0x7FFFFFFF, one) << int(Fault::Corrupt);
+        QTest::newRow("count negative") << ProtectedFile(-1, one) << int(Fault::Corrupt);
         QTest::newRow("record cut short")
-            << ProtectedFile(1, one.left(one.size() - 1)) << int(ResultFileStatus::Corrupt);
+            << ProtectedFile(1, one.left(one.size() - 1)) << int(Fault::Corrupt);
         QTest::newRow("no header") << ProtectedFile(0, QByteArray()).left(22) +
                                           QByteArray("\x78\xDA\x03\x00\x00\x00\x00\x01", 8)
-                                   << int(ResultFileStatus::Corrupt);
+                                   << int(Fault::Corrupt);
     }
     void brokenFileIsLeftUntouched() {
         QFETCH(QByteArray, content);
@@ -343,12 +349,12 @@ private slots:
         Fixture f;
         f.settings.IsSaveProtectionResult = true;
         WriteFile(f.ProtectedPath(), content);
-        QCOMPARE(int(f.files.SaveProtectedResult(Session("new")).kind), kind);
+        QCOMPARE(int(f.SaveProtectedResult(Session("new")).Failure()), kind);
         QCOMPARE(ReadFile(f.ProtectedPath()), content);
         QCOMPARE(FilesIn(f.dir.path()), QStringList{"QuizarStudent_ProtectionResult.qzpr"});
         QCOMPARE(f.prompts.messages.size(), 1);
         const auto& m = f.prompts.messages.first();
-        if (kind == ResultFileStatus::WrongSignature) {
+        if (kind == int(Fault::WrongType)) {
             QCOMPARE(m.caption, u"Ошибка!"_qs);
             QCOMPARE(m.text, u"Неверный тип файла!"_qs);
             QCOMPARE(m.icon, MsgIcon::Error);
@@ -387,7 +393,7 @@ private slots:
             written += chunk.size();
             return true;
         });
-        QCOMPARE(f.files.SaveProtectedResult(Session("new")).kind, ResultFileStatus::WriteFailed);
+        QCOMPARE(f.SaveProtectedResult(Session("new")).Failure(), Fault::WriteFailed);
         QCOMPARE(chunks, failAfterChunks + 1);
         if (failAfterChunks > 0)
             QVERIFY(written > 0);
@@ -413,15 +419,15 @@ private slots:
         QFETCH(QString, message);
         Fixture f;
         f.settings.IsSaveProtectionResult = true;
-        QVERIFY(f.files.SaveProtectedResult(Session("a")).IsOk());
-        QVERIFY(f.files.AppendLogBlock(Session("a")).IsOk());
+        QVERIFY(f.SaveProtectedResult(Session("a")).Ok());
+        QVERIFY(f.AppendLogBlock(Session("a")).Ok());
         const QString path = protectedFile ? f.ProtectedPath() : f.LogPath();
         const QByteArray old = ReadFile(path);
         const qint64 limit = protectedFile ? 64 : old.size() + 40;
         const int result = RunWithFileSizeLimit(limit, [&] {
-            const ResultFileStatus status = protectedFile ? f.files.SaveProtectedResult(Session("b"))
-                                                          : f.files.AppendLogBlock(Session("b"));
-            if (status.kind != ResultFileStatus::WriteFailed)
+            const Status status =
+                protectedFile ? f.SaveProtectedResult(Session("b")) : f.AppendLogBlock(Session("b"));
+            if (status.Failure() != Fault::WriteFailed)
                 return 1;
             return f.prompts.messages.size() == 1 && f.prompts.messages[0].text == message ? 0 : 2;
         });
@@ -434,7 +440,7 @@ private slots:
         Fixture f;
         f.settings.IsSaveProtectionResult = true;
         f.settings.DirForResult = QFile::encodeName(f.dir.filePath("missing"));
-        QCOMPARE(f.files.SaveProtectedResult(Session("x")).kind, ResultFileStatus::WriteFailed);
+        QCOMPARE(f.SaveProtectedResult(Session("x")).Failure(), Fault::WriteFailed);
         QCOMPARE(f.prompts.messages.size(), 1);
         QVERIFY(FilesIn(f.dir.path()).isEmpty());
     }

@@ -53,8 +53,8 @@ private slots:
     void initTestCase() {
         QVERIFY(m_dir.isValid());
         m_file = m_dir.filePath("r.qzpr");
-        QVERIFY(AppendProtectedResult(m_file, Record(u"Петренко Петро"_qs, 3)).IsOk());
-        QVERIFY(AppendProtectedResult(m_file, Record(u"Second"_qs, -0.5)).IsOk());
+        QVERIFY(AppendProtectedResult(m_file, Record(u"Петренко Петро"_qs, 3)).Ok());
+        QVERIFY(AppendProtectedResult(m_file, Record(u"Second"_qs, -0.5)).Ok());
     }
 
     void json() {

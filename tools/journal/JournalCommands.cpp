@@ -168,8 +168,8 @@ int ImportCommand(const QStringList& args) {
     int code = 0;
     for (const QString& file : files) {
         QList<TResultTest> records;
-        if (const ResultFileStatus read = ReadProtectedResults(file, records); !read.IsOk()) {
-            Error(QStringLiteral("%1: %2").arg(file, read.text));
+        if (const Status read = ReadProtectedResults(file, records); !read.Ok()) {
+            Error(QStringLiteral("%1: %2").arg(file, read.Detail()));
             code = 1;
             continue;
         }

@@ -29,9 +29,9 @@ int ResultsCommand(const QStringList& args) {
         return 2;
     }
     QList<TResultTest> records;
-    const ResultFileStatus status = ReadProtectedResults(path, records);
-    if (!status.IsOk()) {
-        Print("quizar-pack: cannot read the results: " + status.text.toUtf8() + '\n', stderr);
+    const Status status = ReadProtectedResults(path, records);
+    if (!status.Ok()) {
+        Print("quizar-pack: cannot read the results: " + status.Detail().toUtf8() + '\n', stderr);
         return 1;
     }
     QList<ExportedResult> items;
