@@ -398,7 +398,7 @@ void TStudentMainForm::ResizeTaskTexts(int delta) {
 
 void TStudentMainForm::AShowHelpExecute() {
     // A help file of the old kind beside the program wins; otherwise our own page.
-    const QDir folder(m_s.helpFolder.isEmpty() ? AppPaths::ExecutableFolder() : m_s.helpFolder);
+    const QDir folder(m_s.helpFolder.isEmpty() ? AppPaths::HelpFolder() : m_s.helpFolder);
     QString path = folder.filePath(QStringLiteral("Help.chm"));
     if (!QFileInfo::exists(path))
         path = folder.filePath(QStringLiteral("Help.html"));
