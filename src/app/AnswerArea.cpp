@@ -68,6 +68,10 @@ private:
     bool m_was;
 };
 
+QString NoChoiceText() {
+    return QStringLiteral("—");
+}
+
 void Uncheck(QRadioButton& radio) {
     // Radio buttons of one parent are exclusive: lift that to uncheck the checked one.
     radio.setAutoExclusive(false);
@@ -89,6 +93,7 @@ AnswerArea::AnswerArea(TStudentMainForm& form, Prompts& prompts, const QLocale& 
         // move when the items or the feedback colours change.
         const QFontMetrics metrics = Combo(r).fontMetrics();
         const int widest = std::max({metrics.horizontalAdvance(QStringLiteral("10")),
+                                     metrics.horizontalAdvance(NoChoiceText()),
                                      metrics.horizontalAdvance(QStringLiteral("Так")),
                                      metrics.horizontalAdvance(QStringLiteral("Ні"))});
         Combo(r).setFixedWidth(widest + 2 * metrics.height() + 12);
@@ -210,7 +215,8 @@ void AnswerArea::Present(const TaskPresentation& p, const QString& pictureFolder
             break;
         }
         case TrueFalse:
-            list.addItems({QString(), QStringLiteral("Так"), QStringLiteral("Ні")});
+            // The first item stands for "no choice" and is stored as nothing; a pupil must see it.
+            list.addItems({NoChoiceText(), QStringLiteral("Так"), QStringLiteral("Ні")});
             break;
         default:
             break;
@@ -230,22 +236,56 @@ void AnswerArea::Present(const TaskPresentation& p, const QString& pictureFolder
             Number(j).setText(QString::number(j + 1));
         }
     }
-    if (m_kind == InputNum || m_kind == InputText) {
-        QLineEdit* edit = m_kind == InputNum ? f.m_editInputNum : f.m_editInputText;
-        edit->clear();
-        edit->setFocus();
-    }
+    if (m_kind == InputNum || m_kind == InputText)
+        (m_kind == InputNum ? f.m_editInputNum : f.m_editInputText)->clear();
     if (m_kind == PointOnPicture) {
         LoadAnswerPicture(*f.m_image, TextCodec::FromCp1251(task.Picture), pictureFolder, m_prompts);
         // The canvas takes the picture's size at once, so the first click lands where it is seen.
         f.m_scrollBox->widget()->adjustSize();
+        f.m_grid->activate();
+        f.centralWidget()->layout()->activate();
+        f.FitAnswerPicture(f.m_image->pixmap().size());
         f.m_scrollBox->horizontalScrollBar()->setValue(0);
         f.m_scrollBox->verticalScrollBar()->setValue(0);
     } else {
         LoadAnswerPicture(*f.m_image, QString(), pictureFolder, m_prompts);
+        f.RestoreAnswerSplit();
     }
     // Nothing to check until the pupil touches the answer.
     SetCheckEnabled(false);
+    FocusFirstAnswerWidget();
+}
+
+void AnswerArea::FocusFirstAnswerWidget() {
+    // Disabling the check button would otherwise pass the focus on to "Я не знаю...", and the next
+    // Enter or Space would give the task up unread.
+    QWidget* first = nullptr;
+    switch (m_kind) {
+    case SingleChoice:
+        first = &Radio(0);
+        break;
+    case MultipleChoice:
+        first = &Check(0);
+        break;
+    case Ordering:
+    case Matching:
+    case TrueFalse:
+        first = &Combo(0);
+        break;
+    case InputNum:
+        first = m_form.m_editInputNum;
+        break;
+    case InputText:
+        first = m_form.m_editInputText;
+        break;
+    case PointOnPicture:
+        first = m_form.m_scrollBox;
+        break;
+    default:
+        break;
+    }
+    if (first && first->isEnabled())
+        first->setFocus(Qt::OtherFocusReason);
 }
 
 void AnswerArea::Forget() {
@@ -287,6 +327,49 @@ TaskAnswer AnswerArea::CurrentAnswer() const {
         answer.point = QPoint(marker.left() + marker.width() / 2, marker.top() + marker.height() / 2);
     }
     return answer;
+}
+
+void AnswerArea::Restore(const TaskAnswer& answer) {
+    bool touched = false;
+    for (int r = 0; r < m_rows; ++r) {
+        switch (m_kind) {
+        case SingleChoice:
+            if (answer.chosenRow == r) {
+                Radio(r).setChecked(true);
+                touched = true;
+            }
+            break;
+        case MultipleChoice:
+            if (answer.ticked.value(r, false)) {
+                Check(r).setChecked(true);
+                touched = true;
+            }
+            break;
+        case Ordering:
+        case Matching:
+        case TrueFalse: {
+            const int k = answer.chosenIndex.value(r, -1);
+            if (k >= 0 && k < Combo(r).count()) {
+                Combo(r).setCurrentIndex(k);
+                touched = true;
+            }
+            break;
+        }
+        default:
+            break;
+        }
+    }
+    if ((m_kind == InputNum || m_kind == InputText) && !answer.text.isEmpty()) {
+        (m_kind == InputNum ? m_form.m_editInputNum : m_form.m_editInputText)
+            ->setText(TextCodec::FromCp1251(answer.text));
+        touched = true;
+    }
+    if (m_kind == PointOnPicture && answer.point) {
+        ImageMouseDown(*answer.point);
+        touched = true;
+    }
+    if (touched)
+        VariantClick();
 }
 
 // ---------------------------------------------------------------- touching

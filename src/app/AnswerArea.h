@@ -39,6 +39,9 @@ public:
 
     // The answer as it stands on screen.
     TaskAnswer CurrentAnswer() const;
+    // Puts an answer read earlier from this very presentation's widgets back on them; the check is
+    // enabled when the pupil had touched anything.
+    void Restore(const TaskAnswer& answer);
 
     // Education mode: the marks and colours of a wrong answer, and the colours put back.
     void ShowFeedback(const Feedback& feedback);
@@ -61,6 +64,7 @@ protected:
 private:
     void BuildAnswerArea(const TTask& task);
     void SetCheckEnabled(bool on);
+    void FocusFirstAnswerWidget();
     void Paint(QWidget& widget, quint32 colour);
 
     RichTextControl& VariantText1(int r) const;

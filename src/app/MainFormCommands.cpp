@@ -10,6 +10,8 @@
 #include "model/TextCodec.h"
 #include "settings/SettingsFile.h"
 #include "settings/UserStore.h"
+#include "settings/gui/EndSoundPlayer.h"
+#include "settings/gui/StudentAdditionConfigForm.h"
 #include "ui/RichText.h"
 #include "ui/RichTextControl.h"
 #include "ui/ShowQuestionImageForm.h"
@@ -114,8 +116,22 @@ void TStudentMainForm::CreateActions() {
         connect(a, &QAction::triggered, this,
                 [this, setting](bool checked) { m_settings.*setting = checked; });
     }
-    // The settings dialog is opened by its own part.
-    AddAction(QStringLiteral("AAdditionConfig"), QStringLiteral("Додаткові налаштування..."));
+    // The settings dialog lives for one opening; the end-of-test sound player is the window's, so
+    // that a trial sound plays on after the dialog has closed.
+    on(AddAction(QStringLiteral("AAdditionConfig"), QStringLiteral("Додаткові налаштування...")), [this] {
+        AdditionConfigServices services;
+        services.prompts = m_s.prompts;
+        services.store = m_s.store;
+        services.programFolder = m_s.paths.programFolder;
+        services.desktop = m_s.desktop;
+        services.playSound = [this](const EndSoundChoice& choice) {
+            if (!m_sound)
+                m_sound = std::make_unique<EndSoundPlayer>();
+            m_sound->Play(choice);
+        };
+        TStudentAdditionConfigForm form(m_settings, std::move(services), this);
+        form.OpenWithPassword();
+    });
     on(AddAction(QStringLiteral("ASaveConfigNow"), QStringLiteral("Зберегти налаштування зараз")),
        [this] { ASaveConfigNowExecute(); });
     on(AddAction(QStringLiteral("ALoadConfigNow"), QStringLiteral("Завантажити налаштування зараз")),
@@ -247,6 +263,25 @@ void TStudentMainForm::BuildMainMenu() {
     help->addAction(act("AShowDonate"));
     help->addSeparator();
     help->addAction(act("AShowAbout"));
+
+    // Every item reaches by an access letter, but the recent files (their captions are paths) and
+    // the zoom steps.
+    for (QMenu* menu : {file, test, settings, help, m_sizeFont})
+        GiveAccessLetters(*menu);
+}
+
+void TStudentMainForm::GiveAccessLetters(QMenu& menu) {
+    QList<QAction*> items;
+    QStringList captions;
+    for (QAction* item : menu.actions()) {
+        if (item->isSeparator() || !item->isVisible())
+            continue;
+        items.append(item);
+        captions.append(item->text());
+    }
+    const QStringList lettered = WithAccessLetters(captions);
+    for (qsizetype i = 0; i < items.size(); ++i)
+        items[i]->setText(lettered[i]);
 }
 
 void TStudentMainForm::ActionList1Update() {

@@ -35,9 +35,18 @@ protected:
         QPainter p(this);
         p.setRenderHint(QPainter::Antialiasing);
         if (m_kind == Circle) {
-            p.setPen(QColor(128, 128, 128));
-            p.setBrush(QColor(128, 0, 0));
-            p.drawEllipse(rect().adjusted(0, 0, -1, -1));
+            // A ring with a light halo and a dot at its centre: seen on dark, light and red
+            // pictures alike, and the point itself stays visible through it.
+            const QRectF ring = QRectF(rect()).adjusted(3, 3, -3, -3);
+            p.setBrush(Qt::NoBrush);
+            p.setPen(QPen(QColor(255, 255, 255, 230), 5));
+            p.drawEllipse(ring);
+            p.setPen(QPen(QColor(200, 0, 40), 2.5));
+            p.drawEllipse(ring);
+            const QPointF centre = QRectF(rect()).center();
+            p.setPen(QPen(Qt::white, 1));
+            p.setBrush(QColor(20, 20, 20));
+            p.drawEllipse(centre, 2, 2);
         } else {
             p.setPen(QPen(QColor(255, 0, 0), 1, Qt::DotLine));
             p.setBrush(QBrush(QColor(192, 220, 192), Qt::DiagCrossPattern));
@@ -71,6 +80,9 @@ protected:
     }
 };
 
+// Odd, so that the marker's centre falls on a pixel: the point the pupil clicked.
+constexpr int MarkerSize = 21;
+
 QWidget* Panel(const QString& name, QWidget* parent) {
     auto* w = new QWidget(parent);
     w->setObjectName(name);
@@ -97,8 +109,10 @@ QPushButton* Button(const QString& name, QWidget* parent) {
     auto* b = new QPushButton(parent);
     b->setObjectName(name);
     b->setMinimumWidth(150);
-    // Enter presses the focused button, as in a dialog; elsewhere it checks the answer.
-    b->setAutoDefault(true);
+    // Only the check button answers Enter, wherever the focus is: "Я не знаю..." or "Пропустити..."
+    // pressed by an Enter meant for the check would throw the task away. They act on a click or
+    // on Space with the focus on them.
+    b->setAutoDefault(false);
     return b;
 }
 
@@ -195,7 +209,7 @@ void TStudentMainForm::BuildSessionArea() {
     canvasLayout->addWidget(m_image);
     m_shapePoint = new ShapeWidget(ShapeWidget::Circle, canvas);
     m_shapePoint->setObjectName(QStringLiteral("ShapePoint"));
-    m_shapePoint->resize(11, 11);
+    m_shapePoint->resize(MarkerSize, MarkerSize);
     m_shapePoint->hide();
     m_shape = new ShapeWidget(ShapeWidget::Rectangle, canvas);
     m_shape->setObjectName(QStringLiteral("Shape"));
@@ -225,6 +239,11 @@ void TStudentMainForm::BuildSessionArea() {
     // The list never shows a chosen item; this says what it is for instead.
     m_comboBoxEx1->setPlaceholderText(MainFormTexts::TaskListPlaceholder.toString());
     m_comboBoxEx1->setIconSize(QSize(16, 16));
+    // Its items carry whole wordings: sized by them, the list would make the window wider than the
+    // screen. It takes the window's width and shows what fits.
+    m_comboBoxEx1->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    m_comboBoxEx1->setMinimumContentsLength(20);
+    m_comboBoxEx1->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
     m_comboBoxEx1->setMaxVisibleItems(15);
     goToLayout->addWidget(m_comboBoxEx1);
     mainLayout->addWidget(m_panelGoToTask);
@@ -378,6 +397,7 @@ void TStudentMainForm::GridPanelResize() {
 
 void TStudentMainForm::ResetAnswerArea() {
     setUpdatesEnabled(false);
+    RestoreAnswerSplit();
     m_panelVariant->setEnabled(false);
     m_panelVariant->show();
     for (QWidget* panel : {m_panelInputNum, m_panelInputText, m_panelImgRect}) {
@@ -414,6 +434,28 @@ void TStudentMainForm::ResetAnswerArea() {
         }
     }
     setUpdatesEnabled(true);
+}
+
+void TStudentMainForm::FitAnswerPicture(const QSize& picture) {
+    // The wording gives up height, down to its minimum, so that the picture of a point task can be
+    // seen whole rather than scrolled; the pupil's own division comes back with the next task.
+    if (!m_savedSplitter)
+        m_savedSplitter = m_splitter->sizes();
+    const QList<int> sizes = m_splitter->sizes();
+    if (sizes.size() != 2)
+        return;
+    const int total = sizes[0] + sizes[1];
+    const int other = m_panelImgRect->parentWidget()->height() - m_scrollBox->viewport()->height();
+    const int wanted = picture.height() + other;
+    const int top = std::clamp(total - wanted, m_panelQuestion->minimumHeight(), sizes[0]);
+    if (top != sizes[0])
+        m_splitter->setSizes({top, total - top});
+}
+
+void TStudentMainForm::RestoreAnswerSplit() {
+    if (m_savedSplitter)
+        m_splitter->setSizes(*m_savedSplitter);
+    m_savedSplitter.reset();
 }
 
 void TStudentMainForm::ApplyZoomToTexts() {

@@ -5,6 +5,7 @@
 #include "settings/Settings.h"
 
 #include <QFileInfo>
+#include <QSet>
 
 CommandRuleState EvaluateCommandRules(const CommandRuleInput& in) {
     CommandRuleState r;
@@ -122,4 +123,46 @@ QRect FitToScreen(const QRect& client, const QMargins& frame, const QRect& avail
     outer.moveTop(std::max(outer.top(), available.top()));
     outer.moveLeft(std::max(outer.left(), available.left()));
     return QRect(outer.topLeft() + QPoint(frame.left(), frame.top()), size);
+}
+
+namespace {
+// The access letter of a caption, or a null character: the character after a single ampersand.
+QChar AccessLetter(const QString& caption) {
+    for (qsizetype i = 0; i + 1 < caption.size(); ++i) {
+        if (caption[i] != u'&')
+            continue;
+        if (caption[i + 1] == u'&') {
+            ++i; // "&&" is an ampersand of the text
+            continue;
+        }
+        return caption[i + 1].toLower();
+    }
+    return {};
+}
+} // namespace
+
+QStringList WithAccessLetters(const QStringList& captions) {
+    QSet<QChar> used;
+    for (const QString& caption : captions) {
+        if (const QChar letter = AccessLetter(caption); !letter.isNull())
+            used.insert(letter);
+    }
+    QStringList result;
+    for (const QString& caption : captions) {
+        if (!AccessLetter(caption).isNull() || caption.isEmpty()) {
+            result.append(caption);
+            continue;
+        }
+        QString lettered = caption;
+        for (qsizetype i = 0; i < caption.size(); ++i) {
+            const QChar c = caption[i].toLower();
+            if (caption[i] == u'&' || !c.isLetterOrNumber() || used.contains(c))
+                continue;
+            used.insert(c);
+            lettered.insert(i, u'&');
+            break;
+        }
+        result.append(lettered);
+    }
+    return result;
 }

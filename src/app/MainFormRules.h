@@ -62,6 +62,11 @@ int NextZoom(int zoom, int tag);
 // The answer row a digit key stands for: "1" to "9" rows 0 to 8, "0" row 9; nothing for other keys.
 std::optional<int> DigitKeyRow(int key);
 
+// The captions of one menu with an access letter each: a caption that has one keeps it, the others
+// take the first of their letters or digits that no other item of the menu uses yet (letter case
+// aside). A caption with no free letter stays as it is.
+QStringList WithAccessLetters(const QStringList& captions);
+
 // The window's client rectangle when it is first placed: centred on the screen's available area
 // and, together with its frame, no larger than that area (but never below `minimum`).
 QRect FitToScreen(const QRect& client, const QMargins& frame, const QRect& available, const QSize& minimum);

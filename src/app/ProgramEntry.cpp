@@ -3,6 +3,7 @@
 #include "session/InputUserNameForm.h"
 
 #include "GuiPrompts.h"
+#include "QtTranslations.h"
 #include "SingleInstance.h"
 #include "StudentMainForm.h"
 #include "model/Clock.h"
@@ -13,6 +14,7 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
+#include <QTranslator>
 
 namespace {
 
@@ -47,6 +49,8 @@ int RunStudentProgram(int argc, char** argv, const ProgramEnvironment& env) {
     QApplication::setDesktopFileName(QStringLiteral("org.quizar3.QuizarStudent"));
     if (!instance.Listen())
         return 0;
+    QTranslator qtTexts;
+    InstallQtTranslations(app, qtTexts, QLocale::system());
 
     SystemClock clock;
     std::unique_ptr<QSettings> store = UserStore::OpenDefault();

@@ -226,6 +226,10 @@ TaskAnswer SessionWindowView::CurrentAnswer() {
     return m_answers->CurrentAnswer();
 }
 
+void SessionWindowView::RestoreAnswer(const TaskAnswer& answer) {
+    m_answers->Restore(answer);
+}
+
 void SessionWindowView::ShowClock(int usedPanel, int remainingPanel, qint32 seconds,
                                   std::optional<qint32> remaining) {
     TMainStatusBar& bar = *m_form.StatusPanels();

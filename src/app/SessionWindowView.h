@@ -46,6 +46,7 @@ public:
     void PresentTask(const TaskPresentation& presentation) override;
     void SetTaskListImage(qint32 position, int image) override;
     TaskAnswer CurrentAnswer() override;
+    void RestoreAnswer(const TaskAnswer& answer) override;
     void ReleaseTaskPicture() override;
     void ShowTaskClock(qint32 seconds, std::optional<qint32> remaining) override;
     void ShowTestClock(qint32 seconds, std::optional<qint32> remaining) override;

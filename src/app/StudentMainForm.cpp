@@ -3,7 +3,6 @@
 #include "StudentMainForm.h"
 #include "SessionWindowView.h"
 
-#include "EndSoundPlayer.h"
 #include "InfoWindows.h"
 #include "MainFormTexts.h"
 #include "MainStatusBar.h"
@@ -12,6 +11,7 @@
 #include "model/Prompts.h"
 #include "settings/EndSound.h"
 #include "settings/SettingsFile.h"
+#include "settings/gui/EndSoundPlayer.h"
 #include "ui/RichText.h"
 #include "ui/RichTextControl.h"
 #include "ui/ShowQuestionImageForm.h"
@@ -60,9 +60,6 @@ TStudentMainForm::TStudentMainForm(MainFormServices services, QWidget* parent)
         });
     }
     m_nice.SetProgramFolder(m_s.paths.programFolder);
-    if (m_s.instance)
-        connect(m_s.instance, &SingleInstance::MessageArrived, this, &TStudentMainForm::HandOffMessage,
-                Qt::QueuedConnection);
     // One filter on the application sees what the window must see before its controls: the digit
     // keys, double clicks on the task texts, clicks on the picture and the grid's resizing.
     qApp->installEventFilter(this);
@@ -150,9 +147,15 @@ void TStudentMainForm::FormShow() {
         ActionList1Update();
         Action(QStringLiteral("AGetTest"))->trigger();
     }
-    // Hand-offs that came before the window was ready are waiting.
-    if (m_s.instance && m_s.instance->HasMessages())
-        HandOffMessage();
+    // Hand-offs are taken from here on, after the start-up load: one that arrives while that load
+    // asks its password waits, instead of being loaded inside the prompt and then replaced.
+    // Those that came before are waiting.
+    if (m_s.instance) {
+        connect(m_s.instance, &SingleInstance::MessageArrived, this, &TStudentMainForm::HandOffMessage,
+                Qt::QueuedConnection);
+        if (m_s.instance->HasMessages())
+            HandOffMessage();
+    }
     ActionList1Update();
 }
 
@@ -224,6 +227,12 @@ void TStudentMainForm::LoadTestFile(const QString& givenPath, const QByteArray* 
         return;
     }
     m_loaded = std::move(result.Loaded);
+    // A folder of attached files that cannot be removed when the test goes is told, with the
+    // system's text, in a plain box.
+    Prompts* prompts = m_s.prompts;
+    m_loaded->Test->OnDeleteFolderFailure = [prompts](const QString& text) {
+        prompts->ShowMessage(QString(), text, MsgIcon::None);
+    };
     if (m_loaded->FromFile)
         AddRecentFile(path);
     m_state = SessionState::TestLoaded;

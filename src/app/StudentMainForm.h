@@ -8,6 +8,7 @@
 #include "model/TestLoader.h"
 #include "results/ResultFiles.h"
 #include "session/Session.h"
+#include "settings/DesktopContext.h"
 #include "settings/NiceSettings.h"
 #include "settings/Settings.h"
 
@@ -20,6 +21,7 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class Clock;
 class EndSoundPlayer;
@@ -61,6 +63,9 @@ struct MainFormServices {
     std::function<bool(const QString&)> startProgram;
     // Finds a program on PATH; empty when it is not installed.
     std::function<QString(const QString&)> findProgram;
+    // The desktop the settings dialog's association and shortcut pages act on; without a runner,
+    // the running program's own.
+    DesktopContext desktop;
 };
 
 // A size of a row or column of the answer grid: absolute pixels or per cent of what is left; 0
@@ -158,6 +163,10 @@ public:
     const std::array<GridSize, GridColumns>& GridColumnSizes() const { return m_columnSizes; }
     const std::array<GridSize, GridRows>& GridRowSizes() const { return m_rowSizes; }
     void GridPanelResize();
+    // A point task's picture: the wording makes room for it; the next task puts the pupil's
+    // division of the window back.
+    void FitAnswerPicture(const QSize& picture);
+    void RestoreAnswerSplit();
     QWidget* AnswerWidget(int slot) const { return m_answerWidgets.at(size_t(slot)); }
     RichTextControl* QuestionText() const { return m_questionText; }
     QList<RichTextControl*> VariantTexts1() const;
@@ -214,6 +223,7 @@ private:
     // MainFormCommands.cpp
     void CreateActions();
     void BuildMainMenu();
+    void GiveAccessLetters(QMenu& menu);
     void RebuildPreviousFilesMenu();
     void AOpenTestExecute();
     void AShowTestInfoExecute();
@@ -239,6 +249,8 @@ private:
     bool m_acceptDrops = false;
     // Restored height of the task panel, applied once the splitter has its size.
     int m_pendingQuestionHeight = -1;
+    // The splitter's sizes before a point task's picture took room.
+    std::optional<QList<int>> m_savedSplitter;
 
     QHash<QString, QAction*> m_actions;
     QMenu* m_previousFiles = nullptr;

@@ -25,6 +25,14 @@ AttachmentWriter::~AttachmentWriter() {
 }
 
 bool AttachmentWriter::Open(const QString& path, QString& error) {
+    // A later attached file of the same name replaces the earlier one. The earlier one's pieces may
+    // still be queued: they must reach the disk before the file is cut for the later one, or the
+    // file ends with the second file's bytes at its start and the first one's after them.
+    if (m_opened.contains(path)) {
+        std::unique_lock lock(m_mutex);
+        m_changed.wait(lock, [this] { return m_jobs.empty() && !m_busy; });
+    }
+    m_opened.insert(path);
     auto file = std::make_unique<QFile>(path);
     if (!file->open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered)) {
         error = QStringLiteral("cannot create %1: %2").arg(path, file->errorString());

@@ -2,6 +2,7 @@
 // Writes a test's attached files on a worker thread while the loader goes on inflating, so that
 // on two cores the disk writes cost almost nothing beside the inflate. Memory stays bounded: a
 // few fixed buffers circulate between the loader and the worker.
+#include <QSet>
 #include <QString>
 
 #include <condition_variable>
@@ -51,5 +52,6 @@ private:
     bool m_busy = false; // the worker holds a job
     QString m_error;
     QFile* m_current = nullptr; // loader side: the file being written
+    QSet<QString> m_opened;     // loader side: every path opened so far
     std::thread m_worker;
 };

@@ -20,33 +20,35 @@ QByteArray NewGuidString() {
     return QUuid::createUuid().toString(QUuid::WithBraces).toUpper().toLatin1();
 }
 
-bool DeleteFolder(const QString& path, QString* errorText) {
+bool DeleteFolder(const QString& path, const std::function<void(const QString&)>& onFailure) {
     QDir dir(path);
     if (!dir.exists())
         return false;
     bool ok = true;
+    QString lastError;
     const QFileInfoList entries =
         dir.entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
     for (const QFileInfo& e : entries) {
         if (e.isDir() && !e.isSymLink()) {
-            // Once anything failed, later folders are not entered.
+            // Once anything failed, later folders are not entered and count as failed.
             if (ok)
-                ok = DeleteFolder(e.absoluteFilePath(), errorText);
+                ok = DeleteFolder(e.absoluteFilePath(), onFailure);
             continue;
         }
         QFile file(e.absoluteFilePath());
         file.setPermissions(file.permissions() | QFile::WriteOwner);
         if (!file.remove()) {
             ok = false;
-            if (errorText)
-                *errorText = QStringLiteral("%1: %2").arg(e.absoluteFilePath(), file.errorString());
+            lastError = QStringLiteral("%1: %2").arg(e.absoluteFilePath(), file.errorString());
         }
     }
     if (!QDir().rmdir(dir.absolutePath())) {
         ok = false;
-        if (errorText && errorText->isEmpty())
-            *errorText = QStringLiteral("%1: %2").arg(dir.absolutePath(), qt_error_string(errno));
+        lastError = QStringLiteral("%1: %2").arg(dir.absolutePath(), qt_error_string(errno));
     }
+    // Each call that fails tells of its own last failure, the nested ones included.
+    if (!ok && onFailure)
+        onFailure(lastError);
     return ok;
 }
 
@@ -78,11 +80,8 @@ TTest::TTest(const QString& tempRoot, const QString& programFolder, const QDateT
 }
 
 TTest::~TTest() {
-    if (!TempFolder.isEmpty() && QDir(TempFolder).exists()) {
-        QString error;
-        if (!DeleteFolder(TempFolder, &error) && OnDeleteFolderFailure)
-            OnDeleteFolderFailure(error);
-    }
+    if (!TempFolder.isEmpty() && QDir(TempFolder).exists())
+        DeleteFolder(TempFolder, OnDeleteFolderFailure);
 }
 
 void TTest::SetMarkCount(int k) {

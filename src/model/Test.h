@@ -83,7 +83,8 @@ public:
     int ThemeCount() const { return int(Themes.size()); }
     void AddTheme(qint32 id, const QByteArray& name, bool limited, qint32 count, const QByteArray& comment);
 
-    // Called with the system's error text when the attached-files folder cannot be removed.
+    // Called with the system's error text for each folder (the attached-files folder or one inside
+    // it) that cannot be removed.
     std::function<void(const QString&)> OnDeleteFolderFailure;
 
     static QList<TMark> DefaultMarks();
@@ -92,6 +93,7 @@ public:
 
 // A new GUID in the registry form: braces, upper-case hex, 38 characters.
 QByteArray NewGuidString();
-// Deletes a folder with all its contents. Returns false when anything could not be removed;
-// `errorText` then receives the system's text for the last failure.
-bool DeleteFolder(const QString& path, QString* errorText = nullptr);
+// Deletes a folder with all its contents. Returns false when anything could not be removed; every
+// call that fails, the nested ones for subfolders included, gives `onFailure` the system's text for
+// its last failure.
+bool DeleteFolder(const QString& path, const std::function<void(const QString&)>& onFailure = {});

@@ -228,6 +228,7 @@ bool Session::Start() {
     }
 
     m_result = std::move(result);
+    m_drafts.clear();
     m_link.sessionId = NewGuidString();
     m_link.online = true;
 
@@ -266,16 +267,22 @@ void Session::AskTask() {
     }
     const qint32 t = CurrentTaskNumber();
     const TTask& task = m_tasks[size_t(t)];
+    const std::optional<Draft> draft =
+        m_drafts.contains(r.Position) ? std::optional(m_drafts.take(r.Position)) : std::nullopt;
     r.VariantOrder.clear();
-    if (TTask::HasVariants(task.Kind)) {
+    if (draft) {
+        r.VariantOrder = draft->variantOrder;
+    } else if (TTask::HasVariants(task.Kind)) {
         for (int v = 0; v < task.LastVariant(); ++v)
             r.VariantOrder.append(v);
-        if (m_test->RandomVariantOrder)
+        if (m_test->RandomVariantOrder == 1)
             ShuffleIndexes(r.VariantOrder, m_s.random);
     }
     m_taskEvaluated = false;
     m_taskTimeUp = false;
     m_s.view.PresentTask({&task, t, r.Position, r.AskCount, r.AskedCount, r.VariantOrder, HintCaption(task)});
+    if (draft)
+        m_s.view.RestoreAnswer(draft->answer);
     m_taskClockRunning = true;
     TaskTick();
 }
@@ -288,6 +295,7 @@ void Session::GoToTask(qint32 position) {
         if (position < 0 || position >= r.Visited.size())
             return;
         if (r.Visited[position] < 1 && position != r.Position) {
+            KeepDraft();
             r.Position = position;
             --r.AskedCount;
             AskTask();
@@ -311,10 +319,16 @@ void Session::SkipTask() {
         }
         if (found < 0)
             return;
+        KeepDraft();
         r.Position = found;
         --r.AskedCount;
         AskTask();
     });
+}
+
+void Session::KeepDraft() {
+    if (m_result && !m_taskEvaluated)
+        m_drafts.insert(m_result->Position, {m_result->VariantOrder, m_s.view.CurrentAnswer()});
 }
 
 // ---------------------------------------------------------------- evaluating
@@ -554,6 +568,7 @@ void Session::FinishTest() {
     if (ShowsReport())
         RunOutput([&] { m_s.view.ShowDetailReport(test, r); });
     m_result.reset();
+    m_drafts.clear();
     if (test.MonoMode)
         RunOutput([&] { m_s.view.LeaveMonoMode(); });
 }

@@ -15,6 +15,7 @@
 #include "model/ResultTest.h"
 #include "settings/Settings.h"
 
+#include <QHash>
 #include <QLocale>
 
 #include <functional>
@@ -112,6 +113,15 @@ private:
     SessionState m_state = SessionState::NoTest;
     std::unique_ptr<TResultTest> m_result;
     SessionLink m_link;
+    // What the pupil had on screen on each position left without confirming it (through the task
+    // list or "Пропустити..."), with its variant order: shown again on coming back. Nothing of it is
+    // scored until the pupil confirms.
+    struct Draft {
+        QList<qint32> variantOrder;
+        TaskAnswer answer;
+    };
+    QHash<qint32, Draft> m_drafts;
+    void KeepDraft();
     // The name dialog's fields, kept from one session to the next.
     QByteArray m_dialogName;
     QByteArray m_dialogGroup;

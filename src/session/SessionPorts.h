@@ -88,6 +88,9 @@ public:
     virtual void SetTaskListImage(qint32 position, int image) = 0;
     // The answer as it stands on screen.
     virtual TaskAnswer CurrentAnswer() = 0;
+    // Puts back what the pupil had chosen or typed on the task just presented, before leaving it
+    // unconfirmed; the answer can be checked at once, as after a touch.
+    virtual void RestoreAnswer(const TaskAnswer& answer) = 0;
     // The task on screen is being evaluated: its picture leaves the screen, the enlarged one too,
     // so no message of the evaluation shows beside a picture of a task that is over.
     virtual void ReleaseTaskPicture() {}

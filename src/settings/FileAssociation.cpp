@@ -44,8 +44,7 @@ struct GlobMatch {
 
 } // namespace
 
-FileAssociation::FileAssociation(XdgFolders folders, QString programPath, CommandRunner run)
-    : m_folders(std::move(folders)), m_programPath(std::move(programPath)), m_run(std::move(run)) {}
+FileAssociation::FileAssociation(DesktopContext context) : m_c(std::move(context)) {}
 
 QString FileAssociation::TypeOfExtension() const {
     // The glob lists of every MIME database, the user's first. The best match is the one of the
@@ -54,7 +53,7 @@ QString FileAssociation::TypeOfExtension() const {
     const QString sample = QStringLiteral("test") + DesktopNames::TestFileExtension;
     GlobMatch best;
     QStringList cleared;
-    for (const QString& dir : m_folders.DataSearchPath()) {
+    for (const QString& dir : m_c.folders.DataSearchPath()) {
         QStringList clearedHere;
         for (const QByteArray& raw : ReadAll(dir + QStringLiteral("/mime/globs2")).split('\n')) {
             const QString line = QString::fromUtf8(raw).trimmed();
@@ -86,7 +85,7 @@ QString FileAssociation::TypeOfExtension() const {
 }
 
 QString FileAssociation::TypeDescription() const {
-    for (const QString& dir : m_folders.DataSearchPath()) {
+    for (const QString& dir : m_c.folders.DataSearchPath()) {
         QFile file(dir + QStringLiteral("/mime/") + DesktopNames::TestFileType + QStringLiteral(".xml"));
         if (!file.open(QIODevice::ReadOnly))
             continue;
@@ -106,7 +105,7 @@ QString FileAssociation::TypeDescription() const {
 }
 
 QString FileAssociation::FindDesktopEntry(const QString& id) const {
-    for (const QString& dir : m_folders.DataSearchPath()) {
+    for (const QString& dir : m_c.folders.DataSearchPath()) {
         const QString apps = dir + QStringLiteral("/applications");
         if (QFileInfo(apps + QLatin1Char('/') + id).isFile())
             return apps + QLatin1Char('/') + id;
@@ -128,15 +127,15 @@ QString FileAssociation::DefaultApplication() const {
     // one. The first list that names an installed entry for the type decides.
     QStringList lists;
     const auto addLists = [&](const QString& folder, bool withDefaults) {
-        for (const QString& desktop : m_folders.currentDesktops)
+        for (const QString& desktop : m_c.folders.currentDesktops)
             lists.append(folder + QLatin1Char('/') + desktop + QStringLiteral("-mimeapps.list"));
         lists.append(folder + QStringLiteral("/mimeapps.list"));
         if (withDefaults)
             lists.append(folder + QStringLiteral("/defaults.list"));
     };
-    for (const QString& dir : m_folders.ConfigSearchPath())
+    for (const QString& dir : m_c.folders.ConfigSearchPath())
         addLists(dir, false);
-    for (const QString& dir : m_folders.DataSearchPath())
+    for (const QString& dir : m_c.folders.DataSearchPath())
         addLists(dir + QStringLiteral("/applications"), true);
     for (const QString& list : lists) {
         if (!QFileInfo(list).isFile())
@@ -150,7 +149,7 @@ QString FileAssociation::DefaultApplication() const {
 }
 
 bool FileAssociation::IconInPlace() const {
-    for (const QString& dir : m_folders.DataSearchPath()) {
+    for (const QString& dir : m_c.folders.DataSearchPath()) {
         const QString theme = dir + QStringLiteral("/icons/hicolor/");
         if (QFileInfo::exists(theme + QStringLiteral("scalable/mimetypes/") + DesktopNames::TestFileIcon +
                               QStringLiteral(".svg")) ||
@@ -177,7 +176,7 @@ AssociationFact FileAssociation::Check() const {
 }
 
 QString FileAssociation::HandlerExec() const {
-    return QuoteExecArgument(m_programPath) + QStringLiteral(" %f");
+    return QuoteExecArgument(m_c.programPath) + QStringLiteral(" %f");
 }
 
 QByteArray FileAssociation::HandlerEntry() const {
@@ -195,15 +194,15 @@ QByteArray FileAssociation::HandlerEntry() const {
 }
 
 QString FileAssociation::MimePackagePath() const {
-    return m_folders.dataHome + QStringLiteral("/mime/packages/") + DesktopNames::MimePackage;
+    return m_c.folders.dataHome + QStringLiteral("/mime/packages/") + DesktopNames::MimePackage;
 }
 
 QString FileAssociation::HandlerEntryPath() const {
-    return m_folders.dataHome + QStringLiteral("/applications/") + DesktopNames::HandlerEntry;
+    return m_c.folders.dataHome + QStringLiteral("/applications/") + DesktopNames::HandlerEntry;
 }
 
 QString FileAssociation::MimeAppsPath() const {
-    return m_folders.configHome + QStringLiteral("/mimeapps.list");
+    return m_c.folders.configHome + QStringLiteral("/mimeapps.list");
 }
 
 Status FileAssociation::WriteAssociation() const {
@@ -216,8 +215,8 @@ Status FileAssociation::WriteAssociation() const {
         return s;
     if (Status s = ReplaceFileContents(MimePackagePath(), package); !s.Ok())
         return s;
-    const QString database = m_folders.dataHome + QStringLiteral("/mime");
-    const CommandResult update = m_run(QStringLiteral("update-mime-database"), {database});
+    const QString database = m_c.folders.dataHome + QStringLiteral("/mime");
+    const CommandResult update = m_c.run(QStringLiteral("update-mime-database"), {database});
     if (!update.started)
         return Status::Failed(
             Fault::WriteFailed,
@@ -234,7 +233,7 @@ Status FileAssociation::WriteAssociation() const {
         return s;
 
     // The entry as the user's default for the type.
-    if (Status s = MakeFolder(m_folders.configHome); !s.Ok())
+    if (Status s = MakeFolder(m_c.folders.configHome); !s.Ok())
         return s;
     QByteArray list;
     if (QFileInfo::exists(MimeAppsPath())) {
@@ -250,9 +249,9 @@ Status FileAssociation::WriteAssociation() const {
         return s;
     // A desktop's own list comes before the common one; where it names a default for the type,
     // that default is replaced too.
-    for (const QString& desktop : m_folders.currentDesktops) {
+    for (const QString& desktop : m_c.folders.currentDesktops) {
         const QString own =
-            m_folders.configHome + QLatin1Char('/') + desktop + QStringLiteral("-mimeapps.list");
+            m_c.folders.configHome + QLatin1Char('/') + desktop + QStringLiteral("-mimeapps.list");
         const QByteArray ownList = ReadAll(own);
         if (DesktopKeyFile::Parse(ownList).RawValue(DefaultGroup, DesktopNames::TestFileType).isNull())
             continue;
@@ -263,17 +262,17 @@ Status FileAssociation::WriteAssociation() const {
     }
 
     // The type's icon, and the program's for the entry.
-    if (Status s = DesktopResources::InstallIcon(m_folders.dataHome, QStringLiteral("mimetypes"),
+    if (Status s = DesktopResources::InstallIcon(m_c.folders.dataHome, QStringLiteral("mimetypes"),
                                                  DesktopNames::TestFileIcon);
         !s.Ok())
         return s;
-    return DesktopResources::InstallIcon(m_folders.dataHome, QStringLiteral("apps"),
+    return DesktopResources::InstallIcon(m_c.folders.dataHome, QStringLiteral("apps"),
                                          DesktopNames::ProgramIcon);
 }
 
 void FileAssociation::NotifyAssociationChanged() const {
-    m_run(QStringLiteral("update-desktop-database"),
-          {QStringLiteral("-q"), m_folders.dataHome + QStringLiteral("/applications")});
+    m_c.run(QStringLiteral("update-desktop-database"),
+            {QStringLiteral("-q"), m_c.folders.dataHome + QStringLiteral("/applications")});
 }
 
 QByteArray WithDefaultApplication(QByteArrayView mimeApps, const QString& mimeType,

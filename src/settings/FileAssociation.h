@@ -5,8 +5,7 @@
 // this very program file, that entry as the user's default application for the type, and the
 // type's icon in the hicolor theme. Nothing needs the administrator: every file lies in the
 // user's data and configuration folders.
-#include "CommandRunner.h"
-#include "XdgFolders.h"
+#include "DesktopContext.h"
 #include "model/Status.h"
 
 #include <QByteArray>
@@ -24,7 +23,7 @@ enum class AssociationFact {
 
 class FileAssociation {
 public:
-    FileAssociation(XdgFolders folders, QString programPath, CommandRunner run);
+    explicit FileAssociation(DesktopContext context);
 
     // The facts in the order above; the first that does not hold is the answer.
     AssociationFact Check() const;
@@ -56,9 +55,7 @@ private:
     QString FindDesktopEntry(const QString& id) const;
     bool IconInPlace() const;
 
-    XdgFolders m_folders;
-    QString m_programPath;
-    CommandRunner m_run;
+    DesktopContext m_c;
 };
 
 // A list of default applications (mimeapps.list) with `desktopId` as the default for `mimeType`,

@@ -3,8 +3,22 @@
 #include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QLineEdit>
+#include <QProxyStyle>
 #include <QPushButton>
 #include <QVBoxLayout>
+
+namespace {
+// The typed characters show as "*", not as the style's dot.
+class StarMask : public QProxyStyle {
+public:
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returnData) const override {
+        if (hint == SH_LineEdit_PasswordCharacter)
+            return '*';
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+};
+} // namespace
 
 TInputPasswordForm::TInputPasswordForm(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
@@ -15,6 +29,9 @@ TInputPasswordForm::TInputPasswordForm(QWidget* parent)
     setModal(true);
 
     m_edit->setObjectName(QStringLiteral("EditInputPassword"));
+    auto* mask = new StarMask;
+    mask->setParent(m_edit);
+    m_edit->setStyle(mask);
     m_edit->setMinimumWidth(260);
     m_showChars->setObjectName(QStringLiteral("CheckBoxPasswordChar"));
 

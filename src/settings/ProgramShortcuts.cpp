@@ -52,18 +52,17 @@ Status WriteIn(const QString& path, const QByteArray& bytes) {
 
 } // namespace
 
-ProgramShortcuts::ProgramShortcuts(XdgFolders folders, QString programPath, CommandRunner run)
-    : m_folders(std::move(folders)), m_programPath(std::move(programPath)), m_run(std::move(run)) {}
+ProgramShortcuts::ProgramShortcuts(DesktopContext context) : m_c(std::move(context)) {}
 
 QByteArray ProgramShortcuts::ShortcutEntry() const {
-    QString folder = QFileInfo(m_programPath).absolutePath();
+    QString folder = QFileInfo(m_c.programPath).absolutePath();
     if (!folder.endsWith(QLatin1Char('/')))
         folder += QLatin1Char('/');
     DesktopKeyFile entry = DesktopKeyFile::Parse({});
     entry.SetValue(DesktopEntryGroup, QStringLiteral("Type"), QStringLiteral("Application"));
     entry.SetValue(DesktopEntryGroup, QStringLiteral("Version"), QStringLiteral("1.4"));
     entry.SetValue(DesktopEntryGroup, QStringLiteral("Name"), DesktopNames::ProgramName);
-    entry.SetValue(DesktopEntryGroup, QStringLiteral("Exec"), QuoteExecArgument(m_programPath));
+    entry.SetValue(DesktopEntryGroup, QStringLiteral("Exec"), QuoteExecArgument(m_c.programPath));
     entry.SetValue(DesktopEntryGroup, QStringLiteral("Path"), folder);
     entry.SetValue(DesktopEntryGroup, QStringLiteral("Icon"), DesktopNames::ProgramIcon);
     entry.SetValue(DesktopEntryGroup, QStringLiteral("Terminal"), QStringLiteral("false"));
@@ -71,20 +70,20 @@ QByteArray ProgramShortcuts::ShortcutEntry() const {
 }
 
 QString ProgramShortcuts::DesktopShortcutPath() const {
-    return m_folders.DesktopFolder() + QLatin1Char('/') + DesktopNames::ShortcutFile;
+    return m_c.folders.DesktopFolder() + QLatin1Char('/') + DesktopNames::ShortcutFile;
 }
 
 QString ProgramShortcuts::MenuShortcutPath() const {
-    return m_folders.dataHome + QStringLiteral("/applications/") + DesktopNames::MenuFolder +
+    return m_c.folders.dataHome + QStringLiteral("/applications/") + DesktopNames::MenuFolder +
            QLatin1Char('/') + DesktopNames::ShortcutFile;
 }
 
 QString ProgramShortcuts::MenuDirectoryPath() const {
-    return m_folders.dataHome + QStringLiteral("/desktop-directories/") + DesktopNames::MenuDirectoryFile;
+    return m_c.folders.dataHome + QStringLiteral("/desktop-directories/") + DesktopNames::MenuDirectoryFile;
 }
 
 QString ProgramShortcuts::MenuFilePath() const {
-    return m_folders.configHome + QStringLiteral("/menus/applications-merged/") + DesktopNames::MenuFile;
+    return m_c.folders.configHome + QStringLiteral("/menus/applications-merged/") + DesktopNames::MenuFile;
 }
 
 Status ProgramShortcuts::WriteDesktopShortcut() const {
@@ -97,15 +96,16 @@ Status ProgramShortcuts::WriteDesktopShortcut() const {
                                          QFile::ExeOther))
         return Status::Failed(Fault::WriteFailed, QStringLiteral("cannot make %1 executable").arg(path));
     // The program's icon, for the shortcut to show; without it the shortcut still works.
-    (void)DesktopResources::InstallIcon(m_folders.dataHome, QStringLiteral("apps"),
+    (void)DesktopResources::InstallIcon(m_c.folders.dataHome, QStringLiteral("apps"),
                                         DesktopNames::ProgramIcon);
     // File managers that show the desktop ask before they start an entry they were not told to
     // trust; where gio or its metadata store is missing this does nothing.
-    m_run(QStringLiteral("gio"),
-          {QStringLiteral("set"), path, QStringLiteral("metadata::trusted"), QStringLiteral("true")});
+    m_c.run(QStringLiteral("gio"),
+            {QStringLiteral("set"), path, QStringLiteral("metadata::trusted"), QStringLiteral("true")});
     const QByteArray sum = QCryptographicHash::hash(entry, QCryptographicHash::Sha256).toHex();
-    m_run(QStringLiteral("gio"), {QStringLiteral("set"), QStringLiteral("-t"), QStringLiteral("string"), path,
-                                  QStringLiteral("metadata::xfce-exe-checksum"), QString::fromLatin1(sum)});
+    m_c.run(QStringLiteral("gio"),
+            {QStringLiteral("set"), QStringLiteral("-t"), QStringLiteral("string"), path,
+             QStringLiteral("metadata::xfce-exe-checksum"), QString::fromLatin1(sum)});
     return {};
 }
 
@@ -116,7 +116,7 @@ Status ProgramShortcuts::WriteMenuShortcut() const {
         return s;
     if (Status s = WriteIn(MenuFilePath(), MenuXml()); !s.Ok())
         return s;
-    (void)DesktopResources::InstallIcon(m_folders.dataHome, QStringLiteral("apps"),
+    (void)DesktopResources::InstallIcon(m_c.folders.dataHome, QStringLiteral("apps"),
                                         DesktopNames::ProgramIcon);
     return {};
 }

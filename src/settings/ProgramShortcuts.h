@@ -2,8 +2,7 @@
 // Shortcuts to this program file for the current user: a desktop entry "QuizarStudent.desktop"
 // that starts the program by its full path in its own folder, on the desktop and in a "Quizar3"
 // folder of the applications menu.
-#include "CommandRunner.h"
-#include "XdgFolders.h"
+#include "DesktopContext.h"
 #include "model/Status.h"
 
 #include <QByteArray>
@@ -11,7 +10,7 @@
 
 class ProgramShortcuts {
 public:
-    ProgramShortcuts(XdgFolders folders, QString programPath, CommandRunner run);
+    explicit ProgramShortcuts(DesktopContext context);
 
     // The shortcut's content: the program by its full path, its folder as the working folder.
     QByteArray ShortcutEntry() const;
@@ -29,7 +28,5 @@ public:
     QString MenuFilePath() const;
 
 private:
-    XdgFolders m_folders;
-    QString m_programPath;
-    CommandRunner m_run;
+    DesktopContext m_c;
 };

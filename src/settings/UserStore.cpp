@@ -2,6 +2,9 @@
 
 #include "model/TextCodec.h"
 
+#include <QFile>
+#include <QFileInfo>
+
 #include <algorithm>
 
 namespace {
@@ -22,6 +25,22 @@ QByteArray UserStore::Password() const {
 
 void UserStore::SetPassword(const QByteArray& password) {
     m_settings.setValue(PasswordName, TextCodec::FromCp1251(password));
+}
+
+void UserStore::RemovePassword() {
+    m_settings.remove(PasswordName);
+}
+
+bool UserStore::PasswordIsText() const {
+    const QVariant v = m_settings.value(PasswordName);
+    switch (v.typeId()) {
+    case QMetaType::UnknownType:
+    case QMetaType::QString:
+    case QMetaType::QByteArray:
+        return true;
+    default:
+        return false;
+    }
 }
 
 QStringList UserStore::PreviousFiles() const {
@@ -79,4 +98,12 @@ void UserStore::RemoveGroup(const QString& group) {
 bool UserStore::Sync() {
     m_settings.sync();
     return m_settings.status() == QSettings::NoError;
+}
+
+bool UserStore::KeepPrivate() {
+    const QString path = m_settings.fileName();
+    if (path.isEmpty() || !QFileInfo(path).isFile())
+        return true;
+    // The store is rewritten through a new file that keeps the old one's permissions.
+    return QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
 }

@@ -29,6 +29,10 @@ public:
     // The settings password in code page 1251; empty when none is set.
     QByteArray Password() const;
     void SetPassword(const QByteArray& password);
+    void RemovePassword();
+    // False when the value `Password` holds something other than one text (a list, a rectangle,
+    // written there by hand); then it cannot be read as a password.
+    bool PasswordIsText() const;
 
     // The recent test files, top of the list first (values "1", "2", … in numeric order).
     QStringList PreviousFiles() const;
@@ -47,6 +51,9 @@ public:
 
     // Writes pending changes; false when the store cannot be written.
     bool Sync();
+    // Lets only the user read and write the store's file, as only the user can read the registry
+    // key that keeps these values elsewhere. Does nothing for a store that is not a file.
+    bool KeepPrivate();
 
 private:
     QSettings& m_settings;

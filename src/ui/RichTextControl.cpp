@@ -2,6 +2,7 @@
 
 #include <QContextMenuEvent>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QMimeData>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -166,6 +167,10 @@ void RichTextControl::RescaleBlocks(double factor, bool onlyNew) {
 }
 
 void RichTextControl::keyPressEvent(QKeyEvent* event) {
+    if (m_copyAllowed && event->matches(QKeySequence::Copy)) {
+        copy();
+        return;
+    }
     if (event->matches(QKeySequence::Copy) || event->matches(QKeySequence::Cut) ||
         event->matches(QKeySequence::Paste) || event->matches(QKeySequence::Undo) ||
         event->matches(QKeySequence::Delete) || event->matches(QKeySequence::Redo)) {
@@ -186,7 +191,14 @@ void RichTextControl::mouseDoubleClickEvent(QMouseEvent* event) {
 }
 
 void RichTextControl::contextMenuEvent(QContextMenuEvent* event) {
-    event->ignore();
+    if (!m_copyAllowed) {
+        event->ignore();
+        return;
+    }
+    // Read-only: the menu offers copying and selecting, nothing that changes the text.
+    QMenu* menu = createStandardContextMenu(event->pos());
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->popup(event->globalPos());
 }
 
 bool RichTextControl::canInsertFromMimeData(const QMimeData*) const {
@@ -194,6 +206,9 @@ bool RichTextControl::canInsertFromMimeData(const QMimeData*) const {
 }
 
 QMimeData* RichTextControl::createMimeDataFromSelection() const {
-    // Nothing of a test's text leaves through the clipboard or a drag.
+    // Nothing of a test's text leaves through the clipboard or a drag, except from a control that
+    // shows the program's own texts about a test.
+    if (m_copyAllowed)
+        return QTextEdit::createMimeDataFromSelection();
     return new QMimeData;
 }

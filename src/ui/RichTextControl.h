@@ -21,6 +21,11 @@ public:
 
     explicit RichTextControl(QWidget* parent = nullptr);
 
+    // Copying the selection (Ctrl+C, the context menu) is refused unless allowed: the texts of a
+    // test stay in the program, the descriptions of the test information window may be copied.
+    bool CopyAllowed() const { return m_copyAllowed; }
+    void SetCopyAllowed(bool on) { m_copyAllowed = on; }
+
     bool PlainTextMode() const { return m_plainText; }
     void SetPlainTextMode(bool on) { m_plainText = on; }
 
@@ -64,6 +69,7 @@ private:
     QFont m_baseFont;
     int m_zoom = 100;
     bool m_plainText = false;
+    bool m_copyAllowed = false;
 };
 
 // Gives `rewrite` the character format of every fragment of `doc` and applies the formats it

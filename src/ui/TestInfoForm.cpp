@@ -18,6 +18,8 @@ TTestInfoForm::TTestInfoForm(QWidget* parent) : QDialog(parent) {
 
     m_info = new RichTextControl(this);
     m_info->setObjectName(QStringLiteral("reInfo"));
+    // Its text, the lines written unseen included, can be selected and copied.
+    m_info->SetCopyAllowed(true);
     QFont font(QStringLiteral("Times New Roman"));
     font.setPixelSize(16);
     m_info->SetBaseFont(font);

@@ -9,6 +9,7 @@
 #include <QKeyEvent>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollBar>
 #include <QVBoxLayout>
 
 TTextViewForm::TTextViewForm(QWidget* parent) : QDialog(parent) {
@@ -41,6 +42,38 @@ TTextViewForm::TTextViewForm(QWidget* parent) : QDialog(parent) {
     m_ok->installEventFilter(this);
 }
 
+bool TTextViewForm::ScrollByKey(const QKeyEvent& key) {
+    const Qt::KeyboardModifiers mods = key.modifiers() & ~Qt::KeypadModifier;
+    if (mods != Qt::NoModifier && mods != Qt::ControlModifier)
+        return false;
+    QScrollBar* bar = m_viewer->verticalScrollBar();
+    QAbstractSlider::SliderAction action = QAbstractSlider::SliderNoAction;
+    switch (key.key()) {
+    case Qt::Key_PageUp:
+        action = QAbstractSlider::SliderPageStepSub;
+        break;
+    case Qt::Key_PageDown:
+        action = QAbstractSlider::SliderPageStepAdd;
+        break;
+    case Qt::Key_Up:
+        action = QAbstractSlider::SliderSingleStepSub;
+        break;
+    case Qt::Key_Down:
+        action = QAbstractSlider::SliderSingleStepAdd;
+        break;
+    case Qt::Key_Home:
+        action = QAbstractSlider::SliderToMinimum;
+        break;
+    case Qt::Key_End:
+        action = QAbstractSlider::SliderToMaximum;
+        break;
+    default:
+        return false;
+    }
+    bar->triggerAction(action);
+    return true;
+}
+
 void TTextViewForm::SetCaption(const QByteArray& caption) {
     if (!caption.isEmpty())
         setWindowTitle(TextCodec::FromCp1251(caption));
@@ -56,6 +89,9 @@ bool TTextViewForm::eventFilter(QObject* watched, QEvent* event) {
             m_viewer->SetZoom(m_viewer->Zoom() + step);
             return true;
         }
+        // The focus stays on OK, so the text is scrolled from the keyboard wherever the focus is.
+        if (ScrollByKey(*static_cast<QKeyEvent*>(event)))
+            return true;
     }
     return QDialog::eventFilter(watched, event);
 }

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QDialog>
 
+class QKeyEvent;
 class QPushButton;
 class RichTextControl;
 
@@ -23,6 +24,9 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    // PageUp/PageDown, Up/Down, Home/End (also with Ctrl) scroll the text; true when the key did.
+    bool ScrollByKey(const QKeyEvent& key);
+
     RichTextControl* m_viewer;
     QPushButton* m_ok;
 };

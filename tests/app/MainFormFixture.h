@@ -1,6 +1,7 @@
 #pragma once
 // A main window over temporary folders: its own per-user store, program folder and temporary
 // folder, scripted prompts, a clock that stands still, and launchers that only record.
+#include "DesktopSandbox.h"
 #include "ScriptedPrompts.h"
 #include "app/SingleInstance.h"
 #include "app/StudentMainForm.h"
@@ -25,6 +26,7 @@ struct MainFormFixture {
     QStringList installed; // programs that findProgram finds
     bool startWorks = true;
     SingleInstance* instance = nullptr; // hand-offs reach the window through it when set
+    DesktopSandbox desktop;             // what the settings dialog's desktop pages look at
 
     MainFormFixture() {
         QDir(dir.path()).mkpath(QStringLiteral("program"));
@@ -45,6 +47,8 @@ struct MainFormFixture {
         s.arguments = arguments;
         s.instance = instance;
         s.helpFolder = ProgramFolder();
+        s.desktop = {desktop.Folders(), ProgramFolder() + QStringLiteral("/QuizarStudent"),
+                     desktop.Pretender()};
         s.openUrl = [this](const QUrl& url) {
             opened.append(url);
             return true;

@@ -22,6 +22,7 @@
 #include <QRadioButton>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QSplitter>
 #include <QTest>
 
 namespace {
@@ -465,7 +466,7 @@ private slots:
             << int(Matching) << 3 << 6 << 6 << QStringList{"1", "2", "3", "4", "5", "6"}
             << QList<int>{20, 0, 0, 40, 20};
         QTest::newRow("true/false, 3 variants")
-            << int(TrueFalse) << 3 << 0 << 4 << QStringList{"", "Так", "Ні"} << QList<int>{20, 0, 0, 40, 0};
+            << int(TrueFalse) << 3 << 0 << 4 << QStringList{"—", "Так", "Ні"} << QList<int>{20, 0, 0, 40, 0};
     }
     void Layout() {
         QFETCH(int, kind);
@@ -533,39 +534,76 @@ private slots:
         }
     }
 
-    // Leaving a task by skipping and coming back shows it blank; a point set before is gone.
-    void ReturningTaskIsBlank() {
+    // Leaving a task by skipping and coming back shows it as the pupil left it: the ranks, the point
+    // on the picture, the typed number, with the check available; nothing was scored meanwhile.
+    void ReturningTaskKeepsItsAnswer() {
         MainFormFixture f;
         const QList<Case> cases = Cases();
         TStudentMainForm& w = Begin(f, WriteTasks(f, {cases[2].task, cases[7].task, cases[5].task}, true));
         QCOMPARE(w.SessionEngine().CurrentTask()->Kind, Ordering);
         Give(w, Ordering, cases[2].right);
+        QList<QString> rows;
+        for (int r = 0; r < 4; ++r)
+            rows.append(TextOf(Slot<RichTextControl>(w, TStudentMainForm::SlotRE1, r)));
         w.SessionEngine().SkipTask();
         QCOMPARE(w.SessionEngine().CurrentTask()->Kind, PointOnPicture);
-        Give(w, PointOnPicture, cases[7].right);
-        QVERIFY(w.SessionWindow().CurrentAnswer().point.has_value());
-        w.SessionEngine().SkipTask();
-        Give(w, InputNum, cases[5].right);
-        w.SessionEngine().SkipTask();
-        QCOMPARE(w.SessionEngine().CurrentTask()->Kind, Ordering);
-        for (int r = 0; r < 4; ++r)
-            QCOMPARE(List(w, r)->currentIndex(), -1);
-        QVERIFY(!w.GoCheckButton()->isEnabled());
-        w.SessionEngine().SkipTask();
-        QVERIFY(!w.findChild<QWidget*>(QStringLiteral("ShapePoint"))->isVisible());
-        QVERIFY(!w.SessionWindow().CurrentAnswer().point.has_value());
-        QVERIFY(!w.GoCheckButton()->isEnabled());
-        // The marker sits centred on the click, and the scroll box starts at the top left.
+        // The scroll box starts at the top left, and the marker sits centred on the click.
         auto* scroll = w.findChild<QScrollArea*>(QStringLiteral("ScrollBox"));
         QCOMPARE(scroll->horizontalScrollBar()->value(), 0);
         QCOMPARE(scroll->verticalScrollBar()->value(), 0);
-        QTest::mouseClick(w.findChild<QLabel*>(QStringLiteral("Image")), Qt::LeftButton, {}, QPoint(30, 40));
+        Give(w, PointOnPicture, cases[7].right);
         auto* marker = w.findChild<QWidget*>(QStringLiteral("ShapePoint"));
         QVERIFY(marker->isVisible());
-        QCOMPARE(marker->geometry(), QRect(25, 35, 11, 11));
-        QCOMPARE(w.SessionWindow().CurrentAnswer().point, QPoint(30, 40));
+        const QRect placed = marker->geometry();
+        QCOMPARE(placed.center(),
+                 cases[7].right.point + w.findChild<QLabel*>(QStringLiteral("Image"))->pos());
+        QCOMPARE(w.SessionWindow().CurrentAnswer().point, cases[7].right.point);
         w.SessionEngine().SkipTask();
-        QCOMPARE(w.findChild<QLineEdit*>(QStringLiteral("EditInputNum"))->text(), QString());
+        Give(w, InputNum, cases[5].right);
+        w.SessionEngine().SkipTask();
+
+        QCOMPARE(w.SessionEngine().CurrentTask()->Kind, Ordering);
+        const TResultTest* result = w.SessionEngine().Result();
+        QCOMPARE(result->RightCount + result->WrongCount, 0);
+        for (int r = 0; r < 4; ++r) {
+            QCOMPARE(TextOf(Slot<RichTextControl>(w, TStudentMainForm::SlotRE1, r)), rows[r]);
+            QCOMPARE(List(w, r)->currentIndex(), cases[2].right.rows[r]);
+        }
+        QVERIFY(w.GoCheckButton()->isEnabled());
+        w.SessionEngine().SkipTask();
+        QVERIFY(marker->isVisible());
+        QCOMPARE(marker->geometry(), placed);
+        QCOMPARE(w.SessionWindow().CurrentAnswer().point, cases[7].right.point);
+        QVERIFY(w.GoCheckButton()->isEnabled());
+        w.SessionEngine().SkipTask();
+        QCOMPARE(w.findChild<QLineEdit*>(QStringLiteral("EditInputNum"))->text(), QStringLiteral("1,5"));
+        QVERIFY(w.GoCheckButton()->isEnabled());
+        // Confirmed now, as it stands.
+        w.GoCheckButton()->click();
+        QCOMPARE(result->RightCount, 1);
+    }
+
+    // The picture of a point task is seen whole where the window has the room: the wording gives
+    // up height for it, and the next task gives the pupil's division of the window back.
+    void PointPictureFits() {
+        MainFormFixture f;
+        const QList<Case> cases = Cases();
+        TStudentMainForm& w = Begin(f, WriteTasks(f, {cases[0].task, cases[7].task}));
+        w.resize(1000, 640);
+        QTRY_COMPARE(w.height(), 640);
+        auto* splitter = w.findChild<QSplitter*>(QStringLiteral("Splitter2"));
+        const QList<int> before = splitter->sizes();
+        Give(w, SingleChoice, cases[0].right);
+        w.GoCheckButton()->click();
+        QCOMPARE(w.SessionEngine().CurrentTask()->Kind, PointOnPicture);
+        auto* scroll = w.findChild<QScrollArea*>(QStringLiteral("ScrollBox"));
+        QVERIFY2(scroll->viewport()->height() >= 300,
+                 qPrintable(QString::number(scroll->viewport()->height())));
+        QCOMPARE(scroll->verticalScrollBar()->maximum(), 0);
+        QVERIFY(w.findChild<QWidget*>(QStringLiteral("PanelQuestion"))->height() >= 160);
+        Give(w, PointOnPicture, cases[7].right);
+        w.GoCheckButton()->click();
+        QCOMPARE(splitter->sizes(), before);
     }
 
     // Pictures of the answer area for looking at, when QUIZAR_SHOTS names a folder.

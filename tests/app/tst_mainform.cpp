@@ -13,12 +13,16 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSet>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
+
+#include <unistd.h>
 
 namespace {
 
@@ -152,6 +156,22 @@ private slots:
         // The font-size submenu stays out of reach.
         QMenu* sizeFont = Child<QMenu>(w, "miSizeFont");
         QVERIFY(!sizeFont->menuAction()->isVisible() && !sizeFont->menuAction()->isEnabled());
+
+        // Every item of the four menus has an access letter of its own; the zoom steps have none.
+        for (const char* name : {"miFile", "miTest", "miSettings", "miHelp"}) {
+            QSet<QChar> letters;
+            for (QAction* item : Child<QMenu>(w, name)->actions()) {
+                if (item->isSeparator() || !item->isVisible())
+                    continue;
+                const qsizetype at = item->text().indexOf(u'&');
+                QVERIFY2(at >= 0 && at + 1 < item->text().size(), qPrintable(item->text()));
+                const QChar letter = item->text()[at + 1].toLower();
+                QVERIFY2(!letters.contains(letter), qPrintable(item->text()));
+                letters.insert(letter);
+            }
+        }
+        for (QAction* item : Child<QMenu>(w, "miZoom")->actions())
+            QVERIFY2(!item->text().contains(u'&'), qPrintable(item->text()));
     }
 
     void loadCloseAndCaption() {
@@ -405,6 +425,8 @@ private slots:
         f.instance = &first;
         TStudentMainForm& w = f.Open();
         QSignalSpy handled(&w, &TStudentMainForm::HandOffHandled);
+        // Hand-offs are taken once the window is up.
+        w.show();
         SingleInstance later(SingleInstance::DefaultName, f.dir.filePath("run"));
         QCOMPARE(later.Start(), SingleInstance::Role::Later);
         const QString a = f.WriteTest("a.qzf");
@@ -416,6 +438,74 @@ private slots:
         // The first test file is loaded, the later one is read and discarded.
         QCOMPARE(w.State(), SessionState::TestLoaded);
         QCOMPARE(w.Test()->FileName, a);
+    }
+
+    // A later start that hands a test over while the start-up load asks its password waits for
+    // that load; then it finds a test open and is discarded.
+    void handOffDuringTheStartUpPassword() {
+        MainFormFixture f;
+        SingleInstance first(SingleInstance::DefaultName, f.dir.filePath("run"));
+        QCOMPARE(first.Start(), SingleInstance::Role::First);
+        f.instance = &first;
+        TTest locked({}, {}, QDateTime(QDate(2026, 1, 1), QTime(8, 0)));
+        locked.Title = "Locked";
+        locked.OpenPassword = "secret";
+        const QString a = f.SaveTest("a.qzf", locked, {TTask(SingleChoice)});
+        const QString b = f.WriteTest("b.qzf");
+        SingleInstance later(SingleInstance::DefaultName, f.dir.filePath("run"));
+        QCOMPARE(later.Start(), SingleInstance::Role::Later);
+        f.prompts.passwords.enqueue(QByteArray("secret"));
+        f.prompts.duringPrompt = [&] {
+            f.prompts.duringPrompt = nullptr;
+            QVERIFY(later.SendMessage(b.toUtf8()));
+            QTest::qWait(200); // the prompt's own event loop runs meanwhile
+        };
+        TStudentMainForm& w = f.Open({a});
+        QSignalSpy handled(&w, &TStudentMainForm::HandOffHandled);
+        w.show();
+        QTRY_VERIFY(handled.size() >= 1);
+        QCOMPARE(f.prompts.passwordRequests, 1);
+        QCOMPARE(w.Test()->FileName, a);
+        QCOMPARE(w.Test()->Title, QByteArray("Locked"));
+        // The handed-over test was never loaded meanwhile.
+        QCOMPARE(w.RecentFiles().Items(), QStringList{a});
+    }
+
+    // A folder of attached files that cannot be removed when the test is closed is told in a box,
+    // one for each folder that fails: the nested one and the folder that holds it.
+    void undeletableFolderIsTold() {
+        MainFormFixture f;
+        TStudentMainForm& w = f.Open({f.WriteTest("a.qzf")});
+        w.show();
+        QTRY_VERIFY(w.Test());
+        const QString sub = w.Test()->TempFolder + QStringLiteral("sub");
+        QVERIFY(QDir().mkpath(sub));
+        const QString stuck = sub + QStringLiteral("/stuck.png");
+        QFile file(stuck);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.close();
+        // Nobody may delete it: immutable for root, in a folder without write permission otherwise.
+        const bool root = ::geteuid() == 0;
+        const auto release = [&] {
+            if (root)
+                QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("-i"), stuck});
+            else
+                QFile::setPermissions(sub, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+            QDir(sub).removeRecursively();
+        };
+        if (root ? QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("+i"), stuck}) != 0
+                 : !QFile::setPermissions(sub, QFile::ReadOwner | QFile::ExeOwner))
+            QSKIP("cannot make a file that may not be deleted here");
+        const QString folder = w.Test()->TempFolder;
+        w.Action("ACloseTest")->trigger();
+        release();
+        QDir(folder).removeRecursively();
+        QCOMPARE(f.prompts.messages.size(), 2);
+        for (const auto& m : f.prompts.messages) {
+            QCOMPARE(m.icon, MsgIcon::None);
+            QVERIFY(!m.text.isEmpty());
+        }
+        QVERIFY(f.prompts.messages[0].text.contains(QStringLiteral("sub")));
     }
 
     void droppedFiles() {

@@ -167,6 +167,29 @@ private slots:
         QCOMPARE(FitToScreen(client, QMargins(5, 30, 5, 5), available, minimum), placed);
     }
 
+    void accessLetters_data() {
+        QTest::addColumn<QStringList>("captions");
+        QTest::addColumn<QStringList>("lettered");
+        QTest::newRow("the Файл menu")
+            << QStringList{"&Відкрити...", "Отримати по мережі", "Закрити", "Попередні файли", "В&ихід"}
+            << QStringList{"&Відкрити...", "&Отримати по мережі", "&Закрити", "&Попередні файли", "В&ихід"};
+        // A letter taken (in either case) goes to the next free one of the caption.
+        QTest::newRow("shared first letters")
+            << QStringList{"Зберігати налаштування при виході", "Зберегти налаштування зараз",
+                           "Завантажити налаштування зараз"}
+            << QStringList{"&Зберігати налаштування при виході", "З&берегти налаштування зараз",
+                           "З&авантажити налаштування зараз"};
+        QTest::newRow("kept letter is reserved first")
+            << QStringList{"Вихід", "В&ихід"} << QStringList{"&Вихід", "В&ихід"};
+        QTest::newRow("ampersand of the text and digits")
+            << QStringList{"R&&D", "100%", "R"} << QStringList{"&R&&D", "&100%", "R"};
+    }
+    void accessLetters() {
+        QFETCH(QStringList, captions);
+        QFETCH(QStringList, lettered);
+        QCOMPARE(WithAccessLetters(captions), lettered);
+    }
+
     void recentFiles() {
         RecentFileList list;
         list.Add("/t/a.qzf");

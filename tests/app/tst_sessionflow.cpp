@@ -278,6 +278,90 @@ private slots:
         QCOMPARE(w.State(), SessionState::TestLoaded);
     }
 
+    // After a check the focus lands on the next task's first answer widget, so an Enter that comes
+    // too soon checks nothing and never gives the task up; "Я не знаю..." does not answer Enter
+    // even with the focus on it.
+    void focusAfterACheck_data() {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QString>("focus");
+        QTest::newRow("single choice") << int(SingleChoice) << QStringLiteral("VariantRadioButton0");
+        QTest::newRow("multiple choice") << int(MultipleChoice) << QStringLiteral("VariantCheckBox0");
+        QTest::newRow("ordering") << int(Ordering) << QStringLiteral("VariantComboBox0");
+        QTest::newRow("true or false") << int(TrueFalse) << QStringLiteral("VariantComboBox0");
+        QTest::newRow("number") << int(InputNum) << QStringLiteral("EditInputNum");
+        QTest::newRow("text") << int(InputText) << QStringLiteral("EditInputText");
+        QTest::newRow("point") << int(PointOnPicture) << QStringLiteral("ScrollBox");
+    }
+    void focusAfterACheck() {
+        QFETCH(int, kind);
+        QFETCH(QString, focus);
+        MainFormFixture f;
+        TTask next = kind <= TrueFalse ? Choice("Q2", 3, 0, kind) : TTask(kind);
+        next.Question = "Q2";
+        TStudentMainForm* w =
+            StartSession(f, {Choice("Q1", 2, 0), next}, {}, [](TTest& t) { t.PenaliseWrong = true; });
+        QVERIFY(w);
+        QApplication::setActiveWindow(w);
+        QVERIFY(QTest::qWaitForWindowActive(w));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_1);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QCOMPARE(OnScreen(*w), QByteArray("Q2"));
+        QVERIFY(QApplication::focusWidget());
+        QCOMPARE(QApplication::focusWidget()->objectName(), focus);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QCOMPARE(OnScreen(*w), QByteArray("Q2"));
+        auto* dontKnow = w->findChild<QPushButton*>(QStringLiteral("BitBtn4"));
+        QVERIFY(dontKnow->isVisible() && dontKnow->isEnabled());
+        dontKnow->setFocus();
+        QTest::keyClick(dontKnow, Qt::Key_Return);
+        QCOMPARE(OnScreen(*w), QByteArray("Q2"));
+        QCOMPARE(w->SessionEngine().Result()->DontKnowCount, 0);
+    }
+
+    // Long texts wrap: nothing of a task makes the window wider than the screen, so the buttons and
+    // the right-hand column stay in view.
+    void longTextsKeepTheWindowOnScreen_data() {
+        QTest::addColumn<int>("kind");
+        QTest::newRow("single choice") << int(SingleChoice);
+        QTest::newRow("matching") << int(Matching);
+        QTest::newRow("text") << int(InputText);
+    }
+    void longTextsKeepTheWindowOnScreen() {
+        QFETCH(int, kind);
+        MainFormFixture f;
+        QByteArray words;
+        while (words.size() < 490)
+            words += "wording" + QByteArray::number(words.size()) + " ";
+        TTask task = kind == InputText ? TTask(InputText) : Choice(words, 3, 0, kind);
+        task.Question = words;
+        task.Hint = "hint";
+        task.HintPenalty = 2;
+        for (int m = 0; m < 3; ++m)
+            task.Matches[size_t(m)] = words;
+        TStudentMainForm* w = StartSession(f, {task, Choice(words + "2", 3, 0)}, {}, [](TTest& t) {
+            t.AllowSkipping = true;
+            t.PenaliseWrong = true;
+        });
+        QVERIFY(w);
+        QVERIFY(QTest::qWaitForWindowExposed(w));
+        QApplication::processEvents();
+        const QRect screen = w->screen()->availableGeometry();
+        QVERIFY2(w->minimumSizeHint().width() <= screen.width(),
+                 qPrintable(QString::number(w->minimumSizeHint().width())));
+        QVERIFY2(w->frameGeometry().width() <= screen.width(),
+                 qPrintable(QString::number(w->frameGeometry().width())));
+        for (const char* name : {"BitBtnGoCheck", "BitBtn4", "BitBtn5"}) {
+            auto* button = w->findChild<QPushButton*>(QLatin1String(name));
+            QVERIFY(button->isVisible());
+            const QRect onScreen(button->mapToGlobal(QPoint(0, 0)), button->size());
+            QVERIFY2(screen.contains(onScreen), name);
+        }
+        if (kind == Matching) {
+            auto* right = w->AnswerWidget(TStudentMainForm::SlotRE2 + 0);
+            QVERIFY(right->isVisible() && right->width() > 50);
+        }
+    }
+
     // Enter checks the answer wherever the focus rests in the answer area.
     void enterFromTheAnswerArea_data() {
         QTest::addColumn<int>("kind");

@@ -4,8 +4,7 @@
 // applications take part. The runner runs the real helper programs (they work on the folders
 // they are given) except gio, whose metadata store lives in the real home: that one is only
 // recorded.
-#include "settings/CommandRunner.h"
-#include "settings/XdgFolders.h"
+#include "settings/DesktopContext.h"
 
 #include <QDir>
 #include <QFile>
@@ -36,6 +35,8 @@ public:
     const QProcessEnvironment& Environment() const { return m_env; }
     void SetVariable(const QString& name, const QString& value) { m_env.insert(name, value); }
     XdgFolders Folders() const { return XdgFolders::FromEnvironment(m_env); }
+    // The sandbox's desktop for a program file, with the real helper programs.
+    DesktopContext Context(const QString& program) const { return {Folders(), program, Runner()}; }
 
     // Every command the runner was asked to run, as "program arg arg...".
     const QStringList& Ran() const { return *m_log; }

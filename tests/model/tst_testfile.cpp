@@ -331,6 +331,24 @@ private slots:
         QVERIFY(!LoadFailureText(failure).isEmpty());
     }
 
+    // Two attached files of one name: the later one is what lies on disk, byte for byte, also when
+    // the earlier one is still being written as the later one begins.
+    void lastAttachedFileOfANameWins() {
+        QByteArray first(600000, Qt::Uninitialized);
+        for (qsizetype i = 0; i < first.size(); ++i)
+            first[i] = char(i * 7 + i / 1000);
+        const QByteArray second = "the second picture";
+        const QString path =
+            Save(WriteTestFile(TTest({}, {}, {}), {}, {{"pic.png", first}, {"pic.png", second}}));
+        for (int run = 0; run < 3; ++run) {
+            LoadTestResult r = LoadTest(path, nullptr, Options());
+            QVERIFY2(r.Ok(), qPrintable(r.Detail));
+            QFile pic(AttachmentPath(*r.Loaded->Test, "pic.png"));
+            QVERIFY(pic.open(QIODevice::ReadOnly));
+            QCOMPARE(pic.readAll(), second);
+        }
+    }
+
     void attachmentWriterReportsAFailedWrite() {
         AttachmentWriter writer;
         QString error;

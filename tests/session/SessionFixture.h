@@ -92,6 +92,13 @@ public:
     }
     void SetTaskListImage(qint32 position, int image) override { listImages[position] = image; }
     TaskAnswer CurrentAnswer() override { return answer; }
+    // The answers put back on coming back to a task, in order.
+    QList<TaskAnswer> restored;
+    void RestoreAnswer(const TaskAnswer& a) override {
+        restored.append(a);
+        answer = a;
+        m_log.Add("restore");
+    }
     void ShowTaskClock(qint32 seconds, std::optional<qint32> remaining) override {
         taskClock = {seconds, remaining};
     }

@@ -162,7 +162,7 @@ private slots:
         QFETCH(QString, path);
         QFETCH(QString, line);
         DesktopSandbox box;
-        const FileAssociation association(box.Folders(), path, box.Pretender());
+        const FileAssociation association({box.Folders(), path, box.Pretender()});
         const QByteArray entry = association.HandlerEntry();
         QVERIFY2(QString::fromUtf8(entry).split(QLatin1Char('\n')).contains(line), entry.constData());
         // Read back as a launcher reads it: the program path and the field code.
@@ -181,7 +181,7 @@ private slots:
     void associationAsTheDesktopSeesIt() {
         QUIZAR_REQUIRE_TOOL("update-mime-database");
         DesktopSandbox box;
-        const FileAssociation association(box.Folders(), Program, box.Runner());
+        const FileAssociation association({box.Folders(), Program, box.Runner()});
         QCOMPARE(int(association.Check()), int(AssociationFact::TypeUnknown));
         const Status s = association.WriteAssociation();
         QVERIFY2(s.Ok(), qPrintable(s.Detail()));
@@ -267,7 +267,7 @@ private slots:
         QFETCH(int, fact);
         QUIZAR_REQUIRE_TOOL("update-mime-database");
         DesktopSandbox box;
-        const FileAssociation association(box.Folders(), Program, box.Runner());
+        const FileAssociation association({box.Folders(), Program, box.Runner()});
         QVERIFY(association.WriteAssociation().Ok());
         const QByteArray package = DesktopSandbox::Read(association.MimePackagePath());
         const QByteArray entry = DesktopSandbox::Read(association.HandlerEntryPath());
@@ -290,7 +290,7 @@ private slots:
         QVERIFY(
             DesktopSandbox::Write(box.Path(QStringLiteral("system/mime/packages/other.xml")), OtherType()));
         RebuildMime(box, box.Path(QStringLiteral("system")));
-        const FileAssociation association(box.Folders(), Program, box.Runner());
+        const FileAssociation association({box.Folders(), Program, box.Runner()});
         QCOMPARE(association.TypeOfExtension(), QStringLiteral("application/x-other"));
         QVERIFY(association.WriteAssociation().Ok());
         QCOMPARE(int(association.Check()), int(AssociationFact::Associated));
@@ -329,7 +329,7 @@ private slots:
         CommandRunner run = box.Pretender();
         if (helperMissing)
             run = [](const QString&, const QStringList&) { return CommandResult{}; };
-        const FileAssociation association(box.Folders(), Program, run);
+        const FileAssociation association({box.Folders(), Program, run});
         const Status s = association.WriteAssociation();
         QVERIFY(!s.Ok());
         QVERIFY(!s.Detail().isEmpty());
@@ -353,7 +353,7 @@ private slots:
                                                 "mv \"" +
                                                 seen.toUtf8() + ".part\" \"" + seen.toUtf8() + "\"\n"));
         QVERIFY(QFile::setPermissions(stub, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
-        const FileAssociation association(box.Folders(), stub, box.Runner());
+        const FileAssociation association({box.Folders(), stub, box.Runner()});
         QVERIFY(association.WriteAssociation().Ok());
 
         const QString test = box.Path(QStringLiteral("Тести 7-А/дроби.qzf"));
@@ -378,7 +378,7 @@ private slots:
         QVERIFY(DesktopSandbox::Write(box.Path(QStringLiteral("home/.config/user-dirs.dirs")),
                                       "XDG_DESKTOP_DIR=\"$HOME/Стільниця\"\n"));
         const QString program = QStringLiteral("/opt/Мій Quizar/QuizarStudent");
-        const ProgramShortcuts shortcuts(box.Folders(), program, box.Pretender());
+        const ProgramShortcuts shortcuts({box.Folders(), program, box.Pretender()});
 
         // No desktop folder: nothing is made, the failure is returned.
         QVERIFY(!shortcuts.WriteDesktopShortcut().Ok());

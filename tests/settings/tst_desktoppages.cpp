@@ -1,11 +1,12 @@
-// The association and shortcut pages as a user works them: what they show when they are shown,
-// what apply does and says, inside temporary desktop folders.
+// The settings dialog's association and shortcut pages as a user works them: what they show when
+// they are shown, what apply does and says, inside temporary desktop folders.
 #include "DesktopSandbox.h"
 #include "ScriptedPrompts.h"
 #include "settings/DesktopNames.h"
 #include "settings/FileAssociation.h"
-#include "settings/gui/AssociationPage.h"
-#include "settings/gui/ShortcutsPage.h"
+#include "settings/gui/AdditionConfigServices.h"
+#include "settings/gui/AssociationSheet.h"
+#include "settings/gui/LnkSheet.h"
 
 #include <QCheckBox>
 #include <QFileInfo>
@@ -22,8 +23,11 @@ struct PageFixture {
     DesktopSandbox box;
     ScriptedPrompts prompts;
 
-    DesktopPageServices Services(const QString& program = Program) {
-        return {&prompts, box.Folders(), program, box.Runner()};
+    AdditionConfigServices services;
+
+    PageFixture() {
+        services.prompts = &prompts;
+        services.desktop = box.Context(Program);
     }
     QString Data(const QString& relative) const {
         return box.Path(QStringLiteral("home/.local/share/") + relative);
@@ -55,9 +59,8 @@ private slots:
     void associationPageLooksAtTheDesktopEachTimeItIsShown() {
         QUIZAR_REQUIRE_TOOL("update-mime-database");
         PageFixture f;
-        TAssociationPage page(f.Services());
+        AssociationSheet page(f.services);
         QCOMPARE(page.objectName(), QStringLiteral("tsAssociation"));
-        QCOMPARE(page.windowTitle(), QStringLiteral("Асоціація"));
         auto* box = Child<QCheckBox>(page, "cbExtQZF");
         auto* apply = Child<QPushButton>(page, "bbSetAssociation");
         QCOMPARE(box->text(), QStringLiteral("Асоціювати файли тестів  Quizar (.QZF) з програмою"));
@@ -69,7 +72,7 @@ private slots:
         // Associated meanwhile (by another copy of the program): shown again, the box is checked
         // and disabled, so the association cannot be undone from here.
         page.hide();
-        QVERIFY(FileAssociation(f.box.Folders(), Program, f.box.Runner()).WriteAssociation().Ok());
+        QVERIFY(FileAssociation(f.box.Context(Program)).WriteAssociation().Ok());
         page.show();
         QVERIFY(box->isChecked() && !box->isEnabled());
         QVERIFY(!apply->isEnabled());
@@ -81,12 +84,10 @@ private slots:
     void movedProgramIsOfferedAndApplyRewritesAll() {
         QUIZAR_REQUIRE_TOOL("update-mime-database");
         PageFixture f;
-        QVERIFY(FileAssociation(f.box.Folders(), QStringLiteral("/old/QuizarStudent"), f.box.Runner())
-                    .WriteAssociation()
-                    .Ok());
+        QVERIFY(FileAssociation(f.box.Context(QStringLiteral("/old/QuizarStudent"))).WriteAssociation().Ok());
         // Spoil a second fact as well: applying rewrites everything, not only what differs.
         QVERIFY(QDir(f.Data(QStringLiteral("icons"))).removeRecursively());
-        TAssociationPage page(f.Services());
+        AssociationSheet page(f.services);
         page.show();
         auto* box = Child<QCheckBox>(page, "cbExtQZF");
         auto* apply = Child<QPushButton>(page, "bbSetAssociation");
@@ -98,7 +99,7 @@ private slots:
         QVERIFY(box->isChecked() && !box->isEnabled());
         // The button itself stays as it was; pressing it again does nothing.
         QVERIFY(apply->isEnabled());
-        const FileAssociation now(f.box.Folders(), Program, f.box.Runner());
+        const FileAssociation now(f.box.Context(Program));
         QCOMPARE(int(now.Check()), int(AssociationFact::Associated));
         QVERIFY(DesktopSandbox::Read(now.HandlerEntryPath()).contains("Exec=/opt/quizar/QuizarStudent %f"));
         QVERIFY(f.box.Ran().last().startsWith(QLatin1String("update-desktop-database")));
@@ -110,7 +111,7 @@ private slots:
 
     void applyWithTheBoxClearedDoesNothing() {
         PageFixture f;
-        TAssociationPage page(f.Services());
+        AssociationSheet page(f.services);
         page.show();
         auto* box = Child<QCheckBox>(page, "cbExtQZF");
         auto* apply = Child<QPushButton>(page, "bbSetAssociation");
@@ -129,9 +130,8 @@ private slots:
         PageFixture f;
         QDir(f.Data(QStringLiteral("applications"))).removeRecursively();
         QVERIFY(DesktopSandbox::Write(f.Data(QStringLiteral("applications")), "not a folder"));
-        DesktopPageServices services = f.Services();
-        services.run = f.box.Pretender();
-        TAssociationPage page(services);
+        f.services.desktop.run = f.box.Pretender();
+        AssociationSheet page(f.services);
         page.show();
         auto* box = Child<QCheckBox>(page, "cbExtQZF");
         Click(box);
@@ -141,6 +141,8 @@ private slots:
         QCOMPARE(f.prompts.messages[0].icon, MsgIcon::Error);
         QVERIFY(f.prompts.messages[0].text.contains(f.Data(QStringLiteral("applications"))));
         QVERIFY(box->isChecked() && box->isEnabled());
+        // The button keeps its state, so the user may try again.
+        QVERIFY(Child<QPushButton>(page, "bbSetAssociation")->isEnabled());
         QCOMPARE(f.box.Ran(), QStringList{"update-mime-database " + f.Data(QStringLiteral("mime"))});
         // The type was written before the failure, and stays.
         QVERIFY(QFileInfo::exists(f.Data(QStringLiteral("mime/packages/quizar3-test.xml"))));
@@ -150,9 +152,8 @@ private slots:
         PageFixture f;
         const QString desktop = f.box.Path(QStringLiteral("home/Desktop"));
         QVERIFY(QDir().mkpath(desktop));
-        TShortcutsPage page(f.Services());
+        LnkSheet page(f.services);
         QCOMPARE(page.objectName(), QStringLiteral("tsLnk"));
-        QCOMPARE(page.windowTitle(), QStringLiteral("Ярлики"));
         auto* onDesktop = Child<QCheckBox>(page, "cbLnkDesktop");
         auto* inMenu = Child<QCheckBox>(page, "cbLnkStart");
         auto* apply = Child<QPushButton>(page, "bbLnk");
@@ -201,7 +202,7 @@ private slots:
     // A shortcut that cannot be written says nothing; the other one is still made.
     void failedShortcutIsSilent() {
         PageFixture f; // no desktop folder
-        TShortcutsPage page(f.Services());
+        LnkSheet page(f.services);
         page.show();
         Click(Child<QCheckBox>(page, "cbLnkDesktop"));
         Click(Child<QCheckBox>(page, "cbLnkStart"));

@@ -41,6 +41,7 @@ private slots:
         QCOMPARE(form.focusWidget(), Edit(form));
 
         Type(Edit(form), QStringLiteral("сЕкр 1"));
+        QCOMPARE(Edit(form)->displayText(), QStringLiteral("******"));
         Edit(form)->setCursorPosition(0);
         QTest::mouseClick(Check(form), Qt::LeftButton);
         QCOMPARE(Edit(form)->echoMode(), QLineEdit::Normal);

@@ -4,6 +4,8 @@
 #include "ui/TestInfoForm.h"
 
 #include <QApplication>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QPushButton>
 #include <QTest>
 #include <QTextBlock>
@@ -144,6 +146,14 @@ private slots:
         QVERIFY(opened.isEmpty());
         QTest::mouseClick(form.Info()->viewport(), Qt::LeftButton, {}, at);
         QCOMPARE(opened, QList<QUrl>{QUrl(u"http://www.example.org/a"_qs)});
+
+        // The text, the unseen lines included, can be selected and copied.
+        QGuiApplication::clipboard()->clear();
+        form.Info()->selectAll();
+        QTest::keySequence(form.Info(), QKeySequence::Copy);
+        const QString copied = QGuiApplication::clipboard()->text();
+        QVERIFY2(copied.contains(u"Алгебра"_qs) && copied.contains(u"UId теста: {GUID}"_qs),
+                 qPrintable(copied));
     }
 
     void showLoadedTestInTheQuestionArea() {

@@ -7,6 +7,7 @@
 #include <QClipboard>
 #include <QLabel>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTest>
 #include <QTimer>
 
@@ -85,6 +86,46 @@ private slots:
         form.Viewer()->setFocus();
         QTest::mouseClick(form.Viewer()->viewport(), Qt::LeftButton, {}, QPoint(10, 10));
         QCOMPARE(QApplication::focusWidget(), form.OkButton());
+    }
+
+    // With the focus on OK, as the viewer opens, the keys still scroll the text.
+    void keysScrollTheTextFromOk_data() {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("modifiers");
+        QTest::addColumn<QString>("where"); // after the key, from the middle: "up", "down", "top", "end"
+        QTest::newRow("PageDown") << int(Qt::Key_PageDown) << int(Qt::NoModifier) << "down";
+        QTest::newRow("PageUp") << int(Qt::Key_PageUp) << int(Qt::NoModifier) << "up";
+        QTest::newRow("Down") << int(Qt::Key_Down) << int(Qt::NoModifier) << "down";
+        QTest::newRow("Up") << int(Qt::Key_Up) << int(Qt::NoModifier) << "up";
+        QTest::newRow("Home") << int(Qt::Key_Home) << int(Qt::NoModifier) << "top";
+        QTest::newRow("End") << int(Qt::Key_End) << int(Qt::NoModifier) << "end";
+        QTest::newRow("Ctrl+Home") << int(Qt::Key_Home) << int(Qt::ControlModifier) << "top";
+        QTest::newRow("Ctrl+End") << int(Qt::Key_End) << int(Qt::ControlModifier) << "end";
+    }
+    void keysScrollTheTextFromOk() {
+        QFETCH(int, key);
+        QFETCH(int, modifiers);
+        QFETCH(QString, where);
+        TTextViewForm form;
+        QByteArray text;
+        for (int i = 0; i < 200; ++i)
+            text += "line " + QByteArray::number(i) + "\r\n";
+        LoadRichText(text, *form.Viewer(), false);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QCOMPARE(QApplication::focusWidget(), form.OkButton());
+        QScrollBar* bar = form.Viewer()->verticalScrollBar();
+        QVERIFY(bar->maximum() > 0);
+        const int middle = bar->maximum() / 2;
+        bar->setValue(middle);
+        QTest::keyClick(form.OkButton(), Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+        if (where == "down")
+            QVERIFY(bar->value() > middle);
+        else if (where == "up")
+            QVERIFY(bar->value() < middle);
+        else
+            QCOMPARE(bar->value(), where == "top" ? 0 : bar->maximum());
+        QVERIFY(form.isVisible());
     }
 
     void viewerRefusesClipboard() {
