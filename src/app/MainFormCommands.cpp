@@ -114,6 +114,7 @@ void TStudentMainForm::AAdditionConfigExecute() {
     services.prompts = m_services.prompts;
     services.store = m_services.store;
     services.programFolder = m_services.paths.programFolder;
+    services.desktop = m_services.desktop;
     services.playSound = [this](const EndSoundChoice& choice) {
         if (!m_sound)
             m_sound = std::make_unique<EndSoundPlayer>();
@@ -313,7 +314,7 @@ void TStudentMainForm::AFontSizeExecute(int tag) {
 
 void TStudentMainForm::AShowHelpExecute() {
     // A help file of the old kind beside the program wins; otherwise our own page.
-    const QDir folder(m_services.helpFolder.isEmpty() ? AppPaths::ExecutableFolder() : m_services.helpFolder);
+    const QDir folder(m_services.helpFolder.isEmpty() ? AppPaths::HelpFolder() : m_services.helpFolder);
     QString path = folder.filePath(QStringLiteral("Help.chm"));
     if (!QFileInfo::exists(path))
         path = folder.filePath(QStringLiteral("Help.html"));

@@ -2,6 +2,7 @@
 // Everything the main window is given instead of reaching for globals: the program's entry wires
 // the real ones, tests wire temporary folders, scripted prompts and a clock that stands still.
 #include "model/AppPaths.h"
+#include "settings/DesktopContext.h"
 
 #include <QString>
 #include <QStringList>
@@ -41,4 +42,7 @@ struct MainFormServices {
     std::function<bool(const QString&)> startProgram;
     // Finds a program on PATH; empty when it is not installed.
     std::function<QString(const QString&)> findProgram;
+    // The desktop the settings dialog's association and shortcut pages act on; without a runner,
+    // the running program's own.
+    DesktopContext desktop;
 };

@@ -47,6 +47,8 @@ int RunStudentProgram(int argc, char** argv, const ProgramEnvironment& env) {
     QApplication app(argc, argv);
     QApplication::setOrganizationName(UserStore::Organisation);
     QApplication::setApplicationName(QStringLiteral("QuizarStudent"));
+    // The installed desktop entry, by which Wayland desktops find the window's icon and name.
+    QApplication::setDesktopFileName(QStringLiteral("org.quizar3.QuizarStudent"));
     if (!instance.Listen())
         return 0;
     QTranslator qtTexts;

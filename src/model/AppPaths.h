@@ -13,4 +13,7 @@ struct AppPaths {
     static AppPaths Default();
     // The folder of the running executable.
     static QString ExecutableFolder();
+    // Where the help page lies: beside the executable (a build tree, a portable copy), or else in
+    // the installed program's data folder (share/quizarstudent beside the bin folder).
+    static QString HelpFolder(const QString& executableFolder = ExecutableFolder());
 };

@@ -32,13 +32,16 @@ inline constexpr QStringView UserNameCaption = u"Ім’я";
 inline constexpr QStringView SoundCaption = u"Звук";
 inline constexpr QStringView PasswordCaption = u"Пароль";
 
+// The desktop pages say where test files are opened and who may bind them as this desktop has it:
+// in the file manager, for the current user, with no administrator needed.
 inline constexpr QStringView AssociationText =
     u"Ви можете асоціювати розширення файлів з програмою. Тоді файли можна буде відкривати подвійним "
-    u"клацанням в провіднику Windows. \r\nДля вконання цієї дії потрібні права адміністратора комп’ютера.";
+    u"клацанням у файловому менеджері. \r\nАсоціація діє для поточного користувача, права адміністратора "
+    u"комп’ютера не потрібні.";
 inline constexpr QStringView LnkText =
     u"Ви можете створити ярлики для запуску програми з робочого столу або меню\"Пуск\". Тоді можна буде "
-    u"запускати програму простіше і зручніше. Для виконання цієї дії потрібні права адміністратора "
-    u"комп’ютера.";
+    u"запускати програму простіше і зручніше. Ярлики створюються для поточного користувача, права "
+    u"адміністратора комп’ютера не потрібні.";
 inline constexpr QStringView NetText =
     u"Результати проходження тесту можуть бути відправленні вчителю на сервер.  Також з сервера можуть бути "
     u"завантажені тести. Сервер - це комп’ютер вчителя. Для прийому результатів на сервері необхідно "
@@ -128,5 +131,7 @@ inline constexpr QStringView LnkGroup = u"Створити ярлики:";
 inline constexpr QStringView LnkDesktop = u"На робочому столі";
 inline constexpr QStringView LnkStart = u"В меню \"Пуск\"";
 inline constexpr QStringView LnkNote = u"У ярлика на робочому столі буде ось така іконка.";
+inline constexpr QStringView LnkDesktopMade = u"Ярлык на Рабочем столе создан.";
+inline constexpr QStringView LnkStartMade = u"Ярлык в меню \"ПУСК\" создан.";
 
 } // namespace ConfigTexts

@@ -1,6 +1,7 @@
 #pragma once
 // A main window over temporary folders: its own per-user store, program folder and temporary
 // folder, scripted prompts, a clock that stands still, and launchers that only record.
+#include "DesktopSandbox.h"
 #include "ScriptedPrompts.h"
 #include "app/SessionArea.h"
 #include "app/SingleInstance.h"
@@ -28,6 +29,7 @@ struct MainFormFixture {
     QStringList installed; // programs that findProgram finds
     bool startWorks = true;
     SingleInstance* instance = nullptr; // hand-offs reach the window through it when set
+    DesktopSandbox desktop;             // what the settings dialog's desktop pages look at
     NoServerLink server;
     SystemWorkstation workstation;
     RandomGenerator random;
@@ -57,6 +59,7 @@ struct MainFormFixture {
         s.random = &random;
         s.askUserName = [this](NameDialogData& d) { return nameDialog ? nameDialog(d) : true; };
         s.helpFolder = ProgramFolder();
+        s.desktop = {desktop.Folders(), ProgramFolder() + QStringLiteral("/QuizarStudent"), desktop.Pretender()};
         s.openUrl = [this](const QUrl& url) {
             opened.append(url);
             return true;

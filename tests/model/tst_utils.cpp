@@ -1,7 +1,11 @@
+#include "model/AppPaths.h"
 #include "model/TextCodec.h"
 #include "model/Utils.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QTemporaryFile>
 #include <QTest>
 
@@ -33,6 +37,24 @@ private slots:
         QCOMPARE(LoginNameFrom("sixteen_chars_16"), QByteArray());
         QCOMPARE(IfThenStr(true, QByteArray("a"), QByteArray("b")), QByteArray("a"));
         QCOMPARE(IfThenStr(false, QByteArray("a"), QByteArray("b")), QByteArray("b"));
+    }
+
+    // The help page beside the program (a build tree, a portable copy) wins; an installed program
+    // finds it in share/quizarstudent beside its bin folder.
+    void helpFolder() {
+        QTemporaryDir root;
+        const QString bin = root.filePath(QStringLiteral("usr/bin"));
+        const QString share = root.filePath(QStringLiteral("usr/share/quizarstudent"));
+        QVERIFY(QDir().mkpath(bin) && QDir().mkpath(share));
+        QCOMPARE(AppPaths::HelpFolder(bin), bin);
+        const auto touch = [](const QString& path) {
+            QFile f(path);
+            return f.open(QIODevice::WriteOnly);
+        };
+        QVERIFY(touch(share + QStringLiteral("/Help.html")));
+        QCOMPARE(AppPaths::HelpFolder(bin), share);
+        QVERIFY(touch(bin + QStringLiteral("/Help.chm")));
+        QCOMPARE(AppPaths::HelpFolder(bin), bin);
     }
 
     void fileVersion() {

@@ -2,6 +2,7 @@
 // The settings dialog over a per-user store in a temporary folder, scripted prompts and scripted
 // pickers: every folder, colour and file choice comes from a queue filled by the test (an empty
 // queue answers Cancel), every sound and beep is recorded instead of heard.
+#include "DesktopSandbox.h"
 #include "ScriptedPrompts.h"
 #include "settings/Settings.h"
 #include "settings/gui/ConfigSheet.h"
@@ -34,6 +35,9 @@ struct AdditionConfigFixture {
     QQueue<QString> soundFiles;
     QList<EndSoundChoice> played;
     int beeps = 0;
+
+    // The desktop that the association and shortcut pages look at, never the real home.
+    DesktopSandbox desktop;
 
     std::unique_ptr<TStudentAdditionConfigForm> form;
 
@@ -68,6 +72,8 @@ struct AdditionConfigFixture {
         s.playSound = [this](const EndSoundChoice& choice) { played.append(choice); };
         s.beep = [this] { ++beeps; };
         s.computerName = [] { return QByteArray("CLASS-7"); };
+        s.desktop = {desktop.Folders(), ProgramFolder() + QStringLiteral("/QuizarStudent"),
+                     desktop.Pretender()};
         return s;
     }
 

@@ -55,10 +55,15 @@ private slots:
         QVERIFY(text("tsShowResult").contains(QStringLiteral("«результати можна взнати у вчителя».  Також")));
         QVERIFY(text("TabSheetColors").startsWith(QStringLiteral("Ви можете вказати кольори  якими")));
         QVERIFY(text("tsSound").contains(QStringLiteral("відьворювати")));
-        QVERIFY(text("tsAssociation").contains(QStringLiteral("Windows. \r\nДля вконання")));
+        QVERIFY(text("tsAssociation").contains(QStringLiteral("менеджері. \r\nАсоціація")));
         QVERIFY(text("tsLnk").contains(QStringLiteral("меню\"Пуск\". Тоді")));
-        // The desktop pages show their controls but change nothing yet.
-        for (const char* name : {"cbExtQZF", "bbSetAssociation", "cbLnkDesktop", "cbLnkStart", "bbLnk"})
+        // Nothing is associated in the test's own desktop: the box is offered, unticked, and so are
+        // the shortcuts; no apply button is enabled before a box is clicked.
+        for (const char* name : {"cbExtQZF", "cbLnkDesktop", "cbLnkStart"}) {
+            QVERIFY2(f.W<QCheckBox>(name)->isEnabled(), name);
+            QVERIFY2(!f.W<QCheckBox>(name)->isChecked(), name);
+        }
+        for (const char* name : {"bbSetAssociation", "bbLnk"})
             QVERIFY2(!f.W<QWidget>(name)->isEnabled(), name);
         QCOMPARE(f.W<QCheckBox>("cbLnkStart")->text(), QStringLiteral("В меню \"Пуск\""));
     }

@@ -3,7 +3,14 @@
 of the settings dialog's pages.
 
 Run once after changing it; the outputs are committed so that a build needs no Python:
-    python3 tools/resources/make_resources.py resources
+    python3 tools/resources/make_resources.py [PROJECT-ROOT]
+
+The two icons, the program's (a blue rounded square with a white tick) and the test files' (a sheet
+with the program's tick), are drawn once as vector shapes and written both as SVG and as PNG: into
+resources/icons/ for the windows, and at every size of the hicolor icon theme into
+packaging/icons/, named as the desktop knows them (`org.quizar3.QuizarStudent`,
+`application-x-quizar3-test`). packaging/desktop.qrc lists the latter, which the program installs
+for the user by itself.
 """
 import math
 import struct
@@ -50,25 +57,8 @@ def png(path: Path, size: int, pixel) -> None:
         return struct.pack('>I', len(data)) + kind + data + struct.pack('>I', zlib.crc32(kind + data) & 0xffffffff)
     data = b'\x89PNG\r\n\x1a\n' + chunk(b'IHDR', struct.pack('>IIBBBBB', size, size, 8, 6, 0, 0, 0))
     data += chunk(b'IDAT', zlib.compress(bytes(rows), 9)) + chunk(b'IEND', b'')
+    path.parent.mkdir(parents=True, exist_ok=True)
     path.write_bytes(data)
-
-
-def icon_pixel(x: int, y: int, n: int):
-    """A blue rounded square with a white tick."""
-    fx, fy = (x + 0.5) / n, (y + 0.5) / n
-    r = 0.18
-    cx = min(max(fx, r), 1 - r)
-    cy = min(max(fy, r), 1 - r)
-    if math.hypot(fx - cx, fy - cy) > r - 0.02:
-        return (0, 0, 0, 0)
-    def near(ax, ay, bx, by, w):
-        dx, dy = bx - ax, by - ay
-        t = max(0.0, min(1.0, ((fx - ax) * dx + (fy - ay) * dy) / (dx * dx + dy * dy)))
-        return math.hypot(fx - (ax + t * dx), fy - (ay + t * dy)) < w
-    if near(0.25, 0.52, 0.43, 0.70, 0.07) or near(0.43, 0.70, 0.76, 0.30, 0.07):
-        return (255, 255, 255, 255)
-    shade = int(40 * fy)
-    return (30, 100 - shade // 2, 200 - shade, 255)
 
 
 # ---- Small pictures drawn from shapes -------------------------------------------------------
@@ -128,7 +118,7 @@ def picture(shapes):
                 col = (0, 0, 0, 0)
                 for colour, shape in shapes:
                     if shape(fx, fy):
-                        col = colour
+                        col = colour(fx, fy) if callable(colour) else colour
                 a = col[3] / 255
                 for i in range(3):
                     acc[i] += col[i] * a
@@ -225,18 +215,135 @@ PAGES = {
                  (INK, circle(0.50, 0.65, 0.07)), (INK, rect(0.47, 0.66, 0.53, 0.80))],
 }
 
+# ---- The icons, as vector shapes ----------------------------------------------------------
+# Each shape gives the (colour, inside) layer that `picture` paints and its SVG element, so the PNG
+# sizes and the scalable icon are one drawing.
+
+def hex_colour(c):
+    return '#%02x%02x%02x' % tuple(c[:3])
+
+
+class Fill:
+    """A flat colour, or a vertical gradient from `top` at y0 to `bottom` at y1."""
+
+    def __init__(self, top, bottom=None, y0=0.0, y1=1.0):
+        self.top, self.bottom, self.y0, self.y1 = top, bottom or top, y0, y1
+
+    def colour(self):
+        if self.top == self.bottom:
+            return self.top
+        def at(x, y):
+            t = min(1.0, max(0.0, (y - self.y0) / (self.y1 - self.y0)))
+            return tuple(int(a + (b - a) * t) for a, b in zip(self.top[:3], self.bottom[:3])) + (255,)
+        return at
+
+    def svg(self, ident, scale):
+        """The paint of an element, and the gradient it needs (or nothing)."""
+        if self.top == self.bottom:
+            return '', hex_colour(self.top)
+        return (f'<linearGradient id="{ident}" gradientUnits="userSpaceOnUse" x1="0" y1="{self.y0 * scale:g}" '
+                f'x2="0" y2="{self.y1 * scale:g}"><stop offset="0" stop-color="{hex_colour(self.top)}"/>'
+                f'<stop offset="1" stop-color="{hex_colour(self.bottom)}"/></linearGradient>'), f'url(#{ident})'
+
+
+class RoundRect:
+    def __init__(self, x0, y0, x1, y1, r, fill):
+        self.box, self.r, self.fill = (x0, y0, x1, y1), r, fill
+
+    def layer(self):
+        return (self.fill.colour(), rect(*self.box, self.r))
+
+    def svg(self, ident, scale):
+        x0, y0, x1, y1 = (v * scale for v in self.box)
+        grad, paint = self.fill.svg(ident, scale)
+        return grad + (f'<rect x="{x0:g}" y="{y0:g}" width="{x1 - x0:g}" height="{y1 - y0:g}" '
+                       f'rx="{self.r * scale:g}" fill="{paint}"/>')
+
+
+class Polygon:
+    def __init__(self, points, fill):
+        self.points, self.fill = points, fill
+
+    def layer(self):
+        return (self.fill.colour(), poly(self.points))
+
+    def svg(self, ident, scale):
+        grad, paint = self.fill.svg(ident, scale)
+        points = ' '.join(f'{x * scale:g},{y * scale:g}' for x, y in self.points)
+        return grad + f'<polygon points="{points}" fill="{paint}"/>'
+
+
+class Line:
+    """A polyline `width` wide with round caps and joins."""
+
+    def __init__(self, points, width, colour):
+        self.points, self.width, self.rgb = points, width, colour
+
+    def layer(self):
+        parts = [seg(*a, *b, self.width) for a, b in zip(self.points, self.points[1:])]
+        return (self.rgb, lambda x, y: any(part(x, y) for part in parts))
+
+    def svg(self, ident, scale):
+        points = ' '.join(f'{x * scale:g},{y * scale:g}' for x, y in self.points)
+        return (f'<polyline points="{points}" fill="none" stroke="{hex_colour(self.rgb)}" '
+                f'stroke-width="{self.width * scale:g}" stroke-linecap="round" stroke-linejoin="round"/>')
+
+
+def vector_document(x0, y0, x1, y1, fold):
+    """`document` above as vector shapes."""
+    pad = 0.035
+    return [Polygon([(x0, y0), (x1 - fold, y0), (x1, y0 + fold), (x1, y1), (x0, y1)], Fill(INK)),
+            Polygon([(x0 + pad, y0 + pad), (x1 - fold - pad / 2, y0 + pad), (x1 - pad, y0 + fold + pad / 2),
+                     (x1 - pad, y1 - pad), (x0 + pad, y1 - pad)], Fill(PAPER)),
+            Polygon([(x1 - fold, y0), (x1 - fold, y0 + fold), (x1, y0 + fold)], Fill(GREY))]
+
+
+# The program's icon: a blue rounded square, darker towards the bottom, with a white tick.
+PROGRAM_ICON = [RoundRect(0.02, 0.02, 0.98, 0.98, 0.16, Fill((30, 100, 200, 255), (30, 80, 160, 255))),
+                Line([(0.25, 0.52), (0.43, 0.70), (0.76, 0.30)], 0.14, WHITE)]
 # The icon of test files: a sheet with the program's tick.
-TEST_FILE = document(0.14, 0.02, 0.86, 0.98, 0.22) + lines(0.26, 0.62, [0.24, 0.36]) \
-    + [(BLUE, seg(0.30, 0.62, 0.45, 0.78, 0.09)), (BLUE, seg(0.45, 0.78, 0.72, 0.46, 0.09))]
+TEST_FILE_ICON = vector_document(0.14, 0.02, 0.86, 0.98, 0.22) \
+    + [Line([(0.26, y), (0.62, y)], 0.05, GREY) for y in (0.24, 0.36)] \
+    + [Line([(0.30, 0.62), (0.45, 0.78), (0.72, 0.46)], 0.09, BLUE)]
+
+
+def raster(shapes):
+    return picture([shape.layer() for shape in shapes])
+
+
+def svg(path: Path, shapes) -> None:
+    scale = 64
+    body = '\n  '.join(shape.svg(f'g{i}', scale) for i, shape in enumerate(shapes))
+    path.parent.mkdir(parents=True, exist_ok=True)
+    path.write_text(f'<svg xmlns="http://www.w3.org/2000/svg" width="{scale}" height="{scale}" '
+                    f'viewBox="0 0 {scale} {scale}">\n  {body}\n</svg>\n', encoding='utf-8')
+
+
+# The sizes of the hicolor theme that desktops ask for.
+THEME_SIZES = [16, 22, 24, 32, 48, 64, 128, 256]
+THEME_ICONS = [('apps', 'org.quizar3.QuizarStudent', PROGRAM_ICON),
+               ('mimetypes', 'application-x-quizar3-test', TEST_FILE_ICON)]
 
 
 if __name__ == '__main__':
-    out = Path(sys.argv[1] if len(sys.argv) > 1 else 'resources')
+    root = Path(sys.argv[1] if len(sys.argv) > 1 else '.')
+    out = root / 'resources'
     chime(out / 'sounds' / 'ENDTEST.wav')
-    png(out / 'icons' / 'quizar-student.png', 64, icon_pixel)
-    png(out / 'icons' / 'quizar-test.png', 64, picture(TEST_FILE))
+    png(out / 'icons' / 'quizar-student.png', 64, raster(PROGRAM_ICON))
+    png(out / 'icons' / 'quizar-test.png', 64, raster(TEST_FILE_ICON))
     (out / 'pages').mkdir(exist_ok=True)
     for name, shapes in PAGES.items():
         # Drawn for ordinary screens and at twice the size for dense ones.
         png(out / 'pages' / (name + '.png'), 32, picture(shapes))
         png(out / 'pages' / (name + '@2x.png'), 64, picture(shapes))
+
+    packaging = root / 'packaging'
+    hicolor = packaging / 'icons' / 'hicolor'
+    for context, name, shapes in THEME_ICONS:
+        svg(hicolor / 'scalable' / context / f'{name}.svg', shapes)
+        for size in THEME_SIZES:
+            png(hicolor / f'{size}x{size}' / context / f'{name}.png', size, raster(shapes))
+    files = ['quizar3-test.xml'] + sorted(str(f.relative_to(packaging)) for f in hicolor.rglob('*.*'))
+    (packaging / 'desktop.qrc').write_text(
+        '<!DOCTYPE RCC>\n<RCC version="1.0">\n  <qresource prefix="/desktop">\n'
+        + ''.join(f'    <file>{f}</file>\n' for f in files) + '  </qresource>\n</RCC>\n', encoding='utf-8')

@@ -5,6 +5,7 @@
 #include "net/NetLimits.h"
 #include "settings/BrowseForFolder.h"
 #include "settings/CustomColorList.h"
+#include "settings/DesktopContext.h"
 #include "settings/EndSound.h"
 
 #include <QByteArray>
@@ -41,6 +42,9 @@ struct AdditionConfigServices {
     std::function<QByteArray()> computerName;
     // Bounds of the connection test.
     ExchangeLimits netLimits;
+    // The desktop that the association and shortcut pages write into, and the program file they
+    // point to; without a runner, the running program's own.
+    DesktopContext desktop;
 };
 
 // The real pickers.

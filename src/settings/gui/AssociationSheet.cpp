@@ -1,5 +1,8 @@
 #include "AssociationSheet.h"
 
+#include "AdditionConfigServices.h"
+
+#include "ports/Prompts.h"
 #include "settings/SettingsTexts.h"
 
 #include <QCheckBox>
@@ -13,11 +16,10 @@
 AssociationSheet::AssociationSheet(AdditionConfigServices& services, QWidget* parent)
     : ConfigSheet(QStringLiteral("tsAssociation"), ConfigTexts::AssociationText,
                   QStringLiteral(":/pages/association.png"), parent),
-      m_s(services) {
+      m_s(services), m_association(services.desktop) {
     QGroupBox* run = NewGroup(ConfigTexts::AssociationGroup);
     auto* runLayout = new QVBoxLayout(run);
     m_extQzf = NewCheckBox(QStringLiteral("cbExtQZF"), ConfigTexts::ExtQZF);
-    m_extQzf->setEnabled(false);
     runLayout->addWidget(m_extQzf);
     Body()->addWidget(run);
 
@@ -31,4 +33,30 @@ AssociationSheet::AssociationSheet(AdditionConfigServices& services, QWidget* pa
     noteLayout->addWidget(text, 1);
     Body()->addWidget(note);
     AddApplyButton(QStringLiteral("bbSetAssociation"));
+}
+
+void AssociationSheet::Fill() {
+    RefreshAssociationState();
+}
+
+void AssociationSheet::RefreshAssociationState() {
+    if (m_association.IsAssociated()) {
+        m_extQzf->setChecked(true);
+        m_extQzf->setEnabled(false);
+    } else {
+        m_extQzf->setEnabled(true);
+    }
+}
+
+void AssociationSheet::Apply() {
+    if (!m_extQzf->isChecked() || !m_extQzf->isEnabled())
+        return;
+    if (const Status s = m_association.WriteAssociation(); !s.Ok()) {
+        // What was written before the failure stays; the page keeps the state it showed.
+        if (m_s.prompts)
+            m_s.prompts->ShowMessage(SettingsTexts::ProgramTitle.toString(), s.Detail(), MsgIcon::Error);
+        return;
+    }
+    RefreshAssociationState();
+    m_association.NotifyAssociationChanged();
 }

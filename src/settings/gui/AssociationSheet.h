@@ -1,8 +1,11 @@
 #pragma once
-// The page "Асоціація": binding test files to the program in the desktop. The page shows its text,
-// its box and its note; what the box does on this desktop is still to come, so its controls stay
-// disabled and the page changes nothing.
+// The page "Асоціація": associates test files with this program file for the current user, in the
+// desktop's own terms (see FileAssociation). While the association holds, the box is checked and
+// disabled, so it cannot be undone from here; apply writes the association only when the box is
+// checked and enabled, and keeps its own state.
 #include "ConfigSheet.h"
+
+#include "settings/FileAssociation.h"
 
 struct AdditionConfigServices;
 
@@ -11,8 +14,17 @@ class AssociationSheet : public ConfigSheet {
 public:
     explicit AssociationSheet(AdditionConfigServices& services, QWidget* parent = nullptr);
 
+    // Checks and disables the box when the association holds; otherwise enables it and leaves its
+    // check mark as it is.
+    void RefreshAssociationState();
+
+protected:
+    void Fill() override;
+    void Apply() override;
+    bool ApplyDisablesButton() const override { return false; }
+
 private:
-    // The prompts and the program's place, for what the page will do.
     AdditionConfigServices& m_s;
+    FileAssociation m_association;
     QCheckBox* m_extQzf;
 };

@@ -54,7 +54,8 @@ QPushButton* ConfigSheet::AddApplyButton(const QString& objectName) {
     static_cast<QVBoxLayout*>(layout())->addLayout(row);
     connect(m_apply, &QPushButton::clicked, this, [this] {
         Apply();
-        m_apply->setEnabled(false);
+        if (ApplyDisablesButton())
+            m_apply->setEnabled(false);
     });
     return m_apply;
 }

@@ -31,6 +31,8 @@ protected:
     virtual void Fill() {}
     // Copies the controls into the settings.
     virtual void Apply() {}
+    // Whether pressing apply disables the button; a page whose button keeps its state says no.
+    virtual bool ApplyDisablesButton() const { return true; }
 
     // Where the page puts its controls, between the text and the apply button.
     QVBoxLayout* Body() const { return m_body; }

@@ -1,8 +1,10 @@
 #pragma once
-// The page "Ярлики": shortcuts to the program on the desktop and in the applications menu. The
-// page shows its text, its boxes and its note; what the boxes do on this desktop is still to come,
-// so its controls stay disabled and the page changes nothing.
+// The page "Ярлики": shortcuts to this program file on the desktop and in the applications menu
+// (see ProgramShortcuts). It does not look for shortcuts that exist; apply writes, or writes over,
+// the ticked ones and says so for each one it wrote.
 #include "ConfigSheet.h"
+
+#include "settings/ProgramShortcuts.h"
 
 struct AdditionConfigServices;
 
@@ -11,9 +13,13 @@ class LnkSheet : public ConfigSheet {
 public:
     explicit LnkSheet(AdditionConfigServices& services, QWidget* parent = nullptr);
 
+protected:
+    void Fill() override;
+    void Apply() override;
+
 private:
-    // The prompts and the program's place, for what the page will do.
     AdditionConfigServices& m_s;
+    ProgramShortcuts m_shortcuts;
     QCheckBox* m_desktop;
     QCheckBox* m_start;
 };

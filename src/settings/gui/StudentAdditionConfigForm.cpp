@@ -61,6 +61,8 @@ TStudentAdditionConfigForm::TStudentAdditionConfigForm(TSettings& settings, Addi
         m_s.beep = [] { QApplication::beep(); };
     if (!m_s.computerName)
         m_s.computerName = [] { return GetComputerNameStr(); };
+    if (!m_s.desktop.run)
+        m_s.desktop = DesktopContext::ForThisProgram();
 
     QTabWidget* pages = m_tabs->Pages();
     pages->setObjectName(QStringLiteral("PageControl"));
