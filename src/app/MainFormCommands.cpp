@@ -343,7 +343,8 @@ void TStudentMainForm::ASaveConfigNowExecute() {
         return;
     if (m_services.prompts->AskYesNo(MainFormTexts::ConfigQuestionCaption.toString(),
                                      MainFormTexts::SaveConfigQuestion.toString(), MsgIcon::Question))
-        SaveConfig(m_settings, m_services.paths.programFolder, *m_services.prompts);
+        if (!SaveConfig(m_settings, m_services.paths.programFolder).Ok())
+            m_services.prompts->Show(ConfigSaveFailedNotice());
 }
 
 void TStudentMainForm::ALoadConfigNowExecute() {
@@ -351,7 +352,8 @@ void TStudentMainForm::ALoadConfigNowExecute() {
         return;
     if (m_services.prompts->AskYesNo(MainFormTexts::ConfigQuestionCaption.toString(),
                                      MainFormTexts::LoadConfigQuestion.toString(), MsgIcon::Question))
-        LoadConfig(m_settings, m_services.paths.programFolder, *m_services.prompts);
+        if (!LoadConfig(m_settings, m_services.paths.programFolder).Ok())
+            m_services.prompts->Show(ConfigLoadFailedNotice());
 }
 
 void TStudentMainForm::AShowTestInfoExecute() {

@@ -82,7 +82,8 @@ void TStudentMainForm::FormCreate() {
     m_state = SessionState::NoTest;
     m_zoom = 100;
     SetDefaultConfig(m_settings);
-    LoadConfig(m_settings, m_services.paths.programFolder, *m_services.prompts);
+    if (!LoadConfig(m_settings, m_services.paths.programFolder).Ok())
+        m_services.prompts->Show(ConfigLoadFailedNotice());
     if (m_settings.IsUseRecentFiles)
         m_recent->Load(m_services.store);
     m_area->ResetAnswerArea();
@@ -185,7 +186,8 @@ void TStudentMainForm::FormClose() {
     if (const std::optional<Notice> notice = ResultLogNotice(m_resultFiles.LogProgramClosed()))
         m_services.prompts->Show(*notice);
     if (m_settings.IsSaveConfig)
-        SaveConfig(m_settings, m_services.paths.programFolder, *m_services.prompts);
+        if (!SaveConfig(m_settings, m_services.paths.programFolder).Ok())
+            m_services.prompts->Show(ConfigSaveFailedNotice());
     if (m_settings.IsUseRecentFiles)
         m_recent->Save(m_services.store);
     setAcceptDrops(false);

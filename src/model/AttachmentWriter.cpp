@@ -24,7 +24,7 @@ AttachmentWriter::~AttachmentWriter() {
     delete m_current; // opened but never handed over for closing
 }
 
-bool AttachmentWriter::Open(const QString& path, QString& error) {
+Status AttachmentWriter::Open(const QString& path) {
     // A later attached file of the same name replaces the earlier one. The earlier one's pieces may
     // still be queued: they must reach the disk before the file is cut for the later one, or the
     // file ends with the second file's bytes at its start and the first one's after them.
@@ -34,12 +34,11 @@ bool AttachmentWriter::Open(const QString& path, QString& error) {
     }
     m_opened.insert(path);
     auto file = std::make_unique<QFile>(path);
-    if (!file->open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered)) {
-        error = QStringLiteral("cannot create %1: %2").arg(path, file->errorString());
-        return false;
-    }
+    if (!file->open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered))
+        return Status::Failed(Fault::WriteFailed,
+                              QStringLiteral("cannot create %1: %2").arg(path, file->errorString()));
     m_current = file.release();
-    return true;
+    return {};
 }
 
 bool AttachmentWriter::Write(const char* data, qint64 size) {
@@ -75,11 +74,12 @@ void AttachmentWriter::Close() {
     m_changed.notify_all();
 }
 
-bool AttachmentWriter::Finish(QString& error) {
+Status AttachmentWriter::Finish() {
     std::unique_lock lock(m_mutex);
     m_changed.wait(lock, [this] { return m_jobs.empty() && !m_busy; });
-    error = m_error;
-    return m_error.isEmpty();
+    if (!m_error.isEmpty())
+        return Status::Failed(Fault::WriteFailed, m_error);
+    return {};
 }
 
 void AttachmentWriter::Run() {

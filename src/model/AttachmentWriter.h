@@ -2,7 +2,9 @@
 // Writes a test's attached files on a worker thread while the loader goes on inflating, so that
 // on two cores the disk writes cost almost nothing beside the inflate. Memory stays bounded: a
 // few fixed buffers circulate between the loader and the worker.
+#include "Status.h"
 #include <QSet>
+
 #include <QString>
 
 #include <condition_variable>
@@ -23,14 +25,14 @@ public:
     AttachmentWriter& operator=(const AttachmentWriter&) = delete;
 
     // Creates the file on the calling thread, so that a file that cannot be made fails at once.
-    bool Open(const QString& path, QString& error);
+    Status Open(const QString& path);
     // Queues bytes of the file opened last; waits while every buffer is in use. False once any
     // write has failed.
     bool Write(const char* data, qint64 size);
     // Queues the closing of the file opened last.
     void Close();
-    // Waits until everything queued is on disk; false, with the first failure, when a write failed.
-    bool Finish(QString& error);
+    // Waits until everything queued is on disk; the first failure when a write failed.
+    Status Finish();
 
 private:
     struct Job {

@@ -302,24 +302,25 @@ Status ReadPayload(DecipheredInput& input, LoadedTest& loaded, const LoadOptions
             return Status::Failed(Fault::Corrupt, QStringLiteral("attached file %1 has an unsafe name \"%2\"")
                                                       .arg(i + 1)
                                                       .arg(TextCodec::FromCp1251(name)));
-        QString error;
-        if (!writer.Open(AttachmentPath(test, name), error))
-            return Status::Failed(Fault::WriteFailed, error);
+        if (Status opened = writer.Open(AttachmentPath(test, name)); !opened.Ok())
+            return opened;
         bool written = true;
         const bool copied = in.CopyTo(size, [&](const char* p, qint64 n) {
             written = writer.Write(p, n);
             return written;
         });
         writer.Close();
-        if (!written && !writer.Finish(error))
-            return Status::Failed(Fault::WriteFailed, error);
+        if (!written) {
+            if (Status finished = writer.Finish(); !finished.Ok())
+                return finished;
+        }
         if (!copied)
             return Status::Failed(Fault::Corrupt,
                                   QStringLiteral("attached file %1: ").arg(i + 1) + Where(in, inflater));
         loaded.files.push_back({name, size});
     }
-    if (QString error; !writer.Finish(error))
-        return Status::Failed(Fault::WriteFailed, error);
+    if (Status finished = writer.Finish(); !finished.Ok())
+        return finished;
     if (input.ReadError())
         return Status::Failed(Fault::ReadFailed, QStringLiteral("the file could not be read"));
     return {};

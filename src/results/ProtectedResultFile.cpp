@@ -44,9 +44,10 @@ Status ReadStored(const QString& path, Stored& stored, QList<TResultTest>* recor
     if (!bytes.startsWith(QByteArrayView(Signature, SignatureSize)))
         return Status::Failed(Fault::WrongType,
                               QStringLiteral("%1 is not a protected results file").arg(path));
-    QString why;
-    if (!Zlib::Inflate(QByteArrayView(bytes).sliced(SignatureSize), stored.payload, MaxPayload, &why))
-        return Status::Failed(Fault::Corrupt, QStringLiteral("%1: %2").arg(path, why));
+    if (const Status inflated =
+            Zlib::Inflate(QByteArrayView(bytes).sliced(SignatureSize), stored.payload, MaxPayload);
+        !inflated.Ok())
+        return Status::Failed(Fault::Corrupt, QStringLiteral("%1: %2").arg(path, inflated.Detail()));
 
     ByteReader in(stored.payload);
     in.ReadInt32(); // always written as 0 and never used
@@ -112,12 +113,13 @@ Status AppendProtectedResult(const QString& path, const TResultTest& record, con
             return false;
         return file.Write(chunk);
     };
-    QString why;
-    bool ok = put(QByteArrayView(Signature, SignatureSize));
-    ok = ok && Zlib::Deflate({head, old, added}, 9, put, &why);
-    if (!ok) {
-        const QString detail = why.isEmpty() ? file.ErrorString() : why;
+    Status written = put(QByteArrayView(Signature, SignatureSize))
+                         ? Zlib::Deflate({head, old, added}, 9, put)
+                         : Status::Failed(Fault::WriteFailed, file.ErrorString());
+    if (!written.Ok()) {
         file.Cancel();
+        // The file's own error says more than "could not write" when the disk refused.
+        const QString detail = file.ErrorString().isEmpty() ? written.Detail() : file.ErrorString();
         return Status::Failed(Fault::WriteFailed, QStringLiteral("cannot write %1: %2").arg(path, detail));
     }
     if (const Status committed = file.Commit(); !committed.Ok())

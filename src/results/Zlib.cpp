@@ -11,19 +11,17 @@ constexpr qsizetype Chunk = 256 * 1024;
 // zlib counts in uInt; feed larger buffers in slices.
 constexpr qsizetype MaxSlice = std::numeric_limits<uInt>::max() / 2;
 
-void SetError(QString* error, const char* what, const z_stream& zs) {
-    if (error)
-        *error = QString::fromLatin1(what) +
-                 (zs.msg ? QStringLiteral(": ") + QString::fromLatin1(zs.msg) : QString());
+Status Failed(Fault fault, const char* what, const z_stream& zs) {
+    return Status::Failed(fault,
+                          QString::fromLatin1(what) +
+                              (zs.msg ? QStringLiteral(": ") + QString::fromLatin1(zs.msg) : QString()));
 }
 } // namespace
 
-bool Inflate(QByteArrayView in, QByteArray& out, qint64 maxOut, QString* error) {
+Status Inflate(QByteArrayView in, QByteArray& out, qint64 maxOut) {
     z_stream zs{};
-    if (inflateInit(&zs) != Z_OK) {
-        SetError(error, "inflateInit failed", zs);
-        return false;
-    }
+    if (inflateInit(&zs) != Z_OK)
+        return Failed(Fault::Corrupt, "inflateInit failed", zs);
     out.clear();
     const char* next = in.data();
     qsizetype left = in.size();
@@ -45,35 +43,31 @@ bool Inflate(QByteArrayView in, QByteArray& out, qint64 maxOut, QString* error) 
         zs.avail_out = uInt(Chunk);
         rc = inflate(&zs, Z_NO_FLUSH);
         if (rc != Z_OK && rc != Z_STREAM_END) {
-            SetError(error, "damaged compressed data", zs);
+            const Status damaged = Failed(Fault::Corrupt, "damaged compressed data", zs);
             inflateEnd(&zs);
-            return false;
+            return damaged;
         }
         const qsizetype produced = Chunk - qsizetype(zs.avail_out);
         outputFull = zs.avail_out == 0;
         if (out.size() + produced > maxOut) {
-            SetError(error, "compressed data expands beyond the limit", zs);
+            const Status tooLarge = Failed(Fault::Corrupt, "compressed data expands beyond the limit", zs);
             inflateEnd(&zs);
-            return false;
+            return tooLarge;
         }
         out.append(buffer.constData(), produced);
     }
     inflateEnd(&zs);
-    if (rc != Z_STREAM_END) {
-        if (error)
-            *error = QStringLiteral("compressed data ends early");
-        return false;
-    }
-    return true;
+    if (rc != Z_STREAM_END)
+        return Status::Failed(Fault::Corrupt, QStringLiteral("compressed data ends early"));
+    return {};
 }
 
-bool Deflate(std::initializer_list<QByteArrayView> pieces, int level,
-             const std::function<bool(QByteArrayView)>& sink, QString* error) {
+Status Deflate(std::initializer_list<QByteArrayView> pieces, int level,
+               const std::function<bool(QByteArrayView)>& sink) {
     z_stream zs{};
-    if (deflateInit(&zs, level) != Z_OK) {
-        SetError(error, "deflateInit failed", zs);
-        return false;
-    }
+    if (deflateInit(&zs, level) != Z_OK)
+        return Failed(Fault::WriteFailed, "deflateInit failed", zs);
+    Status failure;
     QByteArray buffer(Chunk, Qt::Uninitialized);
     // Runs deflate until it has taken all of its input (or, when finishing, until the stream end),
     // handing every filled output chunk to the sink.
@@ -83,13 +77,13 @@ bool Deflate(std::initializer_list<QByteArrayView> pieces, int level,
             zs.avail_out = uInt(Chunk);
             const int rc = deflate(&zs, flush);
             if (rc == Z_STREAM_ERROR) {
-                SetError(error, "deflate failed", zs);
+                failure = Failed(Fault::WriteFailed, "deflate failed", zs);
                 return false;
             }
             const qsizetype produced = Chunk - qsizetype(zs.avail_out);
             if (produced > 0 && !sink(QByteArrayView(buffer.constData(), produced))) {
-                if (error)
-                    *error = QStringLiteral("could not write the compressed data");
+                failure =
+                    Status::Failed(Fault::WriteFailed, QStringLiteral("could not write the compressed data"));
                 return false;
             }
             if (flush == Z_FINISH ? rc == Z_STREAM_END : (zs.avail_in == 0 && zs.avail_out != 0))
@@ -114,7 +108,7 @@ bool Deflate(std::initializer_list<QByteArrayView> pieces, int level,
     if (ok)
         ok = pump(Z_FINISH);
     deflateEnd(&zs);
-    return ok;
+    return failure;
 }
 
 } // namespace Zlib

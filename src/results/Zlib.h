@@ -1,5 +1,7 @@
 #pragma once
 // Whole-buffer zlib (RFC 1950) streams for the protected results file.
+#include "model/Status.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
@@ -12,11 +14,11 @@ namespace Zlib {
 // Inflates one complete zlib stream that starts at the beginning of `in`. Fails on a damaged or
 // truncated stream and when the output would exceed maxOut bytes. Bytes after the end of the
 // stream are ignored.
-bool Inflate(QByteArrayView in, QByteArray& out, qint64 maxOut, QString* error = nullptr);
+Status Inflate(QByteArrayView in, QByteArray& out, qint64 maxOut);
 
 // Deflates the concatenation of `pieces` as one zlib stream at `level`, handing the compressed
 // bytes to `sink` chunk by chunk; stops and fails as soon as the sink refuses a chunk.
-bool Deflate(std::initializer_list<QByteArrayView> pieces, int level,
-             const std::function<bool(QByteArrayView)>& sink, QString* error = nullptr);
+Status Deflate(std::initializer_list<QByteArrayView> pieces, int level,
+               const std::function<bool(QByteArrayView)>& sink);
 
 } // namespace Zlib

@@ -10,9 +10,9 @@
 // record is never touched after its release.
 #include "Scoring.h"
 #include "SessionPorts.h"
+#include "model/ResultTest.h"
 #include "ports/Clock.h"
 #include "ports/Prompts.h"
-#include "model/ResultTest.h"
 #include "settings/Settings.h"
 
 #include <QHash>
@@ -90,7 +90,13 @@ private:
     // Runs a command unless another one is on the stack, then whatever a time limit deferred.
     template <typename F> void RunCommand(F&& body);
     void RunDeferred();
-    // Runs one output of the session; a failure is reported and the next output still runs.
+    // Runs one output of the session. The outputs report their own failures (a result file, the
+    // server) without throwing; what this guards against is an exception escaping the windows,
+    // dialogs and toolkit behind the ports, above all std::bad_alloc while a large report or
+    // summary is built. Without it such an exception would leave the session half finished: state
+    // TestLoaded but the record never released, the later outputs (the protected file, the
+    // result to the server) never written, the exclusive mode left on. It is told and the next
+    // output still runs.
     template <typename F> void RunOutput(F&& output);
 
     bool Start();

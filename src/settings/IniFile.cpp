@@ -57,24 +57,20 @@ IniFile::Line IniFile::Parse(const QByteArray& text) {
     return line;
 }
 
-bool IniFile::Load(const QString& path, QString* error) {
+Status IniFile::Load(const QString& path) {
     m_lines.clear();
     QFile file(path);
     if (!file.exists())
-        return true;
-    if (!file.open(QIODevice::ReadOnly)) {
-        if (error)
-            *error = file.errorString();
-        return false;
-    }
+        return {};
+    if (!file.open(QIODevice::ReadOnly))
+        return Status::Failed(Fault::ReadFailed,
+                              QStringLiteral("cannot read %1: %2").arg(path, file.errorString()));
     const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        if (error)
-            *error = file.errorString();
-        return false;
-    }
+    if (file.error() != QFileDevice::NoError)
+        return Status::Failed(Fault::ReadFailed,
+                              QStringLiteral("cannot read %1: %2").arg(path, file.errorString()));
     *this = IniFile(bytes);
-    return true;
+    return {};
 }
 
 QByteArray IniFile::ToBytes() const {
@@ -84,11 +80,8 @@ QByteArray IniFile::ToBytes() const {
     return out;
 }
 
-bool IniFile::Save(const QString& path, QString* error) const {
-    const Status written = ReplaceFileContents(path, ToBytes());
-    if (!written.Ok() && error)
-        *error = written.Detail();
-    return written.Ok();
+Status IniFile::Save(const QString& path) const {
+    return ReplaceFileContents(path, ToBytes());
 }
 
 qsizetype IniFile::FindSection(const QByteArray& upperSection) const {

@@ -3,6 +3,8 @@
 // names match without regard to letter case; blanks around names and values are dropped when
 // reading. Every line the program does not change (other keys, comments, blank lines) is written
 // back as it was read.
+#include "model/Status.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QString>
@@ -17,11 +19,11 @@ public:
     IniFile() = default;
     explicit IniFile(const QByteArray& bytes);
 
-    // Reads `path`; a missing file reads as an empty one. False (with a reason) when the file
-    // exists but cannot be read.
-    bool Load(const QString& path, QString* error = nullptr);
+    // Reads `path`; a missing file reads as an empty one. ReadFailed when the file exists but cannot
+    // be read.
+    Status Load(const QString& path);
     // Replaces `path` with the whole content, through a temporary file renamed over it.
-    bool Save(const QString& path, QString* error = nullptr) const;
+    Status Save(const QString& path) const;
     QByteArray ToBytes() const;
 
     bool HasSection(QByteArrayView section) const;

@@ -61,7 +61,7 @@ void TNiceSettings::LoadProps() {
             values.append({name, store.Value(group, name)});
     } else {
         ::IniFile ini;
-        if (!ini.Load(IniPath()))
+        if (!ini.Load(IniPath()).Ok())
             return;
         const QByteArray section = TextCodec::ToCp1251(group);
         for (const QByteArray& key : ini.Keys(section))
@@ -107,12 +107,13 @@ void TNiceSettings::SaveProps() {
         store.Sync();
     } else {
         ::IniFile ini;
-        if (!ini.Load(IniPath()))
+        if (!ini.Load(IniPath()).Ok())
             return; // never replace a file that could not be read
         const QByteArray section = TextCodec::ToCp1251(group);
         ini.EraseSection(section);
         for (const auto& [name, value] : values)
             ini.WriteString(section, TextCodec::ToCp1251(name), TextCodec::ToCp1251(value));
-        ini.Save(IniPath());
+        // SaveProps reports nothing: a placement that cannot be kept is simply not kept.
+        static_cast<void>(ini.Save(IniPath()));
     }
 }

@@ -3,7 +3,6 @@
 #include "IniFile.h"
 #include "SettingsTexts.h"
 
-#include "ports/Prompts.h"
 #include "model/TextCodec.h"
 
 #include <QDir>
@@ -116,41 +115,37 @@ QString ConfigFilePath(const TSettings& settings, const QString& programFolder) 
     return QDir::cleanPath(folder + QLatin1Char('/') + TextCodec::FromCp1251(settings.ConfigFileName));
 }
 
-SettingsFileStatus ReadConfig(TSettings& settings, const QString& path) {
+Status ReadConfig(TSettings& settings, const QString& path) {
     IniFile ini;
-    QString why;
-    if (!ini.Load(path, &why))
-        return {false, QStringLiteral("cannot read %1: %2").arg(path, why)};
+    if (const Status loaded = ini.Load(path); !loaded.Ok())
+        return loaded;
     for (const Entry& e : Entries())
         ReadEntry(ini, e, settings);
     return {};
 }
 
-SettingsFileStatus WriteConfig(const TSettings& settings, const QString& path) {
+Status WriteConfig(const TSettings& settings, const QString& path) {
     IniFile ini;
-    QString why;
     // The lines of other keys and the comments survive, so an unreadable old file is not replaced.
-    if (!ini.Load(path, &why))
-        return {false, QStringLiteral("cannot read %1: %2").arg(path, why)};
+    if (const Status loaded = ini.Load(path); !loaded.Ok())
+        return loaded;
     for (const Entry& e : Entries())
         WriteEntry(ini, e, settings);
-    if (!ini.Save(path, &why))
-        return {false, QStringLiteral("cannot write %1: %2").arg(path, why)};
-    return {};
+    return ini.Save(path);
 }
 
-bool LoadConfig(TSettings& settings, const QString& programFolder, Prompts& prompts) {
-    const SettingsFileStatus status = ReadConfig(settings, ConfigFilePath(settings, programFolder));
-    if (!status.ok)
-        prompts.ShowMessage(SettingsTexts::ProgramTitle.toString(), SettingsTexts::LoadFailed.toString(),
-                            MsgIcon::None);
-    return status.ok;
+Status LoadConfig(TSettings& settings, const QString& programFolder) {
+    return ReadConfig(settings, ConfigFilePath(settings, programFolder));
 }
 
-bool SaveConfig(const TSettings& settings, const QString& programFolder, Prompts& prompts) {
-    const SettingsFileStatus status = WriteConfig(settings, ConfigFilePath(settings, programFolder));
-    if (!status.ok)
-        prompts.ShowMessage(SettingsTexts::ProgramTitle.toString(), SettingsTexts::SaveFailed.toString(),
-                            MsgIcon::None);
-    return status.ok;
+Status SaveConfig(const TSettings& settings, const QString& programFolder) {
+    return WriteConfig(settings, ConfigFilePath(settings, programFolder));
+}
+
+Notice ConfigLoadFailedNotice() {
+    return {SettingsTexts::ProgramTitle.toString(), SettingsTexts::LoadFailed.toString(), MsgIcon::None};
+}
+
+Notice ConfigSaveFailedNotice() {
+    return {SettingsTexts::ProgramTitle.toString(), SettingsTexts::SaveFailed.toString(), MsgIcon::None};
 }

@@ -2,17 +2,12 @@
 // The settings file: an INI file beside the program that holds every setting of the record that
 // is not a run-time value, section by section in a fixed order.
 #include "Settings.h"
+#include "model/Status.h"
+#include "ports/Prompts.h"
 
 #include <QByteArray>
 #include <QList>
 #include <QString>
-
-class Prompts;
-
-struct SettingsFileStatus {
-    bool ok = true;
-    QString text; // what went wrong
-};
 
 // One setting of the file: its section and its key, which is the setting's name.
 struct SettingKey {
@@ -28,11 +23,14 @@ QString ConfigFilePath(const TSettings& settings, const QString& programFolder);
 // Reads the settings file over the record: a missing key, or a number that does not parse, keeps
 // the setting's current value, and a missing file changes nothing. A file that exists but cannot
 // be read changes nothing and fails.
-SettingsFileStatus ReadConfig(TSettings& settings, const QString& path);
+Status ReadConfig(TSettings& settings, const QString& path);
 // Writes every file setting into the file, keeping the lines it does not own, and replaces the
 // file only once the new one is complete.
-SettingsFileStatus WriteConfig(const TSettings& settings, const QString& path);
+Status WriteConfig(const TSettings& settings, const QString& path);
 
-// The main window's operations: as above, with the failure shown in a plain message box.
-bool LoadConfig(TSettings& settings, const QString& programFolder, Prompts& prompts);
-bool SaveConfig(const TSettings& settings, const QString& programFolder, Prompts& prompts);
+// The main window's operations: the same on the file the settings name (ConfigFilePath).
+Status LoadConfig(TSettings& settings, const QString& programFolder);
+Status SaveConfig(const TSettings& settings, const QString& programFolder);
+// What the user is told when they fail: a plain message box captioned with the program's title.
+Notice ConfigLoadFailedNotice();
+Notice ConfigSaveFailedNotice();

@@ -353,23 +353,24 @@ private slots:
 
     void attachmentWriterReportsAFailedWrite() {
         AttachmentWriter writer;
-        QString error;
-        QVERIFY(!writer.Open(m_dir.filePath("no/such/folder/x.png"), error));
-        QVERIFY(error.contains("no/such/folder"));
+        const Status missing = writer.Open(m_dir.filePath("no/such/folder/x.png"));
+        QVERIFY(!missing.Ok());
+        QVERIFY(missing.Detail().contains("no/such/folder"));
         if (!QFileInfo::exists("/dev/full"))
             QSKIP("no /dev/full to fill");
-        QVERIFY(writer.Open("/dev/full", error));
+        QVERIFY(writer.Open("/dev/full").Ok());
         const QByteArray piece(300000, 'x');
         for (int i = 0; i < 20 && writer.Write(piece.constData(), piece.size()); ++i) {
         }
         writer.Close();
-        QVERIFY(!writer.Finish(error));
-        QVERIFY2(error.contains("/dev/full"), qPrintable(error));
+        const Status full = writer.Finish();
+        QVERIFY(!full.Ok());
+        QVERIFY2(full.Detail().contains("/dev/full"), qPrintable(full.Detail()));
         // A good file after a failed one is still written; the first failure is what is reported.
         const QString good = m_dir.filePath("good.bin");
-        QVERIFY(writer.Open(good, error));
+        QVERIFY(writer.Open(good).Ok());
         writer.Close();
-        QVERIFY(!writer.Finish(error));
+        QVERIFY(!writer.Finish().Ok());
         QVERIFY(QFileInfo::exists(good));
     }
 

@@ -43,8 +43,19 @@ struct Fixture {
     TSettings settings;
     ScriptedPrompts prompts;
     QString Path() const { return dir.filePath("QuizarStudent_Config.txt"); }
-    bool Load() { return LoadConfig(settings, dir.path(), prompts); }
-    bool Save() { return SaveConfig(settings, dir.path(), prompts); }
+    // As the window does it: a failure is told in the settings file's message box.
+    bool Load() {
+        const bool ok = LoadConfig(settings, dir.path()).Ok();
+        if (!ok)
+            prompts.Show(ConfigLoadFailedNotice());
+        return ok;
+    }
+    bool Save() {
+        const bool ok = SaveConfig(settings, dir.path()).Ok();
+        if (!ok)
+            prompts.Show(ConfigSaveFailedNotice());
+        return ok;
+    }
 };
 } // namespace
 
@@ -155,7 +166,7 @@ private slots:
         QVERIFY(file.contains("ColorCollation5=-1\r\n"));
 
         TSettings back;
-        QVERIFY(ReadConfig(back, f.Path()).ok);
+        QVERIFY(ReadConfig(back, f.Path()).Ok());
         QCOMPARE(back, s);
     }
 
