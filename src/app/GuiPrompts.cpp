@@ -1,7 +1,7 @@
 #include "GuiPrompts.h"
 
 #include "model/TextCodec.h"
-#include "settings/InputPasswordForm.h"
+#include "settings/gui/InputPasswordForm.h"
 
 #include <QAbstractButton>
 #include <QMessageBox>

@@ -1,6 +1,6 @@
 #include "ProgramEntry.h"
 
-#include "session/InputUserNameForm.h"
+#include "session/gui/InputUserNameForm.h"
 
 #include "GuiPrompts.h"
 #include "QtTranslations.h"

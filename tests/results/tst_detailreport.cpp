@@ -4,7 +4,7 @@
 #include "model/Task.h"
 #include "model/Test.h"
 #include "model/TextCodec.h"
-#include "results/DetailReport.h"
+#include "results/gui/DetailReport.h"
 #include "session/RandomGenerator.h"
 #include "ui/RichTextControl.h"
 #include "ui/TextViewForm.h"

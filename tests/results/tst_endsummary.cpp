@@ -3,7 +3,7 @@
 #include "model/ResultTest.h"
 #include "model/Test.h"
 #include "model/TextCodec.h"
-#include "results/EndSummary.h"
+#include "results/gui/EndSummary.h"
 #include "ui/RichText.h"
 #include "ui/RichTextControl.h"
 

@@ -1,7 +1,7 @@
 #include "model/ResultTest.h"
 #include "model/TextCodec.h"
 #include "results/ResultChart.h"
-#include "results/ShowResultForm.h"
+#include "results/gui/ShowResultForm.h"
 
 #include <QLabel>
 #include <QTest>

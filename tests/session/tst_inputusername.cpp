@@ -1,7 +1,7 @@
 // The name dialog: greeting by the clock, the first click clearing a default, the checks on OK with
 // the balloon tip at the refused field, and what goes back to the caller.
 #include "WidgetTesting.h"
-#include "session/InputUserNameForm.h"
+#include "session/gui/InputUserNameForm.h"
 #include "ui/BalloonTip.h"
 
 #include "ScriptedPrompts.h"

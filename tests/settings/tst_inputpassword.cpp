@@ -1,7 +1,7 @@
 // The password dialog: masking, the check box and its focus, and what it remembers however it
 // closes.
 #include "WidgetTesting.h"
-#include "settings/InputPasswordForm.h"
+#include "settings/gui/InputPasswordForm.h"
 
 #include <QCheckBox>
 #include <QLineEdit>

@@ -3,7 +3,7 @@
 // tests drive every page without a modal picker, a sound device or the system's bell. Whatever is
 // left empty is filled with the real thing by the dialog.
 #include "net/NetLimits.h"
-#include "settings/BrowseForFolder.h"
+#include "settings/gui/BrowseForFolder.h"
 #include "settings/CustomColorList.h"
 #include "settings/DesktopContext.h"
 #include "settings/EndSound.h"

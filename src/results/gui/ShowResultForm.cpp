@@ -1,7 +1,7 @@
 #include "ShowResultForm.h"
 
-#include "ResultChart.h"
-#include "ResultFormat.h"
+#include "results/ResultChart.h"
+#include "results/ResultFormat.h"
 
 #include "model/ResultTest.h"
 #include "model/TextCodec.h"

@@ -1,6 +1,6 @@
 #include "EndSummary.h"
 
-#include "ResultFormat.h"
+#include "results/ResultFormat.h"
 #include "RichWriter.h"
 
 #include "model/ResultTest.h"
