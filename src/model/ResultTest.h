@@ -7,6 +7,12 @@
 class ByteReader;
 class ByteWriter;
 
+// How a session ended, as EndReason stores it (0 while it runs).
+enum class TestEnd : quint8 { Running = 0, AllAnswered = 1, Stopped = 2, TimeUp = 3, ProgramClosed = 4 };
+
+// A position of the order of asking, as Visited keeps it in a session that allows skipping.
+enum VisitState : qint32 { NeverShown = -1, ShownOpen = 0, Answered = 1 };
+
 class TResultTest {
 public:
     explicit TResultTest(int taskCount = 0);
@@ -29,7 +35,8 @@ public:
     QList<qint32> TaskSeconds;
     QList<QByteArray> TaskAnswers;
     QList<qint32> TaskHintPenalty;
-    quint8 EndReason = 0;
+    quint8 EndReason = 0; // a TestEnd
+    void SetEndReason(TestEnd end) { EndReason = quint8(end); }
     qint32 Mark = 0;
     QByteArray MarkName;
     qint32 MarkCount = 0;

@@ -91,17 +91,17 @@ QList<QByteArray> ComposeLogBlock(const TResultTest& r, const QDateTime& now, co
     const QByteArray rule(48, '-');
     QList<QByteArray> lines;
     lines << rule << "---------- " + Stamp(now) + " ----------";
-    switch (r.EndReason) {
-    case 1:
+    switch (TestEnd(r.EndReason)) {
+    case TestEnd::AllAnswered:
         lines << Cp(T::EndAllDone);
         break;
-    case 2:
+    case TestEnd::Stopped:
         lines << Cp(T::EndStopped);
         break;
-    case 3:
+    case TestEnd::TimeUp:
         lines << Cp(T::EndTimeOut);
         break;
-    case 4:
+    case TestEnd::ProgramClosed:
         lines << Cp(T::EndProgramClosed);
         break;
     default:

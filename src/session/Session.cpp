@@ -56,17 +56,17 @@ std::optional<qint32> Remaining(qint32 limit, qint32 used) {
 
 class Session::Busy {
 public:
-    explicit Busy(Session& s) : m_s(s) { ++m_s.m_busy; }
-    ~Busy() { --m_s.m_busy; }
+    explicit Busy(Session& session) : m_session(session) { ++m_session.m_busy; }
+    ~Busy() { --m_session.m_busy; }
     Busy(const Busy&) = delete;
     Busy& operator=(const Busy&) = delete;
 
 private:
-    Session& m_s;
+    Session& m_session;
 };
 
 Session::Session(const TSettings& settings, SessionServices services)
-    : m_settings(settings), m_s(std::move(services)) {}
+    : m_settings(settings), m_services(std::move(services)) {}
 
 Session::~Session() = default;
 
@@ -123,7 +123,7 @@ template <typename F> void Session::RunOutput(F&& output) {
         error = QStringLiteral("Невідома помилка");
     }
     try {
-        m_s.prompts.ShowMessage(SessionTexts::ErrorCaption(), error, MsgIcon::Error);
+        m_services.prompts.ShowMessage(SessionTexts::ErrorCaption(), error, MsgIcon::Error);
     } catch (...) {
         // Nothing more can be done about it; the remaining outputs still run.
     }
@@ -152,17 +152,59 @@ void Session::BeginTest() {
 
 bool Session::Start() {
     const TTest& test = *m_test;
-    if (!test.StartPassword.isEmpty()) {
-        QByteArray entered;
-        if (!m_s.prompts.AskPassword(entered))
-            return false;
-        if (entered != test.StartPassword) {
-            m_s.prompts.ShowMessage(SessionTexts::ErrorCaption(), SessionTexts::WrongPassword(),
-                                    MsgIcon::Error);
-            return false;
-        }
-    }
+    if (!CheckStartPassword())
+        return false;
+    const std::optional<std::pair<QByteArray, QByteArray>> pupil = AskPupil();
+    if (!pupil)
+        return false;
+    if (!WithinRunLimit())
+        return false;
+    m_services.view.ShowTestInstruction(test);
 
+    std::unique_ptr<TResultTest> result = NewResult(pupil->first, pupil->second);
+    if (result->Order.isEmpty()) {
+        m_services.prompts.ShowMessage(SessionTexts::AttentionCaption(), SessionTexts::NoTasks(),
+                                       MsgIcon::Warning);
+        return false;
+    }
+    const SessionStartView start = StartView(*result);
+    m_result = std::move(result);
+    m_drafts.clear();
+    m_link.sessionId = NewGuidString();
+    m_link.online = true;
+    Announce();
+    m_services.view.SessionStarted(start);
+
+    m_result->StartTime = DateTimeToDouble(m_services.clock.Now());
+    m_state = SessionState::Testing;
+    m_services.view.SessionStateChanged(m_state);
+    m_testClockRunning = true;
+    m_testTimeUp = false;
+    m_taskTimeUp = false;
+    m_result->Position = 0;
+    m_result->AskedCount = 0;
+    AskTask();
+    if (test.MonoMode)
+        m_services.view.EnterMonoMode();
+    return true;
+}
+
+bool Session::CheckStartPassword() {
+    const QByteArray& password = m_test->StartPassword;
+    if (password.isEmpty())
+        return true;
+    QByteArray entered;
+    if (!m_services.prompts.AskPassword(entered))
+        return false;
+    if (entered != password) {
+        m_services.prompts.ShowMessage(SessionTexts::ErrorCaption(), SessionTexts::WrongPassword(),
+                                       MsgIcon::Error);
+        return false;
+    }
+    return true;
+}
+
+std::optional<std::pair<QByteArray, QByteArray>> Session::AskPupil() {
     if (m_dialogName.isEmpty() || !m_settings.IsSaveLastUser)
         m_dialogName = m_settings.DefaultUserName;
     if (m_dialogGroup.isEmpty() || !m_settings.IsSaveLastUser)
@@ -175,84 +217,74 @@ bool Session::Start() {
                           m_settings.UserGroupExpression,
                           m_settings.UserNameExample,
                           m_settings.UserGroupExample};
-    const bool confirmed = m_s.view.AskUserName(dialog);
+    const bool confirmed = m_services.view.AskUserName(dialog);
     m_dialogName = dialog.userName;
     m_dialogGroup = dialog.userGroup;
     if (!confirmed)
-        return false;
+        return std::nullopt;
     const QByteArray userName = Trimmed(dialog.userName);
     if (userName.isEmpty())
-        return false;
+        return std::nullopt;
+    return std::pair{userName, Trimmed(dialog.userGroup)};
+}
 
-    if (test.MaxRuns > 0 && CountTestRun(m_s.runCounter, test.UId) >= test.MaxRuns) {
-        m_s.prompts.ShowMessage(SessionTexts::AttentionCaption(), SessionTexts::RunLimitReached(test.MaxRuns),
-                                MsgIcon::Error);
-        return false;
-    }
+bool Session::WithinRunLimit() {
+    const TTest& test = *m_test;
+    if (test.MaxRuns <= 0 || CountTestRun(m_services.runCounter, test.UId) < test.MaxRuns)
+        return true;
+    m_services.prompts.ShowMessage(SessionTexts::AttentionCaption(),
+                                   SessionTexts::RunLimitReached(test.MaxRuns), MsgIcon::Error);
+    return false;
+}
 
-    m_s.view.ShowTestInstruction(test);
-
+std::unique_ptr<TResultTest> Session::NewResult(const QByteArray& userName, const QByteArray& userGroup) {
+    const TTest& test = *m_test;
     auto result = std::make_unique<TResultTest>(int(m_tasks.size()));
     result->UserName = userName;
-    result->UserGroup = Trimmed(dialog.userGroup);
+    result->UserGroup = userGroup;
     result->TestFileName = TextCodec::ToCp1251(test.FileName);
     result->TestCrc = qint32(test.Crc);
     result->TestUId = test.UId;
     result->TestTitle = test.Title;
-    result->ComputerName = m_s.workstation.ComputerName();
-    result->LoginName = m_s.workstation.LoginName();
-
-    result->Order = ChooseTaskOrder(test, m_tasks, m_s.random);
-    if (result->Order.isEmpty()) {
-        m_s.prompts.ShowMessage(SessionTexts::AttentionCaption(), SessionTexts::NoTasks(), MsgIcon::Warning);
-        return false;
-    }
+    result->ComputerName = m_services.workstation.ComputerName();
+    result->LoginName = m_services.workstation.LoginName();
+    result->Order = ChooseTaskOrder(test, m_tasks, m_services.random);
     result->AskCount = qint32(result->Order.size());
     qint64 maxScore = 0;
     for (qint32 t : result->Order)
         maxScore += m_tasks[size_t(t)].Weight;
     result->MaxScore = qint32(
         std::clamp<qint64>(maxScore, std::numeric_limits<qint32>::min(), std::numeric_limits<qint32>::max()));
+    if (test.AllowSkipping)
+        result->Visited = QList<qint32>(result->Order.size(), NeverShown);
+    return result;
+}
 
+SessionStartView Session::StartView(const TResultTest& result) const {
+    const TTest& test = *m_test;
     SessionStartView start;
-    start.askCount = result->AskCount;
+    start.askCount = result.AskCount;
     start.offerDontKnow = test.PenaliseWrong;
     start.offerSkipping = test.AllowSkipping;
     if (test.AllowSkipping) {
-        result->Visited = QList<qint32>(result->Order.size(), -1);
-        for (qsizetype i = 0; i < result->Order.size(); ++i) {
-            const QByteArray& question = m_tasks[size_t(result->Order[i])].Question;
-            const QByteArray plain = m_s.toPlain ? m_s.toPlain(question) : question;
+        for (qsizetype i = 0; i < result.Order.size(); ++i) {
+            const QByteArray& question = m_tasks[size_t(result.Order[i])].Question;
+            const QByteArray plain = m_services.toPlain ? m_services.toPlain(question) : question;
             start.taskList.append(QStringLiteral("%1) %2").arg(i + 1).arg(TextCodec::FromCp1251(plain)));
         }
     }
+    return start;
+}
 
-    m_result = std::move(result);
-    m_drafts.clear();
-    m_link.sessionId = NewGuidString();
-    m_link.online = true;
-
+void Session::Announce() {
+    const TTest& test = *m_test;
     if (m_settings.IsSaveResult) {
         const QByteArray line =
-            TextCodec::ToCp1251(FormatDateTime(m_s.clock.Now()) + QStringLiteral(" Начат тест: \"")) +
+            TextCodec::ToCp1251(FormatDateTime(m_services.clock.Now()) + QStringLiteral(" Начат тест: \"")) +
             test.Title + '"';
-        RunOutput([&] { m_s.results.AppendLogLine(line); });
+        RunOutput([&] { m_services.results.AppendLogLine(line); });
     }
-    RunOutput([&] { m_s.server.SendSessionStart(test, *m_result, m_link); });
-    m_s.view.SessionStarted(start);
-
-    m_result->StartTime = DateTimeToDouble(m_s.clock.Now());
-    m_state = SessionState::Testing;
-    m_s.view.SessionStateChanged(m_state);
-    m_testClockRunning = true;
-    m_testTimeUp = false;
-    m_taskTimeUp = false;
-    m_result->Position = 0;
-    m_result->AskedCount = 0;
-    AskTask();
-    if (test.MonoMode)
-        m_s.view.EnterMonoMode();
-    return true;
+    RunOutput([&] { m_services.server.SendSessionStart(test, *m_result, m_link); });
 }
 
 // ---------------------------------------------------------------- presenting
@@ -263,8 +295,8 @@ void Session::AskTask() {
     TResultTest& r = *m_result;
     ++r.AskedCount;
     if (m_test->AllowSkipping) {
-        r.Visited[r.Position] = 0;
-        m_s.view.SetTaskListImage(r.Position, TaskListImage::Shown);
+        r.Visited[r.Position] = ShownOpen;
+        m_services.view.SetTaskListImage(r.Position, TaskListImage::Shown);
     }
     const qint32 t = CurrentTaskNumber();
     const TTask& task = m_tasks[size_t(t)];
@@ -277,13 +309,14 @@ void Session::AskTask() {
         for (int v = 0; v < task.LastVariant(); ++v)
             r.VariantOrder.append(v);
         if (m_test->RandomVariantOrder == 1)
-            ShuffleIndexes(r.VariantOrder, m_s.random);
+            ShuffleIndexes(r.VariantOrder, m_services.random);
     }
     m_taskEvaluated = false;
     m_taskTimeUp = false;
-    m_s.view.PresentTask({&task, t, r.Position, r.AskCount, r.AskedCount, r.VariantOrder, HintCaption(task)});
+    m_services.view.PresentTask(
+        {&task, t, r.Position, r.AskCount, r.AskedCount, r.VariantOrder, HintCaption(task)});
     if (draft)
-        m_s.view.RestoreAnswer(draft->answer);
+        m_services.view.RestoreAnswer(draft->answer);
     m_taskClockRunning = true;
     TaskTick();
 }
@@ -295,7 +328,7 @@ void Session::GoToTask(qint32 position) {
         TResultTest& r = *m_result;
         if (position < 0 || position >= r.Visited.size())
             return;
-        if (r.Visited[position] < 1 && position != r.Position) {
+        if (r.Visited[position] != Answered && position != r.Position) {
             KeepDraft();
             r.Position = position;
             --r.AskedCount;
@@ -311,11 +344,11 @@ void Session::SkipTask() {
         TResultTest& r = *m_result;
         qint32 found = -1;
         for (qint32 p = r.Position + 1; p < r.Visited.size() && found < 0; ++p) {
-            if (r.Visited[p] < 1)
+            if (r.Visited[p] != Answered)
                 found = p;
         }
         for (qint32 p = 0; p <= r.Position && p < r.Visited.size() && found < 0; ++p) {
-            if (r.Visited[p] < 1)
+            if (r.Visited[p] != Answered)
                 found = p;
         }
         if (found < 0)
@@ -329,7 +362,7 @@ void Session::SkipTask() {
 
 void Session::KeepDraft() {
     if (m_result && !m_taskEvaluated)
-        m_drafts.insert(m_result->Position, {m_result->VariantOrder, m_s.view.CurrentAnswer()});
+        m_drafts.insert(m_result->Position, {m_result->VariantOrder, m_services.view.CurrentAnswer()});
 }
 
 // ---------------------------------------------------------------- evaluating
@@ -358,39 +391,39 @@ bool Session::CheckAnswer(bool answered) {
     m_taskEvaluated = true;
     m_taskClockRunning = false;
     m_taskTimeUp = false;
-    RunOutput([&] { m_s.view.ReleaseTaskPicture(); });
+    RunOutput([&] { m_services.view.ReleaseTaskPicture(); });
     TResultTest& r = *m_result;
     if (m_test->AllowSkipping)
-        r.Visited[r.Position] = 1;
+        r.Visited[r.Position] = Answered;
     const qint32 t = CurrentTaskNumber();
     const TTask& task = m_tasks[size_t(t)];
-    const TaskAnswer answer = m_s.view.CurrentAnswer();
+    const TaskAnswer answer = m_services.view.CurrentAnswer();
     Evaluation e;
     if (answered)
-        e = EvaluateAnswer(task, r.VariantOrder, answer, m_s.locale);
+        e = EvaluateAnswer(task, r.VariantOrder, answer, m_services.locale);
     r.SetTaskAnswer(t, e.answerText);
     ScoreTask(r, task, t, answered, e.right, e.matches, e.mismatches,
               {m_test->WholeAnswerOnly, m_test->PenaliseWrong});
     if (!e.right && m_test->EducationMode)
         RunOutput([&] { ShowFeedback(task, answer); });
     if (m_test->AllowSkipping)
-        m_s.view.SetTaskListImage(r.Position, TaskListImage::Answered);
+        m_services.view.SetTaskListImage(r.Position, TaskListImage::Answered);
     if (m_link.online)
-        RunOutput([&] { m_s.server.SendProgress(*m_test, r, m_link); });
+        RunOutput([&] { m_services.server.SendProgress(*m_test, r, m_link); });
     return true;
 }
 
 void Session::ShowFeedback(const TTask& task, const TaskAnswer& answer) {
-    const Feedback f = BuildFeedback(task, m_result->VariantOrder, answer, m_settings, m_s.locale);
-    m_s.view.ShowFeedback(f);
+    const Feedback f = BuildFeedback(task, m_result->VariantOrder, answer, m_settings, m_services.locale);
+    m_services.view.ShowFeedback(f);
     if (f.offerExplanation) {
-        if (m_s.prompts.AskYesNo(SessionTexts::AppCaption(), ExplanationQuestion(f.message),
-                                 MsgIcon::Information))
-            m_s.view.ShowRichText(SessionTexts::ExplanationViewerCaption(), task.Explanation);
+        if (m_services.prompts.AskYesNo(SessionTexts::AppCaption(), ExplanationQuestion(f.message),
+                                        MsgIcon::Information))
+            m_services.view.ShowRichText(SessionTexts::ExplanationViewerCaption(), task.Explanation);
     } else {
-        m_s.prompts.ShowMessage(SessionTexts::AppCaption(), f.message, MsgIcon::Information);
+        m_services.prompts.ShowMessage(SessionTexts::AppCaption(), f.message, MsgIcon::Information);
     }
-    m_s.view.ClearFeedback();
+    m_services.view.ClearFeedback();
 }
 
 void Session::MoveOn() {
@@ -400,18 +433,18 @@ void Session::MoveOn() {
     qint32 next = -1;
     if (m_test->AllowSkipping) {
         for (qint32 p = r.Position + 1; p < r.Visited.size() && next < 0; ++p) {
-            if (r.Visited[p] < 1)
+            if (r.Visited[p] != Answered)
                 next = p;
         }
         for (qint32 p = 0; p < r.Position && next < 0; ++p) {
-            if (r.Visited[p] < 1)
+            if (r.Visited[p] != Answered)
                 next = p;
         }
     } else if (r.Position < r.Order.size() - 1) {
         next = r.Position + 1;
     }
     if (next < 0) {
-        r.EndReason = 1;
+        r.SetEndReason(TestEnd::AllAnswered);
         FinishTest();
         return;
     }
@@ -433,13 +466,14 @@ void Session::ShowPromptTask() {
             return;
         const qint32 t = CurrentTaskNumber();
         if (task->HintPenalty != 0 && m_result->GetTaskHintPenalty(t) < 0) {
-            if (!m_s.prompts.AskYesNo(SessionTexts::AppCaption(), HintQuestion(*task), MsgIcon::Question))
+            if (!m_services.prompts.AskYesNo(SessionTexts::AppCaption(), HintQuestion(*task),
+                                             MsgIcon::Question))
                 return;
         }
         if (!m_result)
             return;
         m_result->SetTaskHintPenalty(t, task->HintPenalty);
-        m_s.view.ShowRichText(SessionTexts::HintViewerCaption(), task->Hint);
+        m_services.view.ShowRichText(SessionTexts::HintViewerCaption(), task->Hint);
     });
 }
 
@@ -452,7 +486,7 @@ void Session::TaskTick() {
     const qint32 seconds = m_result->GetTaskSeconds(t) + 1;
     m_result->SetTaskSeconds(t, seconds);
     const qint32 limit = m_tasks[size_t(t)].TimeLimit;
-    m_s.view.ShowTaskClock(seconds, Remaining(limit, seconds));
+    m_services.view.ShowTaskClock(seconds, Remaining(limit, seconds));
     if (limit > 0 && seconds >= limit) {
         m_taskClockRunning = false;
         m_taskTimeUp = true;
@@ -465,7 +499,7 @@ void Session::TestTick() {
         return;
     m_result->AddSecond();
     const qint32 seconds = m_result->ElapsedSeconds;
-    m_s.view.ShowTestClock(seconds, Remaining(m_test->TestTimeLimit, seconds));
+    m_services.view.ShowTestClock(seconds, Remaining(m_test->TestTimeLimit, seconds));
     if (m_test->TestTimeLimit > 0 && seconds >= m_test->TestTimeLimit) {
         m_testClockRunning = false;
         m_testTimeUp = true;
@@ -476,7 +510,8 @@ void Session::TestTick() {
 void Session::TaskTimeUp() {
     if (m_state != SessionState::Testing || m_taskEvaluated)
         return;
-    m_s.prompts.ShowMessage(SessionTexts::WarningCaption(), SessionTexts::TaskTimeUp(), MsgIcon::Warning);
+    m_services.prompts.ShowMessage(SessionTexts::WarningCaption(), SessionTexts::TaskTimeUp(),
+                                   MsgIcon::Warning);
     if (CheckAnswer(true))
         MoveOn();
 }
@@ -488,8 +523,9 @@ void Session::TestTimeUp() {
     CheckAnswer(true); // does nothing when the task on screen was already evaluated
     if (m_state != SessionState::Testing)
         return;
-    m_result->EndReason = 3;
-    m_s.prompts.ShowMessage(SessionTexts::WarningCaption(), SessionTexts::TestTimeUp(), MsgIcon::Warning);
+    m_result->SetEndReason(TestEnd::TimeUp);
+    m_services.prompts.ShowMessage(SessionTexts::WarningCaption(), SessionTexts::TestTimeUp(),
+                                   MsgIcon::Warning);
     FinishTest();
 }
 
@@ -499,12 +535,12 @@ void Session::EndTest() {
     RunCommand([this] {
         if (m_state != SessionState::Testing)
             return;
-        if (!m_s.prompts.AskYesNo(SessionTexts::RunningCaption(), SessionTexts::StopTestQuestion(),
-                                  MsgIcon::Question))
+        if (!m_services.prompts.AskYesNo(SessionTexts::RunningCaption(), SessionTexts::StopTestQuestion(),
+                                         MsgIcon::Question))
             return;
         if (m_state != SessionState::Testing)
             return;
-        m_result->EndReason = 2;
+        m_result->SetEndReason(TestEnd::Stopped);
         CheckAnswer(true);
         FinishTest();
     });
@@ -517,11 +553,11 @@ bool Session::RequestClose() {
         return false; // a dialog of the session is open; it has to be closed first
     bool mayClose = false;
     RunCommand([&] {
-        if (!m_s.prompts.AskYesNo(SessionTexts::RunningCaption(), SessionTexts::CloseQuestion(),
-                                  MsgIcon::Question))
+        if (!m_services.prompts.AskYesNo(SessionTexts::RunningCaption(), SessionTexts::CloseQuestion(),
+                                         MsgIcon::Question))
             return;
         if (m_state == SessionState::Testing) {
-            m_result->EndReason = 4;
+            m_result->SetEndReason(TestEnd::ProgramClosed);
             m_taskClockRunning = false;
             CheckAnswer(false);
             FinishTest();
@@ -543,36 +579,36 @@ void Session::FinishTest() {
     m_state = SessionState::TestLoaded;
     m_testClockRunning = false;
     m_taskClockRunning = false;
-    RunOutput([&] { m_s.view.SessionStateChanged(m_state); });
+    RunOutput([&] { m_services.view.SessionStateChanged(m_state); });
     m_testTimeUp = false;
     m_taskTimeUp = false;
     TResultTest& r = *m_result;
     const TTest& test = *m_test;
-    r.EndTime = DateTimeToDouble(m_s.clock.Now());
+    r.EndTime = DateTimeToDouble(m_services.clock.Now());
     r.RecordedTime = r.EndTime;
-    RunOutput([&] { m_s.view.ResetAnswerArea(); });
+    RunOutput([&] { m_services.view.ResetAnswerArea(); });
     GradeResult(r, test.Marks);
-    RunOutput([&] { m_s.view.PlayEndSound(); });
-    RunOutput([&] { m_s.view.ShowEndSummary(test, r); });
+    RunOutput([&] { m_services.view.PlayEndSound(); });
+    RunOutput([&] { m_services.view.ShowEndSummary(test, r); });
     if (m_settings.IsSaveResult)
-        RunOutput([&] { m_s.results.AppendResultBlock(test, r); });
+        RunOutput([&] { m_services.results.AppendResultBlock(test, r); });
     if (m_settings.IsSaveProtectionResult)
-        RunOutput([&] { m_s.results.WriteProtectedResult(r); });
-    RunOutput([&] { m_s.server.SendResult(test, r, m_link); });
+        RunOutput([&] { m_services.results.WriteProtectedResult(r); });
+    RunOutput([&] { m_services.server.SendResult(test, r, m_link); });
     if (m_settings.IsShowUserResult) {
-        RunOutput([&] { m_s.view.ShowResultWindow(test, r); });
+        RunOutput([&] { m_services.view.ShowResultWindow(test, r); });
     } else {
         RunOutput([&] {
-            m_s.prompts.ShowMessage(SessionTexts::ResultsCaption(), SessionTexts::ResultsWithTeacher(),
-                                    MsgIcon::Warning);
+            m_services.prompts.ShowMessage(SessionTexts::ResultsCaption(), SessionTexts::ResultsWithTeacher(),
+                                           MsgIcon::Warning);
         });
     }
     if (ShowsReport())
-        RunOutput([&] { m_s.view.ShowDetailReport(test, r); });
+        RunOutput([&] { m_services.view.ShowDetailReport(test, r); });
     m_result.reset();
     m_drafts.clear();
     if (test.MonoMode)
-        RunOutput([&] { m_s.view.LeaveMonoMode(); });
+        RunOutput([&] { m_services.view.LeaveMonoMode(); });
 }
 
 // ---------------------------------------------------------------- workstation

@@ -20,7 +20,9 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <span>
+#include <utility>
 
 class RandomGenerator;
 class RunCounterStore;
@@ -99,7 +101,17 @@ private:
     // output still runs.
     template <typename F> void RunOutput(F&& output);
 
+    // The steps of a start, in their order; a false or empty one ends the start as if never begun.
     bool Start();
+    bool CheckStartPassword();
+    // The pupil's name and group from the name dialog, trimmed.
+    std::optional<std::pair<QByteArray, QByteArray>> AskPupil();
+    bool WithinRunLimit();
+    // The record of the new session, with its tasks chosen and ordered.
+    std::unique_ptr<TResultTest> NewResult(const QByteArray& userName, const QByteArray& userGroup);
+    SessionStartView StartView(const TResultTest& result) const;
+    // The session's start line in the results log and its start at the teacher's server.
+    void Announce();
     void AskTask();
     bool CheckAnswer(bool answered);
     void ShowFeedback(const TTask& task, const TaskAnswer& answer);
@@ -111,7 +123,7 @@ private:
     bool ShowsReport() const;
 
     const TSettings& m_settings;
-    SessionServices m_s;
+    SessionServices m_services;
     const TTest* m_test = nullptr;
     std::span<const TTask> m_tasks;
     SessionState m_state = SessionState::NoTest;

@@ -2,12 +2,12 @@
 
 #include "RichWriter.h"
 
-#include "ports/Prompts.h"
 #include "model/ResultTest.h"
 #include "model/Task.h"
 #include "model/Test.h"
 #include "model/TestLoader.h"
 #include "model/TextCodec.h"
+#include "ports/Prompts.h"
 #include "session/Evaluation.h"
 #include "session/RandomGenerator.h"
 #include "session/SessionTexts.h"
@@ -38,7 +38,7 @@ QString ReportPrompt(const TTask& task) {
 class ReportBuilder {
 public:
     ReportBuilder(QTextDocument& doc, const TTest& test, const DetailReportSources& sources)
-        : m_w(doc), m_test(test), m_s(sources) {}
+        : m_w(doc), m_test(test), m_services(sources) {}
 
     void Header() {
         m_w.AddStyle(RichWriter::Italic);
@@ -97,10 +97,10 @@ public:
 private:
     QImage LoadTaskPicture(const TTask& task) {
         const QString path = AttachmentPath(m_test, task.Picture);
-        const QImage picture = m_s.loadPicture ? m_s.loadPicture(path) : LoadPictureFile(path);
+        const QImage picture = m_services.loadPicture ? m_services.loadPicture(path) : LoadPictureFile(path);
         if (picture.isNull())
-            m_s.prompts.ShowMessage(QString::fromUtf16(UiTexts::ProgramTitle),
-                                    QString::fromUtf16(UiTexts::PictureLoadError), MsgIcon::None);
+            m_services.prompts.ShowMessage(QString::fromUtf16(UiTexts::ProgramTitle),
+                                           QString::fromUtf16(UiTexts::PictureLoadError), MsgIcon::None);
         return picture;
     }
 
@@ -116,7 +116,7 @@ private:
         for (int j = 0; j < n; ++j)
             order[j] = j;
         if (m_test.RandomVariantOrder != 0)
-            ShuffleIndexes(order, m_s.random);
+            ShuffleIndexes(order, m_services.random);
         const int w = task.Weight;
         auto key = [&](int j) { return task.Keys[size_t(order[j])]; };
 
@@ -187,11 +187,11 @@ private:
         if (task.Kind == InputNum)
             answer = task.NumIsRange ? QStringLiteral("Верный ответ (%1 б.) в диапазоне от %2 до %3.")
                                            .arg(w)
-                                           .arg(FormatNumber(task.NumFrom, m_s.locale),
-                                                FormatNumber(task.NumTo, m_s.locale))
+                                           .arg(FormatNumber(task.NumFrom, m_services.locale),
+                                                FormatNumber(task.NumTo, m_services.locale))
                                      : QStringLiteral("Верный ответ (%1 б.): %2.")
                                            .arg(w)
-                                           .arg(FormatNumber(task.NumValue, m_s.locale));
+                                           .arg(FormatNumber(task.NumValue, m_services.locale));
         else
             answer = QStringLiteral("Верный ответ (%1 б.): \"%2\".")
                          .arg(w)
@@ -215,7 +215,7 @@ private:
 
     RichWriter m_w;
     const TTest& m_test;
-    const DetailReportSources& m_s;
+    const DetailReportSources& m_services;
 };
 
 } // namespace

@@ -1,7 +1,7 @@
 #include "EndSummary.h"
 
-#include "results/ResultFormat.h"
 #include "RichWriter.h"
+#include "results/ResultFormat.h"
 
 #include "model/ResultTest.h"
 #include "model/Test.h"
@@ -14,14 +14,14 @@
 namespace {
 
 QString EndLine(quint8 endReason, const QString& title) {
-    switch (endReason) {
-    case 1:
+    switch (TestEnd(endReason)) {
+    case TestEnd::AllAnswered:
         return QStringLiteral("Тест \"%1\" закончен...").arg(title);
-    case 2:
+    case TestEnd::Stopped:
         return QStringLiteral("Тест \"%1\" остановлен...").arg(title);
-    case 3:
+    case TestEnd::TimeUp:
         return QStringLiteral("Тест \"%1\" закончен - вышло время...").arg(title);
-    case 4:
+    case TestEnd::ProgramClosed:
         return QStringLiteral("Тест \"%1\" прерван - закрыта программа...").arg(title);
     default:
         return QString(); // a record that never finished has no end line

@@ -16,7 +16,7 @@
 AssociationSheet::AssociationSheet(AdditionConfigServices& services, QWidget* parent)
     : ConfigSheet(QStringLiteral("tsAssociation"), ConfigTexts::AssociationText,
                   QStringLiteral(":/pages/association.png"), parent),
-      m_s(services), m_association(services.desktop) {
+      m_services(services), m_association(services.desktop) {
     QGroupBox* run = NewGroup(ConfigTexts::AssociationGroup);
     auto* runLayout = new QVBoxLayout(run);
     m_extQzf = NewCheckBox(QStringLiteral("cbExtQZF"), ConfigTexts::ExtQZF);
@@ -53,8 +53,9 @@ void AssociationSheet::Apply() {
         return;
     if (const Status s = m_association.WriteAssociation(); !s.Ok()) {
         // What was written before the failure stays; the page keeps the state it showed.
-        if (m_s.prompts)
-            m_s.prompts->ShowMessage(SettingsTexts::ProgramTitle.toString(), s.Detail(), MsgIcon::Error);
+        if (m_services.prompts)
+            m_services.prompts->ShowMessage(SettingsTexts::ProgramTitle.toString(), s.Detail(),
+                                            MsgIcon::Error);
         return;
     }
     RefreshAssociationState();

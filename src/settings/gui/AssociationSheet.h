@@ -24,7 +24,7 @@ protected:
     bool ApplyDisablesButton() const override { return false; }
 
 private:
-    AdditionConfigServices& m_s;
+    AdditionConfigServices& m_services;
     FileAssociation m_association;
     QCheckBox* m_extQzf;
 };

@@ -19,7 +19,7 @@ const char* const TagProperty = "Tag";
 ColorsSheet::ColorsSheet(TSettings& settings, AdditionConfigServices& services, QWidget* parent)
     : ConfigSheet(QStringLiteral("TabSheetColors"), ConfigTexts::ColorsText,
                   QStringLiteral(":/pages/colors.png"), parent),
-      m_settings(settings), m_s(services) {
+      m_settings(settings), m_services(services) {
     QGroupBox* group = NewGroup(ConfigTexts::ColorGroup);
     auto* column = new QVBoxLayout(group);
 
@@ -89,7 +89,7 @@ void ColorsSheet::Apply() {
 
 void ColorsSheet::Choose(ColorSwatch* swatch) {
     CustomColorList::Slots custom = m_custom.ToSlots();
-    const std::optional<quint32> chosen = m_s.pickColor(window(), swatch->Color(), custom);
+    const std::optional<quint32> chosen = m_services.pickColor(window(), swatch->Color(), custom);
     m_custom.WriteBack(custom);
     if (!chosen || (*chosen & 0xFFFFFF) == swatch->Color())
         return;

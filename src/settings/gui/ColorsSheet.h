@@ -29,7 +29,7 @@ private:
     void ChooseCollation();
 
     TSettings& m_settings;
-    AdditionConfigServices& m_s;
+    AdditionConfigServices& m_services;
     // In the order of ColorsPage.
     std::array<ColorSwatch*, 12> m_swatches{};
     CustomColorList m_custom;

@@ -15,7 +15,7 @@
 FolderSheet::FolderSheet(TSettings& settings, AdditionConfigServices& services, QWidget* parent)
     : ConfigSheet(QStringLiteral("TabSheetFolder"), ConfigTexts::FolderText,
                   QStringLiteral(":/pages/folder.png"), parent),
-      m_settings(settings), m_s(services) {
+      m_settings(settings), m_services(services) {
     QGroupBox* group = NewGroup(ConfigTexts::FolderGroup);
     auto* grid = new QGridLayout(group);
     m_initialDir = AddFolderRow(
@@ -44,7 +44,7 @@ QLineEdit* FolderSheet::AddFolderRow(QGridLayout* grid, int row, QStringView lab
             edit->clear();
     });
     connect(select, &QPushButton::clicked, this, [this, edit] {
-        const FolderChoice choice = m_s.browseForFolder(window(), edit->text().trimmed());
+        const FolderChoice choice = m_services.browseForFolder(window(), edit->text().trimmed());
         if (choice.Chosen)
             edit->setText(choice.Path);
     });

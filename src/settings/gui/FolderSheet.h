@@ -20,7 +20,7 @@ private:
                             const QString& clear, const QString& select);
 
     TSettings& m_settings;
-    AdditionConfigServices& m_s;
+    AdditionConfigServices& m_services;
     QLineEdit* m_initialDir = nullptr;
     QLineEdit* m_resultDir = nullptr;
 };

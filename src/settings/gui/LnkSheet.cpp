@@ -15,7 +15,7 @@
 
 LnkSheet::LnkSheet(AdditionConfigServices& services, QWidget* parent)
     : ConfigSheet(QStringLiteral("tsLnk"), ConfigTexts::LnkText, QStringLiteral(":/pages/lnk.png"), parent),
-      m_s(services), m_shortcuts(services.desktop) {
+      m_services(services), m_shortcuts(services.desktop) {
     QGroupBox* make = NewGroup(ConfigTexts::LnkGroup);
     auto* makeLayout = new QVBoxLayout(make);
     m_desktop = NewCheckBox(QStringLiteral("cbLnkDesktop"), ConfigTexts::LnkDesktop);
@@ -44,8 +44,8 @@ void LnkSheet::Fill() {
 void LnkSheet::Apply() {
     const QString title = SettingsTexts::ProgramTitle.toString();
     // A shortcut that cannot be written is not reported; the other one is still tried.
-    if (m_desktop->isChecked() && m_shortcuts.WriteDesktopShortcut().Ok() && m_s.prompts)
-        m_s.prompts->ShowMessage(title, ConfigTexts::LnkDesktopMade.toString(), MsgIcon::None);
-    if (m_start->isChecked() && m_shortcuts.WriteMenuShortcut().Ok() && m_s.prompts)
-        m_s.prompts->ShowMessage(title, ConfigTexts::LnkStartMade.toString(), MsgIcon::None);
+    if (m_desktop->isChecked() && m_shortcuts.WriteDesktopShortcut().Ok() && m_services.prompts)
+        m_services.prompts->ShowMessage(title, ConfigTexts::LnkDesktopMade.toString(), MsgIcon::None);
+    if (m_start->isChecked() && m_shortcuts.WriteMenuShortcut().Ok() && m_services.prompts)
+        m_services.prompts->ShowMessage(title, ConfigTexts::LnkStartMade.toString(), MsgIcon::None);
 }

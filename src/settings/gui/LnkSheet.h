@@ -18,7 +18,7 @@ protected:
     void Apply() override;
 
 private:
-    AdditionConfigServices& m_s;
+    AdditionConfigServices& m_services;
     ProgramShortcuts m_shortcuts;
     QCheckBox* m_desktop;
     QCheckBox* m_start;

@@ -19,7 +19,7 @@
 NetConfigSheet::NetConfigSheet(TSettings& settings, AdditionConfigServices& services, QWidget* parent)
     : ConfigSheet(QStringLiteral("TabSheetNetConfig"), ConfigTexts::NetText,
                   QStringLiteral(":/pages/net.png"), parent),
-      m_settings(settings), m_s(services) {
+      m_settings(settings), m_services(services) {
     auto* group = new QGroupBox(this);
     auto* grid = new QGridLayout(group);
     m_host = NewEdit(QStringLiteral("Edit_RemoteHost"));
@@ -83,8 +83,8 @@ bool NetConfigSheet::eventFilter(QObject* watched, QEvent* event) {
     if (watched == m_port && event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
         if (!PortKeyAccepted(key->text(), key->modifiers())) {
-            if (m_s.beep)
-                m_s.beep();
+            if (m_services.beep)
+                m_services.beep();
             return true;
         }
     }
@@ -94,9 +94,9 @@ bool NetConfigSheet::eventFilter(QObject* watched, QEvent* event) {
 void NetConfigSheet::bbTestNetClick() {
     if (m_test)
         return;
-    const QByteArray computer = m_s.computerName ? m_s.computerName() : QByteArray();
-    m_test =
-        new ConnectionTest({m_host->text(), PortFromText(m_port->text())}, computer, m_s.netLimits, this);
+    const QByteArray computer = m_services.computerName ? m_services.computerName() : QByteArray();
+    m_test = new ConnectionTest({m_host->text(), PortFromText(m_port->text())}, computer,
+                                m_services.netLimits, this);
     ConnectionTest* test = m_test;
     // A keyboard user who pressed the button gets the focus back on it afterwards.
     const bool hadFocus = m_testNet->hasFocus();
@@ -106,8 +106,8 @@ void NetConfigSheet::bbTestNetClick() {
         UpdateEnabled();
         if (hadFocus && m_testNet->isEnabled() && m_testNet->isVisible())
             m_testNet->setFocus(Qt::OtherFocusReason);
-        if (const auto notice = test->NoticeToShow(); notice && m_s.prompts)
-            m_s.prompts->ShowMessage(notice->caption, notice->text, notice->icon);
+        if (const auto notice = test->NoticeToShow(); notice && m_services.prompts)
+            m_services.prompts->ShowMessage(notice->caption, notice->text, notice->icon);
     });
     UpdateEnabled();
     test->Start();

@@ -24,7 +24,7 @@ private:
     void bbTestNetClick();
 
     TSettings& m_settings;
-    AdditionConfigServices& m_s;
+    AdditionConfigServices& m_services;
     QLineEdit* m_host;
     QLineEdit* m_port;
     QCheckBox* m_sendResult;

@@ -18,7 +18,7 @@
 PasswordSheet::PasswordSheet(AdditionConfigServices& services, QWidget* parent)
     : ConfigSheet(QStringLiteral("tbPassword"), ConfigTexts::PasswordText,
                   QStringLiteral(":/pages/password.png"), parent),
-      m_s(services) {
+      m_services(services) {
     auto* group = new QGroupBox(this);
     auto* grid = new QGridLayout(group);
     m_password = NewEdit(QStringLiteral("txtPassword"));
@@ -36,8 +36,8 @@ PasswordSheet::PasswordSheet(AdditionConfigServices& services, QWidget* parent)
 
 void PasswordSheet::Fill() {
     QByteArray stored;
-    if (m_s.store)
-        stored = ReadSettingsPassword(UserStore(*m_s.store)).password;
+    if (m_services.store)
+        stored = ReadSettingsPassword(UserStore(*m_services.store)).password;
     const PasswordPage page = PasswordPageFrom(stored);
     m_usePassword->setChecked(page.usePassword);
     m_password->setText(page.password);
@@ -45,11 +45,12 @@ void PasswordSheet::Fill() {
 }
 
 void PasswordSheet::Apply() {
-    if (!m_s.store)
+    if (!m_services.store)
         return;
-    UserStore store(*m_s.store);
+    UserStore store(*m_services.store);
     const Status written =
         WriteSettingsPassword(store, ApplyPasswordPage({m_usePassword->isChecked(), m_password->text()}));
-    if (!written.Ok() && m_s.prompts)
-        m_s.prompts->ShowMessage(SettingsTexts::ProgramTitle.toString(), written.Detail(), MsgIcon::Error);
+    if (!written.Ok() && m_services.prompts)
+        m_services.prompts->ShowMessage(SettingsTexts::ProgramTitle.toString(), written.Detail(),
+                                        MsgIcon::Error);
 }

@@ -15,7 +15,7 @@ protected:
     void Apply() override;
 
 private:
-    AdditionConfigServices& m_s;
+    AdditionConfigServices& m_services;
     QLineEdit* m_password;
     QCheckBox* m_usePassword;
 };

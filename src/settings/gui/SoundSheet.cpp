@@ -17,7 +17,7 @@
 SoundSheet::SoundSheet(TSettings& settings, AdditionConfigServices& services, QWidget* parent)
     : ConfigSheet(QStringLiteral("tsSound"), ConfigTexts::SoundText, QStringLiteral(":/pages/sound.png"),
                   parent),
-      m_settings(settings), m_s(services) {
+      m_settings(settings), m_services(services) {
     QGroupBox* group = NewGroup(ConfigTexts::SoundGroup);
     auto* grid = new QGridLayout(group);
     m_useSound = NewCheckBox(QStringLiteral("cbUseSound"), ConfigTexts::UseSound);
@@ -47,7 +47,7 @@ SoundSheet::SoundSheet(TSettings& settings, AdditionConfigServices& services, QW
     connect(m_useSound, &QCheckBox::clicked, this, &SoundSheet::cbUseSoundClick);
     connect(m_userFile, &QCheckBox::toggled, this, &SoundSheet::UpdateEnabled);
     connect(m_selectFile, &QPushButton::clicked, this, [this] {
-        const QString path = m_s.openSoundFile(window());
+        const QString path = m_services.openSoundFile(window());
         if (path.isEmpty())
             return;
         const SoundFileParts parts = SplitSoundFile(path);
@@ -55,12 +55,12 @@ SoundSheet::SoundSheet(TSettings& settings, AdditionConfigServices& services, QW
         m_fileDir->setText(parts.fileDir);
     });
     connect(m_selectDir, &QPushButton::clicked, this, [this] {
-        const FolderChoice choice = m_s.browseForFolder(window(), m_fileDir->text().trimmed());
+        const FolderChoice choice = m_services.browseForFolder(window(), m_fileDir->text().trimmed());
         if (choice.Chosen)
             m_fileDir->setText(choice.Path);
     });
     connect(m_proba, &QPushButton::clicked, this,
-            [this] { m_s.playSound(TrialSound(Page(), m_s.programFolder)); });
+            [this] { m_services.playSound(TrialSound(Page(), m_services.programFolder)); });
     AddApplyButton(QStringLiteral("bbSound"));
 }
 

@@ -22,7 +22,7 @@ private:
     void cbUseSoundClick();
 
     TSettings& m_settings;
-    AdditionConfigServices& m_s;
+    AdditionConfigServices& m_services;
     QCheckBox* m_useSound;
     QCheckBox* m_userFile;
     QLineEdit* m_fileName;

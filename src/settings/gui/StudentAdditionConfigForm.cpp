@@ -13,8 +13,8 @@
 #include "SoundSheet.h"
 #include "UserNameSheet.h"
 
-#include "ports/Prompts.h"
 #include "model/Utils.h"
+#include "ports/Prompts.h"
 #include "settings/SettingsPassword.h"
 #include "settings/SettingsTexts.h"
 #include "settings/UserStore.h"
@@ -38,45 +38,47 @@ TStudentAdditionConfigForm::TStudentAdditionConfigForm(TSettings& settings, Addi
                                                        QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                           Qt::WindowCloseButtonHint),
-      m_settings(settings), m_s(std::move(services)), m_tabs(new MultiRowTabWidget(this)) {
+      m_settings(settings), m_services(std::move(services)), m_tabs(new MultiRowTabWidget(this)) {
     InitPagePictures();
     setObjectName(QStringLiteral("StudentAdditionConfigForm"));
     setWindowTitle(ConfigTexts::Caption.toString());
     setModal(true);
 
     // What the caller left out is the real thing.
-    if (!m_s.browseForFolder)
-        m_s.browseForFolder = [](QWidget* owner, const QString& start) {
+    if (!m_services.browseForFolder)
+        m_services.browseForFolder = [](QWidget* owner, const QString& start) {
             return BrowseForFolder(owner, start);
         };
-    if (!m_s.pickColor)
-        m_s.pickColor = PickColorWithDialog;
-    if (!m_s.openSoundFile)
-        m_s.openSoundFile = OpenSoundFileWithDialog;
-    if (!m_s.playSound) {
+    if (!m_services.pickColor)
+        m_services.pickColor = PickColorWithDialog;
+    if (!m_services.openSoundFile)
+        m_services.openSoundFile = OpenSoundFileWithDialog;
+    if (!m_services.playSound) {
         m_player = std::make_unique<EndSoundPlayer>();
-        m_s.playSound = [player = m_player.get()](const EndSoundChoice& choice) { player->Play(choice); };
+        m_services.playSound = [player = m_player.get()](const EndSoundChoice& choice) {
+            player->Play(choice);
+        };
     }
-    if (!m_s.beep)
-        m_s.beep = [] { QApplication::beep(); };
-    if (!m_s.computerName)
-        m_s.computerName = [] { return GetComputerNameStr(); };
-    if (!m_s.desktop.run)
-        m_s.desktop = DesktopContext::ForThisProgram();
+    if (!m_services.beep)
+        m_services.beep = [] { QApplication::beep(); };
+    if (!m_services.computerName)
+        m_services.computerName = [] { return GetComputerNameStr(); };
+    if (!m_services.desktop.run)
+        m_services.desktop = DesktopContext::ForThisProgram();
 
     QTabWidget* pages = m_tabs->Pages();
     pages->setObjectName(QStringLiteral("PageControl"));
     const std::pair<ConfigSheet*, QStringView> sheets[] = {
-        {new AssociationSheet(m_s), ConfigTexts::AssociationCaption},
-        {new LnkSheet(m_s), ConfigTexts::LnkCaption},
-        {new NetConfigSheet(m_settings, m_s), ConfigTexts::NetCaption},
-        {new FolderSheet(m_settings, m_s), ConfigTexts::FolderCaption},
+        {new AssociationSheet(m_services), ConfigTexts::AssociationCaption},
+        {new LnkSheet(m_services), ConfigTexts::LnkCaption},
+        {new NetConfigSheet(m_settings, m_services), ConfigTexts::NetCaption},
+        {new FolderSheet(m_settings, m_services), ConfigTexts::FolderCaption},
         {new SaveResultSheet(m_settings), ConfigTexts::SaveResultCaption},
         {new ShowResultSheet(m_settings), ConfigTexts::ShowResultCaption},
-        {new ColorsSheet(m_settings, m_s), ConfigTexts::ColorsCaption},
+        {new ColorsSheet(m_settings, m_services), ConfigTexts::ColorsCaption},
         {new UserNameSheet(m_settings), ConfigTexts::UserNameCaption},
-        {new SoundSheet(m_settings, m_s), ConfigTexts::SoundCaption},
-        {new PasswordSheet(m_s), ConfigTexts::PasswordCaption},
+        {new SoundSheet(m_settings, m_services), ConfigTexts::SoundCaption},
+        {new PasswordSheet(m_services), ConfigTexts::PasswordCaption},
     };
     for (const auto& [sheet, caption] : sheets)
         pages->addTab(sheet, caption.toString());
@@ -109,17 +111,17 @@ void TStudentAdditionConfigForm::FitSize() {
 
 void TStudentAdditionConfigForm::OpenWithPassword() {
     QByteArray stored;
-    if (m_s.store) {
-        const StoredPassword read = ReadSettingsPassword(UserStore(*m_s.store));
+    if (m_services.store) {
+        const StoredPassword read = ReadSettingsPassword(UserStore(*m_services.store));
         if (!read.status.Ok()) {
-            if (m_s.prompts)
-                m_s.prompts->ShowMessage(SettingsTexts::ProgramTitle.toString(), read.status.Detail(),
-                                         MsgIcon::Error);
+            if (m_services.prompts)
+                m_services.prompts->ShowMessage(SettingsTexts::ProgramTitle.toString(), read.status.Detail(),
+                                                MsgIcon::Error);
             return;
         }
         stored = read.password;
     }
-    if (!stored.isEmpty() && (!m_s.prompts || !AskSettingsPassword(stored, *m_s.prompts)))
+    if (!stored.isEmpty() && (!m_services.prompts || !AskSettingsPassword(stored, *m_services.prompts)))
         return;
     exec();
 }

@@ -37,7 +37,7 @@ private:
     void FitSize();
 
     TSettings& m_settings;
-    AdditionConfigServices m_s;
+    AdditionConfigServices m_services;
     std::unique_ptr<EndSoundPlayer> m_player;
     MultiRowTabWidget* m_tabs;
 };
