@@ -14,9 +14,9 @@ QByteArray BuildPayload(const TTest& test, const std::vector<TTask>& tasks,
         t.WriteTask(w);
     w.WriteInt32(qint32(files.size()));
     for (const Attachment& f : files) {
-        w.WriteString(f.Name);
-        w.WriteInt32(qint32(f.Data.size()));
-        w.WriteBytes(f.Data);
+        w.WriteString(f.name);
+        w.WriteInt32(qint32(f.data.size()));
+        w.WriteBytes(f.data);
     }
     return payload;
 }

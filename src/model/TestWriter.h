@@ -8,8 +8,8 @@
 #include <vector>
 
 struct Attachment {
-    QByteArray Name;
-    QByteArray Data;
+    QByteArray name;
+    QByteArray data;
 };
 
 // The decompressed payload: header, task count, tasks, attached-file count, attached files.

@@ -150,7 +150,7 @@ public:
     virtual void SendResult(const TTest& test, const TResultTest& result, const SessionLink& link) = 0;
 };
 
-// Until the protocol exists nothing is sent.
+// A link that sends nothing, for tests that need no server.
 class NoServerLink final : public ServerLink {
 public:
     void SendSessionStart(const TTest&, const TResultTest&, SessionLink&) override {}

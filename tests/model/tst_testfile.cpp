@@ -161,7 +161,7 @@ private slots:
             QCOMPARE(t.Crc, BufferCrc32(bytes));
             QFile pic(AttachmentPath(t, "pic.png"));
             QVERIFY(pic.open(QIODevice::ReadOnly));
-            QCOMPARE(pic.readAll(), TwoPictures()[0].Data);
+            QCOMPARE(pic.readAll(), TwoPictures()[0].data);
             QVERIFY(QFileInfo::exists(AttachmentPath(t, "empty.bin")));
             QCOMPARE(QFileInfo(AttachmentPath(t, "empty.bin")).size(), 0);
             // Topic 1 holds one task and asks one; the general list holds the other seven.

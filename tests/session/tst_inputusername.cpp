@@ -5,8 +5,8 @@
 #include "ui/BalloonTip.h"
 
 #include "ScriptedPrompts.h"
-#include "ports/Clock.h"
 #include "model/TextCodec.h"
+#include "ports/Clock.h"
 #include "settings/Settings.h"
 
 #include <QApplication>
@@ -45,7 +45,7 @@ QRect GlobalRect(QWidget* w) {
 }
 } // namespace
 
-class TstInputUserName : public QObject {
+class TestInputUserName : public QObject {
     Q_OBJECT
 
     FixedClock m_clock{QDateTime(QDate(2026, 9, 1), QTime(8, 30))};
@@ -242,5 +242,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TstInputUserName)
+QTEST_MAIN(TestInputUserName)
 #include "tst_inputusername.moc"

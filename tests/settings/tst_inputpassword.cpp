@@ -11,7 +11,7 @@
 
 #include <functional>
 
-class TstInputPassword : public QObject {
+class TestInputPassword : public QObject {
     Q_OBJECT
 
     QLineEdit* Edit(TInputPasswordForm& form) { return form.findChild<QLineEdit*>("EditInputPassword"); }
@@ -86,5 +86,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TstInputPassword)
+QTEST_MAIN(TestInputPassword)
 #include "tst_inputpassword.moc"

@@ -390,25 +390,25 @@ bool TestFromJson(const QJsonObject& json, const QString& baseDir, TestSource& o
             QByteArray source;
             qint32 size = -1;
             FieldReader fr(o, item, error);
-            fr.Text("Name", file.Name);
+            fr.Text("Name", file.name);
             fr.Text("File", source);
             fr.Int("Size", size);
             if (!fr.Finish())
                 return false;
-            if (!IsSafeAttachmentName(file.Name))
+            if (!IsSafeAttachmentName(file.name))
                 return ElementError(error, fr.Name("Name"), "a plain file name");
             const QString path =
-                QDir(baseDir).filePath(TextCodec::FromCp1251(source.isEmpty() ? file.Name : source));
+                QDir(baseDir).filePath(TextCodec::FromCp1251(source.isEmpty() ? file.name : source));
             QFile f(path);
             if (!f.open(QIODevice::ReadOnly)) {
                 error = QStringLiteral("%1: cannot read %2: %3").arg(item, path, f.errorString());
                 return false;
             }
-            file.Data = f.readAll();
-            if (size >= 0 && size != file.Data.size()) {
+            file.data = f.readAll();
+            if (size >= 0 && size != file.data.size()) {
                 error = QStringLiteral("%1: %2 holds %3 bytes, not %4")
                             .arg(item, path)
-                            .arg(file.Data.size())
+                            .arg(file.data.size())
                             .arg(size);
                 return false;
             }

@@ -4,8 +4,8 @@
 class QWidget;
 
 struct FolderChoice {
-    bool Chosen = false;
-    QString Path;
+    bool chosen = false;
+    QString path;
 };
 
 // The system folder picker, owned by `owner`; folders only. Cancelled: not chosen, empty path.

@@ -45,8 +45,8 @@ QLineEdit* FolderSheet::AddFolderRow(QGridLayout* grid, int row, QStringView lab
     });
     connect(select, &QPushButton::clicked, this, [this, edit] {
         const FolderChoice choice = m_services.browseForFolder(window(), edit->text().trimmed());
-        if (choice.Chosen)
-            edit->setText(choice.Path);
+        if (choice.chosen)
+            edit->setText(choice.path);
     });
     return edit;
 }

@@ -56,8 +56,8 @@ SoundSheet::SoundSheet(TSettings& settings, AdditionConfigServices& services, QW
     });
     connect(m_selectDir, &QPushButton::clicked, this, [this] {
         const FolderChoice choice = m_services.browseForFolder(window(), m_fileDir->text().trimmed());
-        if (choice.Chosen)
-            m_fileDir->setText(choice.Path);
+        if (choice.chosen)
+            m_fileDir->setText(choice.path);
     });
     connect(m_proba, &QPushButton::clicked, this,
             [this] { m_services.playSound(TrialSound(Page(), m_services.programFolder)); });
