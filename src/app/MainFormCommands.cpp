@@ -10,6 +10,7 @@
 #include "model/TextCodec.h"
 #include "settings/SettingsFile.h"
 #include "settings/UserStore.h"
+#include "ui/PictureLabel.h"
 #include "ui/RichText.h"
 #include "ui/RichTextControl.h"
 #include "ui/ShowQuestionImageForm.h"
@@ -460,9 +461,9 @@ void TStudentMainForm::aShowREtoViewerExecute() {
 }
 
 void TStudentMainForm::AShowQuestionImageExecute() {
-    if (!m_questionImage->isVisible() || m_questionImage->pixmap().isNull())
+    if (!m_questionImage->isVisible() || m_questionImage->CurrentPicture().IsNull())
         return;
-    m_imageForm->ShowPicture(m_questionImage->pixmap());
+    m_imageForm->ShowPicture(m_questionImage->CurrentPicture());
 }
 
 bool TStudentMainForm::HandleDigitKey(int key) {

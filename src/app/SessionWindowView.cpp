@@ -12,6 +12,7 @@
 #include "session/Scoring.h"
 #include "session/SessionTexts.h"
 #include "settings/UserStore.h"
+#include "ui/PictureLabel.h"
 #include "ui/PictureLoader.h"
 #include "ui/RichText.h"
 #include "ui/RichTextControl.h"

@@ -12,6 +12,7 @@
 #include "model/Prompts.h"
 #include "settings/EndSound.h"
 #include "settings/SettingsFile.h"
+#include "ui/PictureLabel.h"
 #include "ui/RichText.h"
 #include "ui/RichTextControl.h"
 #include "ui/ShowQuestionImageForm.h"

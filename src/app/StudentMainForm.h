@@ -43,6 +43,7 @@ class QRadioButton;
 class SingleInstance;
 class TMainStatusBar;
 class TShowQuestionImageForm;
+class PictureLabel;
 
 // What the window is given instead of reaching for globals, so tests run it in temporary folders
 // with scripted prompts.
@@ -256,7 +257,7 @@ private:
     QLabel* m_questionLabel = nullptr;
     QWidget* m_panelQuestion = nullptr;
     RichTextControl* m_questionText = nullptr;
-    QLabel* m_questionImage = nullptr;
+    PictureLabel* m_questionImage = nullptr;
     QSplitter* m_splitter = nullptr;
     QWidget* m_panelPromptTask = nullptr;
     QLabel* m_variantLabel = nullptr;
@@ -266,7 +267,7 @@ private:
     QLineEdit* m_editInputText = nullptr;
     QWidget* m_panelImgRect = nullptr;
     QScrollArea* m_scrollBox = nullptr;
-    QLabel* m_image = nullptr;
+    PictureLabel* m_image = nullptr;
     QWidget* m_shapePoint = nullptr;
     QWidget* m_shape = nullptr;
     QWidget* m_panelVariant = nullptr;
