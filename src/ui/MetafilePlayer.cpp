@@ -487,6 +487,10 @@ private:
         return f;
     }
 
+    double MaxTextSize() const {
+        return std::max(16.0, 2 * std::max(m_frameRect.width(), m_frameRect.height()));
+    }
+
     // Draws `text` with its baseline origin at `origin` (natural pixels), turned by `angle` degrees
     // (counter-clockwise on screen), characters placed by `advances` when given.
     void DrawText(const QString& text, QPointF origin, double angle, const QFont& font, const QColor& colour,
@@ -522,7 +526,28 @@ private:
             m_p.fillRect(QRectF(x, y - fm.ascent(), width, fm.ascent() + fm.descent()), bk);
         m_p.setFont(font);
         m_p.setPen(colour);
-        if (!advances && extra == 0) {
+        // Glyphs of a few hundred device pixels and more, and glyphs stretched far more one way than
+        // the other, are filled as outlines: the glyph cache would render bitmaps of such shapes,
+        // and the font engine fails on extreme ones. Text below half a pixel shows nothing.
+        const QTransform device = m_p.transform();
+        const double emX = fm.height() * std::hypot(device.m11(), device.m12());
+        const double emY = fm.height() * std::hypot(device.m21(), device.m22());
+        const double larger = std::max(emX, emY), smaller = std::min(emX, emY);
+        const bool stretched = font.stretch() != QFont::AnyStretch && font.stretch() != 100;
+        if (larger < 0.5) {
+            m_p.restore();
+            return;
+        }
+        if (larger > 256 || larger > 4 * smaller || (stretched && larger > 64)) {
+            QPainterPath outlines;
+            double at = x;
+            for (qsizetype k = 0; k < text.size(); ++k) {
+                outlines.addText(QPointF(at, y), font, QString(text[k]));
+                at += advances && size_t(k) < advances->size() ? (*advances)[size_t(k)]
+                                                               : fm.horizontalAdvance(text[k]) + extra;
+            }
+            m_p.fillPath(outlines, colour);
+        } else if (!advances && extra == 0) {
             m_p.drawText(QPointF(x, y), text);
         } else {
             double at = x;
@@ -556,7 +581,8 @@ private:
         m_budget -= text.size() * 4;
         const double sy = ScaleY(), sx = ScaleX();
         // Heights: negative is the character's em, positive the cell (em plus internal leading).
-        double em = std::abs(f.height) * sy;
+        // Text larger than the picture shows nothing readable; it is held to the picture's size.
+        double em = std::min(std::abs(f.height) * sy, MaxTextSize());
         QFont font = MakeFont(f.face, f.charset, em > 0 ? em : 16, f.weight, f.italic, f.underline, f.strike);
         if (f.height > 0) {
             const QFontMetricsF fm(font, m_p.device());
@@ -568,7 +594,7 @@ private:
             const QFontMetricsF fm(font, m_p.device());
             const double avg = fm.averageCharWidth();
             if (avg > 0)
-                font.setStretch(std::clamp(int(std::round(100 * f.width * sx / avg)), 1, 4000));
+                font.setStretch(int(std::clamp(std::round(100 * f.width * sx / avg), 10.0, 1000.0)));
         }
         const QTransform& t = Map();
         const double turn = std::atan2(-t.m12(), t.m11()) * 180 / M_PI;
@@ -1117,6 +1143,7 @@ private:
         else
             em = f.em * PlusUnit(f.unit, m_m.plusDpiY) * std::sqrt(std::abs(m_devToNat.determinant())) *
                  (f.unit == 2 || f.unit == 1 ? 1 : 1);
+        em = std::min(em, MaxTextSize());
         *emOut = em;
         return MakeFont(f.family, 1, em, f.style & 1 ? 700 : 400, f.style & 2, f.style & 4, f.style & 8);
     }

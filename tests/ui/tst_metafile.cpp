@@ -5,6 +5,7 @@
 // The reference pictures in tests/data/metafile were looked at once; QUIZAR_WRITE_REFERENCES=1
 // writes them anew from the current drawing.
 #include "FormulaCorpus.h"
+#include "MetafileFuzzFrame.h"
 #include "MetafileWriter.h"
 #include "ui/Metafile.h"
 #include "ui/MetafilePlayer.h"
@@ -509,6 +510,25 @@ private slots:
         const Mf::MetafilePtr many = Mf::Parse(records);
         QVERIFY(many && many->truncated);
         QCOMPARE(qint64(many->records.size()), Mf::Limits().maxRecords);
+    }
+
+    // Inputs the fuzzer found faults with, read and drawn as the fuzzer does.
+    void fuzzFindings() {
+        const QDir dir(QStringLiteral(QUIZAR_TEST_DATA "/metafile/fuzz"));
+        const QStringList names = dir.entryList({QStringLiteral("*.bin")}, QDir::Files);
+        QVERIFY(!names.isEmpty());
+        for (const QString& name : names) {
+            QFile file(dir.filePath(name));
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            const QByteArray input = file.readAll();
+            QVERIFY(!input.isEmpty());
+            const Mf::MetafilePtr m = Mf::Parse(MetafileFuzzFrame(uchar(input[0]), input.mid(1)));
+            if (!m)
+                continue;
+            QImage image(64, 48, QImage::Format_ARGB32_Premultiplied);
+            QPainter painter(&image);
+            Mf::Play(*m, painter, QRectF(0, 0, 64, 48));
+        }
     }
 
     void drawingBudgetEndsTheDrawing() {
