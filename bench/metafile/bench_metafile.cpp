@@ -3,21 +3,30 @@
 // records, EMF+ alone; 50 of each), read and drawn at 100 % and 200 %. The PNGs are the same
 // formulas drawn once and encoded, so both sides make the same pixels from a file's bytes.
 #include "FormulaCorpus.h"
-#include "WidgetTesting.h"
 #include "ui/ImageDecode.h"
 #include "ui/Metafile.h"
 #include "ui/MetafilePlayer.h"
 
+#include <QBuffer>
 #include <QGuiApplication>
 #include <QPainter>
 
 #include <benchmark/benchmark.h>
 
+#include <map>
 #include <vector>
 
 namespace {
 
 constexpr int CorpusSize = 200;
+
+QByteArray Png(const QImage& image) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return bytes;
+}
 
 const std::vector<QByteArray>& Corpus() {
     static const std::vector<QByteArray> files = [] {
@@ -36,15 +45,15 @@ const std::vector<QByteArray>& Pngs(int zoom) {
     if (pngs.empty()) {
         for (const QByteArray& file : Corpus()) {
             const Mf::MetafilePtr m = Mf::Parse(file);
-            pngs.push_back(Encoded(Mf::Render(*m, (m->naturalSize * zoom / 100).toSize(), 1, Qt::white), "PNG"));
+            pngs.push_back(Png(Mf::Render(*m, (m->naturalSize * zoom / 100).toSize(), 1, Qt::white)));
         }
     }
     return pngs;
 }
 
 void PerPicture(benchmark::State& state) {
-    state.counters["per_picture"] =
-        benchmark::Counter(double(state.iterations()) * CorpusSize, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    state.counters["per_picture"] = benchmark::Counter(
+        double(state.iterations()) * CorpusSize, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 
 // Reading and drawing each file into an image of its size at the zoom: what showing one costs.
