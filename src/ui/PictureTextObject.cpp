@@ -3,6 +3,7 @@
 #include "MetafilePlayer.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QGuiApplication>
 #include <QPainter>
 #include <QTextDocument>
 #include <QTextImageFormat>
@@ -59,6 +60,9 @@ Mf::MetafilePtr VectorOf(const QTextFormat& format) {
 }
 
 void Install(QTextDocument& doc) {
+    // Without a GUI application nothing is drawn, and a layout would need fonts that are not there.
+    if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
+        return;
     QAbstractTextDocumentLayout* layout = doc.documentLayout();
     QTextObjectInterface* current = layout->handlerForObject(QTextFormat::ImageObject);
     if (dynamic_cast<VectorHandler*>(current))

@@ -20,7 +20,8 @@ void SetVector(QTextImageFormat& format, const Mf::MetafilePtr& metafile);
 Mf::MetafilePtr VectorOf(const QTextFormat& format);
 
 // Makes the document's layout draw metafile pictures as vectors. Idempotent; a document gets a new
-// layout when it is cloned, so a clone needs it again.
+// layout when it is cloned, so a clone needs it again. Does nothing in a program without a GUI
+// application, which draws nothing.
 void Install(QTextDocument& doc);
 
 } // namespace PictureText

@@ -5,6 +5,7 @@
 #include "MetafilePlayer.h"
 #include "PictureTextObject.h"
 
+#include <QGuiApplication>
 #include <QTextDocument>
 #include <QTextList>
 #include <QTextTable>
@@ -374,8 +375,9 @@ void Reader::KeepMarkerText(const ParaState& p, const QTextBlock& block) {
     bf.setLeftMargin(std::max(0, p.li) / 15.0);
     bf.setTextIndent(p.fi / 15.0);
     if (p.fi < 0 && p.li > 0) {
+        // Tab stops count from where the first line starts, the hanging indent's.
         QList<QTextOption::Tab> tabs = bf.tabPositions();
-        tabs.prepend(QTextOption::Tab(std::min(p.li, 1 << 20) / 15.0, QTextOption::LeftTab));
+        tabs.prepend(QTextOption::Tab(std::min(-p.fi, 1 << 20) / 15.0, QTextOption::LeftTab));
         bf.setTabPositions(tabs);
     }
     QTextCursor b(block);
@@ -446,8 +448,10 @@ void Reader::InsertPicture() {
     }
     const QSizeF size = RtfPictureDisplaySize(
         m_pict, vector ? vector->naturalSize.toSize().expandedTo(QSize(1, 1)) : image.size());
-    if (vector) {
-        // A bitmap of the picture as laid out, for whatever draws the document without vectors.
+    // A bitmap of the picture as laid out, for whatever draws the document without vectors. Text
+    // needs fonts, which a program without a GUI application (one that only reads the text) lacks.
+    const bool canDraw = qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr;
+    if (vector && canDraw) {
         const QSize pixels = size.toSize().expandedTo(QSize(1, 1));
         if (qint64(pixels.width()) * pixels.height() <= m_pixelsLeft)
             image = Mf::Render(*vector, pixels);
