@@ -2,6 +2,7 @@
 
 #include "SessionArea.h"
 #include "model/TextCodec.h"
+#include "ui/PictureLabel.h"
 #include "ui/PictureLoader.h"
 #include "ui/RichText.h"
 #include "ui/RichTextControl.h"

@@ -13,6 +13,7 @@
 #include "settings/UserStore.h"
 #include "settings/gui/EndSoundPlayer.h"
 #include "settings/gui/StudentAdditionConfigForm.h"
+#include "ui/PictureLabel.h"
 #include "ui/RichText.h"
 #include "ui/RichTextControl.h"
 #include "ui/ShowQuestionImageForm.h"
@@ -378,10 +379,10 @@ void TStudentMainForm::aShowREtoViewerExecute() {
 }
 
 void TStudentMainForm::AShowQuestionImageExecute() {
-    QLabel* picture = m_area->QuestionImage();
-    if (!picture->isVisible() || picture->pixmap().isNull())
+    PictureLabel* picture = m_area->QuestionImage();
+    if (!picture->isVisible() || picture->CurrentPicture().IsNull())
         return;
-    m_imageForm->ShowPicture(picture->pixmap());
+    m_imageForm->ShowPicture(picture->CurrentPicture());
 }
 
 bool TStudentMainForm::HandleDigitKey(int key) {

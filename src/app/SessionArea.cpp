@@ -5,6 +5,7 @@
 
 #include "MainFormTexts.h"
 #include "model/Task.h"
+#include "ui/PictureLabel.h"
 #include "ui/RichText.h"
 #include "ui/RichTextControl.h"
 
@@ -60,28 +61,6 @@ protected:
 
 private:
     Kind m_kind;
-};
-
-// The task picture: the whole picture is kept (the viewer shows it at full size), drawn scaled to
-// the control's width with its proportions, never enlarged.
-class ScaledPicture : public QLabel {
-public:
-    using QLabel::QLabel;
-
-protected:
-    void paintEvent(QPaintEvent* event) override {
-        const QPixmap picture = pixmap();
-        if (picture.isNull()) {
-            QLabel::paintEvent(event);
-            return;
-        }
-        QSize size = picture.size();
-        if (size.width() > width() || size.height() > height())
-            size.scale(this->size(), Qt::KeepAspectRatio);
-        QPainter p(this);
-        p.setRenderHint(QPainter::SmoothPixmapTransform);
-        p.drawPixmap(QRect(QPoint((width() - size.width()) / 2, 0), size), picture);
-    }
 };
 
 // Odd, so that the marker's centre falls on a pixel: the point the pupil clicked.
@@ -162,7 +141,7 @@ TSessionArea::TSessionArea(const SessionAreaActions& actions, QWidget* parent)
     m_questionText = new RichTextControl(m_panelQuestion);
     m_questionText->setObjectName(QStringLiteral("QuestionText"));
     questionLayout->addWidget(m_questionText, 1);
-    m_questionImage = new ScaledPicture(m_panelQuestion);
+    m_questionImage = new PictureLabel(PictureLabel::Fit::Shrink, m_panelQuestion);
     m_questionImage->setObjectName(QStringLiteral("QuestionImage"));
     m_questionImage->setFixedWidth(160);
     m_questionImage->setAlignment(Qt::AlignTop | Qt::AlignHCenter);
@@ -222,7 +201,7 @@ TSessionArea::TSessionArea(const SessionAreaActions& actions, QWidget* parent)
     auto* canvasLayout = new QVBoxLayout(canvas);
     canvasLayout->setContentsMargins(0, 0, 0, 0);
     canvasLayout->setSizeConstraint(QLayout::SetFixedSize);
-    m_image = new QLabel(canvas);
+    m_image = new PictureLabel(PictureLabel::Fit::Natural, canvas);
     m_image->setObjectName(QStringLiteral("Image"));
     canvasLayout->addWidget(m_image);
     m_shapePoint = new ShapeWidget(ShapeWidget::Circle, canvas);

@@ -19,6 +19,7 @@ class QProgressBar;
 class QPushButton;
 class QScrollArea;
 class QSplitter;
+class PictureLabel;
 class RichTextControl;
 
 // A size of a row or column of the answer grid: absolute pixels or per cent of what is left; 0
@@ -59,7 +60,7 @@ public:
     QLabel* QuestionLabel() const { return m_questionLabel; }
     QWidget* PanelQuestion() const { return m_panelQuestion; }
     RichTextControl* QuestionText() const { return m_questionText; }
-    QLabel* QuestionImage() const { return m_questionImage; }
+    PictureLabel* QuestionImage() const { return m_questionImage; }
     QSplitter* Splitter() const { return m_splitter; }
     QWidget* PanelPromptTask() const { return m_panelPromptTask; }
     QPushButton* PromptButton() const { return m_promptButton; }
@@ -70,7 +71,7 @@ public:
     QLineEdit* EditInputText() const { return m_editInputText; }
     QWidget* PanelImgRect() const { return m_panelImgRect; }
     QScrollArea* ScrollBox() const { return m_scrollBox; }
-    QLabel* Image() const { return m_image; }
+    PictureLabel* Image() const { return m_image; }
     QWidget* ShapePoint() const { return m_shapePoint; }
     QWidget* Shape() const { return m_shape; }
     QWidget* PanelVariant() const { return m_panelVariant; }
@@ -129,7 +130,7 @@ private:
     QLabel* m_questionLabel = nullptr;
     QWidget* m_panelQuestion = nullptr;
     RichTextControl* m_questionText = nullptr;
-    QLabel* m_questionImage = nullptr;
+    PictureLabel* m_questionImage = nullptr;
     QSplitter* m_splitter = nullptr;
     QWidget* m_panelPromptTask = nullptr;
     QLabel* m_variantLabel = nullptr;
@@ -139,7 +140,7 @@ private:
     QLineEdit* m_editInputText = nullptr;
     QWidget* m_panelImgRect = nullptr;
     QScrollArea* m_scrollBox = nullptr;
-    QLabel* m_image = nullptr;
+    PictureLabel* m_image = nullptr;
     QWidget* m_shapePoint = nullptr;
     QWidget* m_shape = nullptr;
     QWidget* m_panelVariant = nullptr;

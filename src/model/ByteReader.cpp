@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <type_traits>
 
 ByteReader::ByteReader(QByteArrayView data)
     : m_chunk(data.data()), m_cur(data.data()), m_end(data.data() + data.size()) {}
@@ -56,6 +57,9 @@ template <typename T> T ByteReader::ReadLE() {
     T out;
     if constexpr (sizeof(T) == 8) {
         std::memcpy(&out, &v, 8);
+    } else if constexpr (sizeof(T) == 4 && std::is_floating_point_v<T>) {
+        const auto bits = static_cast<std::uint32_t>(v);
+        std::memcpy(&out, &bits, 4);
     } else {
         out = static_cast<T>(v);
     }
@@ -68,6 +72,12 @@ quint8 ByteReader::ReadUInt8() {
 bool ByteReader::ReadBool() {
     return ReadLE<quint8>() != 0;
 }
+qint16 ByteReader::ReadInt16() {
+    return static_cast<qint16>(ReadLE<quint16>());
+}
+quint16 ByteReader::ReadUInt16() {
+    return ReadLE<quint16>();
+}
 qint32 ByteReader::ReadInt32() {
     return static_cast<qint32>(ReadLE<quint32>());
 }
@@ -76,6 +86,9 @@ quint32 ByteReader::ReadUInt32() {
 }
 double ByteReader::ReadDouble() {
     return ReadLE<double>();
+}
+float ByteReader::ReadFloat() {
+    return ReadLE<float>();
 }
 
 QByteArray ByteReader::ReadString() {

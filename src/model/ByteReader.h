@@ -42,9 +42,12 @@ public:
 
     quint8 ReadUInt8();
     bool ReadBool();
+    qint16 ReadInt16();
+    quint16 ReadUInt16();
     qint32 ReadInt32();
     quint32 ReadUInt32();
     double ReadDouble();
+    float ReadFloat();
     // int32 byte count, then the bytes. A negative count, a count beyond the bytes that can follow,
     // or one above MaxStringLength fails the read.
     QByteArray ReadString();

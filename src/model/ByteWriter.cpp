@@ -17,6 +17,12 @@ void ByteWriter::WriteDouble(double v) {
     m_out.append(b, 8);
 }
 
+void ByteWriter::WriteFloat(float v) {
+    std::uint32_t bits;
+    std::memcpy(&bits, &v, 4);
+    WriteUInt32(bits);
+}
+
 void ByteWriter::WriteString(QByteArrayView s) {
     WriteInt32(qint32(s.size()));
     m_out.append(s);

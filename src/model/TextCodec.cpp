@@ -58,6 +58,106 @@ QString FromCp1251(QByteArrayView bytes) {
     return out;
 }
 
+namespace {
+
+// Look-alikes of characters without a byte in code page 1251.
+char BestFit(char16_t u) {
+    // Latin letters with marks lose them.
+    static const char latin1[] = "AAAAAAACEEEEIIIIDNOOOOOxOUUUUYPsaaaaaaaceeeeiiiidnooooo/ouuuuypy";
+    if (u >= 0xC0 && u <= 0xFF)
+        return latin1[u - 0xC0];
+    switch (u) {
+    case 0x00A1:
+        return '!';
+    case 0x00A2:
+        return 'c';
+    case 0x00A3:
+        return 'L';
+    case 0x00A5:
+        return 'Y';
+    case 0x00AA:
+        return 'a';
+    case 0x00B2:
+        return '2';
+    case 0x00B3:
+        return '3';
+    case 0x00B9:
+        return '1';
+    case 0x00BA:
+        return 'o';
+    case 0x00BF:
+        return '?';
+    case 0x02C6:
+    case 0x2038:
+        return '^';
+    case 0x02DC:
+    case 0x223C:
+        return '~';
+    case 0x2010:
+    case 0x2011:
+    case 0x2012:
+    case 0x2043:
+    case 0x2212:
+        return '-';
+    case 0x2032:
+        return '\'';
+    case 0x2033:
+        return '"';
+    case 0x2044:
+    case 0x2215:
+        return '/';
+    case 0x2216:
+        return '\\';
+    case 0x2217:
+        return '*';
+    case 0x2223:
+        return '|';
+    case 0x2236:
+        return ':';
+    case 0x2264:
+    case 0x226A:
+    case 0x2039:
+    case 0x2329:
+    case 0x27E8:
+        return '<';
+    case 0x2265:
+    case 0x226B:
+    case 0x203A:
+    case 0x232A:
+    case 0x27E9:
+        return '>';
+    case 0x2000:
+    case 0x2001:
+    case 0x2002:
+    case 0x2003:
+    case 0x2004:
+    case 0x2005:
+    case 0x2006:
+    case 0x2008:
+    case 0x2009:
+    case 0x200A:
+        return ' ';
+    default:
+        if (u >= 0x0100 && u <= 0x017F) {
+            // Latin Extended-A: the letter without its mark, upper case at even positions.
+            static const char extA[] = "AaAaAaCcCcCcCcDdDdEeEeEeEeEeGgGgGgGgHhHhIiIiIiIiIiJjJjKkkLlLlLlLlLlNn"
+                                       "NnNnnNnOoOoOoOoRrRrRrSsSsSsSsTtTtTtUuUuUuUuUuUuWwYyYZzZzZzs";
+            return extA[u - 0x0100];
+        }
+        return '?';
+    }
+}
+
+} // namespace
+
+QByteArray ToCp1251BestFit(QStringView text) {
+    QByteArray out = ToCp1251(text);
+    for (qsizetype i = 0; i < text.size(); ++i)
+        if (out[i] == '?' && text[i] != QLatin1Char('?'))
+            out[i] = BestFit(text[i].unicode());
+    return out;
+}
+
 QByteArray ToCp1251(QStringView text) {
     static const std::array<unsigned char, 0x500> fromCyrillic = [] {
         std::array<unsigned char, 0x500> a{};

@@ -13,6 +13,11 @@ QString FromCp1251(QByteArrayView bytes);
 // Encodes to code page 1251; characters the code page lacks become '?'.
 QByteArray ToCp1251(QStringView text);
 
+// Encodes to code page 1251 as the other platform's converter does with its best-fit table: a
+// character the code page lacks becomes a look-alike where there is one ("≥" becomes ">", a
+// no-break hyphen "-", "é" "e"), else '?'.
+QByteArray ToCp1251BestFit(QStringView text);
+
 // The Unicode character of one code-page-1251 byte.
 char16_t CharOf(unsigned char byte);
 

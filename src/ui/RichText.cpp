@@ -1,5 +1,6 @@
 #include "RichText.h"
 
+#include "PictureTextObject.h"
 #include "RichTextControl.h"
 #include "RtfReader.h"
 #include "RtfWriter.h"
@@ -10,6 +11,8 @@
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextFragment>
+#include <QTextFrame>
+#include <QTextTable>
 #include <QWidget>
 
 #include <cmath>
@@ -32,11 +35,69 @@ void ReadFragment(const QByteArray& fragment, QTextDocument& doc) {
         doc.setPlainText(PlainFromBytes(fragment));
 }
 
+namespace {
+
+// The text of one block as rich-edit controls give it: pictures and list markers have none, a line
+// break inside a paragraph is a line break, and no-break spaces stay no-break spaces.
+void AppendBlock(const QTextBlock& block, QString& out) {
+    for (auto it = block.begin(); !it.atEnd(); ++it) {
+        const QTextFragment fragment = it.fragment();
+        if (fragment.charFormat().hasProperty(Rtf::ListMarkerProperty))
+            continue;
+        QString text = fragment.text();
+        text.remove(QChar::ObjectReplacementCharacter);
+        text.replace(QChar::LineSeparator, QLatin1String("\r\n"));
+        out += text;
+    }
+}
+
+// Paragraphs are joined by line breaks; a table gives one line per row, its cells separated by tabs.
+void AppendFrame(const QTextFrame* frame, QString& out, bool& first) {
+    for (auto it = frame->begin(); !it.atEnd(); ++it) {
+        if (const QTextFrame* child = it.currentFrame()) {
+            if (const auto* table = qobject_cast<const QTextTable*>(child)) {
+                for (int r = 0; r < table->rows(); ++r) {
+                    if (!first)
+                        out += QLatin1String("\r\n");
+                    first = false;
+                    for (int c = 0; c < table->columns(); ++c) {
+                        const QTextTableCell cell = table->cellAt(r, c);
+                        if (cell.column() != c || cell.row() != r)
+                            continue; // the rest of a merged cell
+                        if (c > 0)
+                            out += QLatin1Char('\t');
+                        bool firstInCell = true;
+                        for (auto ci = cell.begin(); !ci.atEnd(); ++ci) {
+                            if (ci.currentFrame()) {
+                                AppendFrame(ci.currentFrame(), out, firstInCell);
+                                continue;
+                            }
+                            if (!firstInCell)
+                                out += QLatin1String("\r\n");
+                            firstInCell = false;
+                            AppendBlock(ci.currentBlock(), out);
+                        }
+                    }
+                }
+            } else {
+                AppendFrame(child, out, first);
+            }
+            continue;
+        }
+        if (!first)
+            out += QLatin1String("\r\n");
+        first = false;
+        AppendBlock(it.currentBlock(), out);
+    }
+}
+
+} // namespace
+
 QByteArray DocumentPlainBytes(const QTextDocument& doc) {
-    QString text = doc.toPlainText();
-    text.remove(QChar::ObjectReplacementCharacter); // pictures have no text
-    text.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
-    return TextCodec::ToCp1251(text);
+    QString text;
+    bool first = true;
+    AppendFrame(doc.rootFrame(), text, first);
+    return TextCodec::ToCp1251BestFit(text);
 }
 
 void LoadRichText(const QByteArray& fragment, RichTextControl& control, bool plainText) {
@@ -76,6 +137,7 @@ void CopyRichText(RichTextControl& source, RichTextControl& target) {
     target.setUpdatesEnabled(false);
     QTextDocument* copy = source.document()->clone(&target);
     target.setDocument(copy);
+    PictureText::Install(*copy); // a clone has a layout of its own
     target.ZoomAllContent();
     target.setUpdatesEnabled(updates);
     const QTextCursor from = source.textCursor();

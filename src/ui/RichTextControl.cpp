@@ -1,5 +1,7 @@
 #include "RichTextControl.h"
 
+#include "PictureTextObject.h"
+
 #include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QMenu>
@@ -17,6 +19,7 @@ RichTextControl::RichTextControl(QWidget* parent) : QTextEdit(parent) {
     QFont font(QStringLiteral("Times New Roman"));
     font.setPointSize(12);
     SetBaseFont(font);
+    PictureText::Install(*document()); // metafile pictures drawn sharp at every zoom
 }
 
 void RichTextControl::SetBaseFont(const QFont& font) {

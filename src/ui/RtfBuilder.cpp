@@ -2,6 +2,10 @@
 
 #include "RtfReader.h"
 
+#include "MetafilePlayer.h"
+#include "PictureTextObject.h"
+
+#include <QGuiApplication>
 #include <QTextDocument>
 #include <QTextList>
 #include <QTextTable>
@@ -32,6 +36,8 @@ void Reader::AppendBytes(QByteArrayView bytes) {
     for (const char c : bytes) {
         if (c != '\0')
             m_bytes.append(c);
+        if (uchar(c) > ' ')
+            ++m_appended;
     }
 }
 
@@ -42,6 +48,8 @@ void Reader::AppendChars(QStringView chars) {
     if (!m_bytes.isEmpty())
         DecodePending();
     m_text.append(chars);
+    for (const QChar c : chars)
+        m_appended += c.unicode() > ' ';
 }
 
 // Everything that must happen before content lands: a lone high surrogate is given up, the
@@ -111,7 +119,10 @@ QTextCharFormat Reader::BuildCharFormat(const CharState& ch) {
     QTextCharFormat f;
     const int font = ch.font >= 0 ? ch.font : m_deff;
     const auto it = m_fonts.constFind(font);
-    if (it != m_fonts.cend() && !it->family.isEmpty())
+    // The characters of a symbol font are read as Unicode, so fonts that have them draw them.
+    if (it != m_fonts.cend() && IsSymbolCp(it->codePage))
+        f.setFontFamilies(SymbolFonts::DisplayFamilies(it->family, EncodingOfCp(it->codePage)));
+    else if (it != m_fonts.cend() && !it->family.isEmpty())
         f.setFontFamilies({it->family});
     if (ch.size > 0)
         f.setFontPointSize(ch.size / 2.0);
@@ -243,10 +254,19 @@ void Reader::ApplyParagraph() {
     m_cursor.setBlockFormat(bf);
 
     const QTextBlock block = m_cursor.block();
-    const bool continues = m_list && m_listKind == p.list && m_listLevel == p.listLevel &&
-                           m_listLastBlock == block.blockNumber() - 1;
+    // A list draws its markers when it can: numbers from 1 with the text written around them, or
+    // the plain bullet. Anything else keeps the marker as the writer wrote it.
+    const bool drawable =
+        p.list != ListKind::None &&
+        (p.list == ListKind::Bullet ? p.listBefore.isEmpty() || p.listBefore == QStringView(u"\u2022")
+                                    : p.listStart == 1);
+    const bool continues =
+        m_list && m_listKind == p.list && m_listLevel == p.listLevel &&
+        m_listLastBlock == block.blockNumber() - 1 &&
+        m_list->format().numberPrefix() == (p.list == ListKind::Bullet ? QString() : p.listBefore) &&
+        m_list->format().numberSuffix() == (p.list == ListKind::Bullet ? QString() : p.listAfter);
     // Beyond the budget of lists a list paragraph keeps its marker as text.
-    if (p.list != ListKind::None && (continues || m_listsLeft > 0)) {
+    if (drawable && (continues || m_listsLeft > 0)) {
         // The marker text that precedes the paragraph is drawn by the list instead.
         if (m_pnStart >= block.position() && m_pnEnd > m_pnStart) {
             QTextCursor c(&m_doc);
@@ -279,6 +299,11 @@ void Reader::ApplyParagraph() {
                 lf.setStyle(QTextListFormat::ListDecimal);
                 break;
             }
+            if (p.list != ListKind::Bullet) {
+                // What \pntxtb and \pntxta say, nothing else: "1)" stays "1)".
+                lf.setNumberPrefix(p.listBefore);
+                lf.setNumberSuffix(p.listAfter);
+            }
             lf.setIndent(p.listLevel);
             m_list = m_cursor.createList(lf);
             m_listKind = p.list;
@@ -286,9 +311,77 @@ void Reader::ApplyParagraph() {
         }
         m_listLastBlock = block.blockNumber();
     } else {
+        if (p.list != ListKind::None)
+            KeepMarkerText(p, block);
         m_list = nullptr;
     }
     m_pnStart = m_pnEnd = -1;
+}
+
+// The marker stays text at the start of the paragraph, with a tab stop where the text of a hanging
+// indent begins. Without a \pntext it is made from the list words.
+void Reader::KeepMarkerText(const ParaState& p, const QTextBlock& block) {
+    const bool written = m_pnStart >= block.position() && m_pnEnd > m_pnStart;
+    const bool follows = m_listLastBlock == block.blockNumber() - 1 && m_markerNumber > 0;
+    m_markerNumber = follows ? m_markerNumber + 1 : p.listStart;
+    m_listLastBlock = block.blockNumber();
+    QTextCursor c(&m_doc);
+    if (written) {
+        c.setPosition(int(m_pnStart));
+        c.setPosition(int(m_pnEnd), QTextCursor::KeepAnchor);
+    } else {
+        QString marker = p.listBefore;
+        if (p.list != ListKind::Bullet) {
+            const int n = m_markerNumber;
+            switch (p.list) {
+            case ListKind::LowerAlpha:
+            case ListKind::UpperAlpha: {
+                QString letters;
+                for (int k = std::max(n, 1); k > 0; k = (k - 1) / 26)
+                    letters.prepend(
+                        QChar(char16_t((p.list == ListKind::LowerAlpha ? 'a' : 'A') + (k - 1) % 26)));
+                marker += letters;
+                break;
+            }
+            case ListKind::LowerRoman:
+            case ListKind::UpperRoman: {
+                static const std::pair<int, const char*> numerals[] = {
+                    {1000, "m"}, {900, "cm"}, {500, "d"}, {400, "cd"}, {100, "c"}, {90, "xc"}, {50, "l"},
+                    {40, "xl"},  {10, "x"},   {9, "ix"},  {5, "v"},    {4, "iv"},  {1, "i"}};
+                QString roman;
+                int k = std::clamp(n, 1, 3999);
+                for (const auto& [value, text] : numerals)
+                    for (; k >= value; k -= value)
+                        roman += QLatin1String(text);
+                marker += p.list == ListKind::UpperRoman ? roman.toUpper() : roman;
+                break;
+            }
+            default:
+                marker += QString::number(n);
+                break;
+            }
+            marker += p.listAfter;
+        }
+        marker += QLatin1Char('\t');
+        c.setPosition(block.position());
+        c.insertText(marker, m_format);
+        c.setPosition(block.position());
+        c.setPosition(block.position() + int(marker.size()), QTextCursor::KeepAnchor);
+    }
+    QTextCharFormat mark;
+    mark.setProperty(Rtf::ListMarkerProperty, true);
+    c.mergeCharFormat(mark);
+    QTextBlockFormat bf = block.blockFormat();
+    bf.setLeftMargin(std::max(0, p.li) / 15.0);
+    bf.setTextIndent(p.fi / 15.0);
+    if (p.fi < 0 && p.li > 0) {
+        // Tab stops count from where the first line starts, the hanging indent's.
+        QList<QTextOption::Tab> tabs = bf.tabPositions();
+        tabs.prepend(QTextOption::Tab(std::min(-p.fi, 1 << 20) / 15.0, QTextOption::LeftTab));
+        bf.setTabPositions(tabs);
+    }
+    QTextCursor b(block);
+    b.setBlockFormat(bf);
 }
 
 void Reader::Cell() {
@@ -341,12 +434,32 @@ void Reader::Row() {
 }
 
 void Reader::InsertPicture() {
-    if (m_pict.bytes.isEmpty() && m_pict.kind != RtfPicture::Wmf && m_pict.kind != RtfPicture::Emf)
+    const bool metafile = m_pict.kind == RtfPicture::Wmf || m_pict.kind == RtfPicture::Emf;
+    if (m_pict.bytes.isEmpty() && !metafile)
         return;
-    const QImage image = DecodeRtfPicture(m_pict, m_pixelsLeft);
+    QImage image;
+    Mf::MetafilePtr vector;
+    if (metafile && m_pixelsLeft > 0) {
+        Mf::Limits limits;
+        limits.maxPixels = std::min(limits.maxPixels, m_pixelsLeft);
+        vector = Mf::Parse(m_pict.bytes, limits);
+    } else if (!metafile) {
+        image = DecodeRtfPicture(m_pict, m_pixelsLeft);
+    }
+    const QSizeF size = RtfPictureDisplaySize(
+        m_pict, vector ? vector->naturalSize.toSize().expandedTo(QSize(1, 1)) : image.size());
+    // A bitmap of the picture as laid out, for whatever draws the document without vectors. Text
+    // needs fonts, which a program without a GUI application (one that only reads the text) lacks.
+    const bool canDraw = qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr;
+    if (vector && canDraw) {
+        const QSize pixels = size.toSize().expandedTo(QSize(1, 1));
+        if (qint64(pixels.width()) * pixels.height() <= m_pixelsLeft)
+            image = Mf::Render(*vector, pixels);
+        if (image.isNull())
+            vector.reset();
+    }
     if (!image.isNull())
         m_pixelsLeft -= qint64(image.width()) * image.height();
-    const QSizeF size = RtfPictureDisplaySize(m_pict, image.size());
     Group& g = Top();
     const Dest saved = g.dest;
     g.dest = Dest::Text; // the picture belongs to the text around its group
@@ -361,7 +474,7 @@ void Reader::InsertPicture() {
         m_doc.addResource(QTextDocument::ImageResource, QUrl(name), image);
         f.setName(name);
     } else {
-        // Kept with its bytes as a placeholder of the right size for a later renderer.
+        // Kept with its bytes as a placeholder of the right size.
         static const QImage placeholder = [] {
             QImage img(1, 1, QImage::Format_RGB32);
             img.fill(QColor(224, 224, 224));
@@ -371,8 +484,15 @@ void Reader::InsertPicture() {
         if (m_doc.resource(QTextDocument::ImageResource, QUrl(name)).isNull())
             m_doc.addResource(QTextDocument::ImageResource, QUrl(name), placeholder);
         f.setName(name);
+    }
+    if (metafile || image.isNull()) {
+        // The picture's own bytes go back out when the text is written again.
         f.setProperty(Rtf::PictureKindProperty, int(m_pict.kind));
         f.setProperty(Rtf::PictureDataProperty, m_pict.bytes);
+    }
+    if (vector) {
+        PictureText::SetVector(f, vector);
+        m_vectorPictures = true;
     }
     m_cursor.insertImage(f);
     m_pict = RtfPicture{};
@@ -390,6 +510,8 @@ void Reader::Finish() {
     // The paragraph mark that rich-edit writes after the last paragraph opens no new one.
     if (!m_pendingPara)
         ApplyParagraph();
+    if (m_vectorPictures)
+        PictureText::Install(m_doc);
 }
 
 } // namespace RtfDetail

@@ -1,10 +1,7 @@
 #include "RtfKeywords.h"
 
-#include "model/TextCodec.h"
+#include "SymbolFonts.h"
 
-#include <QStringDecoder>
-
-#include <map>
 #include <string_view>
 #include <unordered_map>
 
@@ -54,8 +51,8 @@ const std::unordered_map<std::string_view, Kw>& Keywords() {
         {"objname", Kw::Skip},
         {"comment", Kw::Skip},
         {"private", Kw::Skip},
-        {"pntxta", Kw::PnTxt},
-        {"pntxtb", Kw::PnTxt},
+        {"pntxta", Kw::PnTxtA},
+        {"pntxtb", Kw::PnTxtB},
         {"*", Kw::Star},
         {"pict", Kw::Pict},
         {"shppict", Kw::ShpPict},
@@ -93,6 +90,8 @@ const std::unordered_map<std::string_view, Kw>& Keywords() {
         {"pnlcltr", Kw::PnLcLtr},
         {"pnucrm", Kw::PnUcRm},
         {"pnlcrm", Kw::PnLcRm},
+        {"pnstart", Kw::PnStart},
+        {"pnf", Kw::PnF},
         {"plain", Kw::Plain},
         {"fs", Kw::Fs},
         {"b", Kw::B},
@@ -171,48 +170,6 @@ const std::unordered_map<std::string_view, Kw>& Keywords() {
     return map;
 }
 
-// 0x80..0x9F of code page 1252; the rest of the page is Latin-1.
-constexpr char16_t k1252High[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-                                    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
-                                    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-                                    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-
-QString From1252(QByteArrayView bytes, bool symbol) {
-    QString s(bytes.size(), Qt::Uninitialized);
-    QChar* out = s.data();
-    for (qsizetype i = 0; i < bytes.size(); ++i) {
-        const auto b = static_cast<unsigned char>(bytes[i]);
-        char16_t c = b >= 0x80 && b < 0xA0 ? k1252High[b - 0x80] : char16_t(b);
-        if (symbol && b == 0xB7)
-            c = 0x2022; // the bullet of the symbol font, as list markers use it
-        out[i] = QChar(c);
-    }
-    return s;
-}
-
-QByteArray DecoderName(int cp) {
-    switch (cp) {
-    case 932:
-        return "Shift_JIS";
-    case 936:
-        return "GBK";
-    case 949:
-        return "windows-949";
-    case 950:
-        return "Big5";
-    case 10000:
-        return "macintosh";
-    case 437:
-        return "IBM437";
-    case 850:
-        return "IBM850";
-    case 866:
-        return "IBM866";
-    default:
-        return "windows-" + QByteArray::number(cp);
-    }
-}
-
 } // namespace
 
 const Kw* FindKeyword(QByteArrayView name) {
@@ -222,63 +179,35 @@ const Kw* FindKeyword(QByteArrayView name) {
 }
 
 int CodePageOfCharset(int charset, int documentCp) {
-    switch (charset) {
-    case 0:
-        return 1252;
-    case 1:
-        return documentCp;
-    case 2:
+    return SymbolFonts::CodePageOfCharset(charset, documentCp);
+}
+
+int CodePageOfFont(QStringView family, int charset, int cpg) {
+    switch (SymbolFonts::EncodingOf(family, charset)) {
+    case SymbolFonts::Encoding::Symbol:
         return CpSymbol;
-    case 77:
-        return 10000;
-    case 128:
-        return 932;
-    case 129:
-        return 949;
-    case 134:
-        return 936;
-    case 136:
-        return 950;
-    case 161:
-        return 1253;
-    case 162:
-        return 1254;
-    case 163:
-        return 1258;
-    case 177:
-        return 1255;
-    case 178:
-        return 1256;
-    case 186:
-        return 1257;
-    case 204:
-        return 1251;
-    case 222:
-        return 874;
-    case 238:
-        return 1250;
-    case 255:
-        return 437;
-    default:
-        return documentCp;
+    case SymbolFonts::Encoding::MtExtra:
+        return CpMtExtra;
+    case SymbolFonts::Encoding::Private:
+        return CpPrivateSymbol;
+    case SymbolFonts::Encoding::None:
+        break;
     }
+    if (cpg > 0)
+        return cpg;
+    return charset >= 0 ? CodePageOfCharset(charset, 0) : 0;
+}
+
+SymbolFonts::Encoding EncodingOfCp(int cp) {
+    return cp == CpSymbol    ? SymbolFonts::Encoding::Symbol
+           : cp == CpMtExtra ? SymbolFonts::Encoding::MtExtra
+                             : SymbolFonts::Encoding::Private;
 }
 
 QString DecodeCodePage(QByteArrayView bytes, int cp) {
-    if (cp == 1251)
-        return TextCodec::FromCp1251(bytes);
-    if (cp == 1252 || cp == CpSymbol)
-        return From1252(bytes, cp == CpSymbol);
-    // Converters keep state between calls; each call decodes a whole run, so it starts afresh.
-    static std::map<int, QStringDecoder> decoders;
-    auto it = decoders.find(cp);
-    if (it == decoders.end())
-        it = decoders.emplace(cp, QStringDecoder(DecoderName(cp).constData())).first;
-    QStringDecoder& decoder = it->second;
-    if (!decoder.isValid())
-        return From1252(bytes, false);
-    decoder.resetState();
-    return decoder.decode(bytes);
+    if (IsSymbolCp(cp))
+        return SymbolFonts::MapBytes(bytes, EncodingOfCp(cp));
+    return SymbolFonts::DecodeCodePage(bytes, cp);
 }
 
 } // namespace RtfDetail

@@ -1,5 +1,7 @@
 #pragma once
 // The control words the RTF reader acts on, and the code pages its text is decoded with.
+#include "SymbolFonts.h"
+
 #include <QByteArrayView>
 #include <QString>
 
@@ -32,7 +34,8 @@ enum class Kw {
     Result,
     PnText,
     Pn,
-    PnTxt,
+    PnTxtB,
+    PnTxtA,
     Field,
     FldInst,
     FldRslt,
@@ -63,6 +66,8 @@ enum class Kw {
     PnLcLtr,
     PnUcRm,
     PnLcRm,
+    PnStart,
+    PnF,
     // characters
     Plain,
     Fs,
@@ -130,13 +135,27 @@ enum class Kw {
 // The keyword of a control word's name; nullptr for a word the reader ignores.
 const Kw* FindKeyword(QByteArrayView name);
 
-// The symbol character set has no code page: its bytes are glyph numbers.
+// Symbol fonts have no code page: their bytes are glyph numbers, read through the font's table
+// (SymbolFonts). The Symbol font, the formula editors' extra font, and other picture fonts.
 inline constexpr int CpSymbol = 42;
+inline constexpr int CpMtExtra = 43;
+inline constexpr int CpPrivateSymbol = 44;
+
+// The code page that stands for a font: its own table for symbol fonts (by name or by \fcharset2),
+// else the code page of its character set; 0 for "the document's".
+int CodePageOfFont(QStringView family, int charset, int cpg);
+inline bool IsSymbolCp(int cp) {
+    return cp >= CpSymbol && cp <= CpPrivateSymbol;
+}
 
 // The code page of a font's \fcharset; `documentCp` for charset 1 (the default) and unknown sets.
 int CodePageOfCharset(int charset, int documentCp);
 
 // Decodes bytes of the given code page; code pages that this system's converters lack read as 1252.
+// Symbol code pages go through their font's table.
 QString DecodeCodePage(QByteArrayView bytes, int cp);
+
+// The table of a symbol code page.
+SymbolFonts::Encoding EncodingOfCp(int cp);
 
 } // namespace RtfDetail

@@ -75,11 +75,15 @@ QImage DecodeRtfPicture(const RtfPicture& picture, qint64 maxPixels) {
 QSizeF RtfPictureDisplaySize(const RtfPicture& picture, QSize decoded) {
     const bool metafile = picture.kind == RtfPicture::Wmf || picture.kind == RtfPicture::Emf;
     auto natural = [&](int declared, int fromImage) -> double {
+        // A metafile's declared size is in hundredths of a millimetre and comes before the size its
+        // header gives; a bitmap's own size comes before the words.
+        if (metafile && declared > 0)
+            return declared * 96.0 / 2540.0;
         if (fromImage > 0)
             return fromImage;
         if (declared <= 0)
             return 32; // nothing says how big: a small placeholder
-        return metafile ? declared * 96.0 / 2540.0 : declared;
+        return declared;
     };
     double w = picture.goalw > 0 ? picture.goalw / 15.0 : natural(picture.picw, decoded.width());
     double h = picture.goalh > 0 ? picture.goalh / 15.0 : natural(picture.pich, decoded.height());

@@ -15,10 +15,11 @@ struct RtfPicture {
     QByteArray bytes;
 };
 
-// Decodes the picture; a null image for metafiles, damaged data or a size above maxPixels.
+// Decodes a bitmap picture; a null image for metafiles (the reader draws those itself), damaged
+// data or a size above maxPixels.
 QImage DecodeRtfPicture(const RtfPicture& picture, qint64 maxPixels);
 
 // The size in pixels at 96 dots per inch at which the picture is shown: the goal size when given,
-// else the natural size (of the decoded image when there is one), then scaled; at least 1 by 1 and
-// never above 16384 either way.
+// else the natural size (a metafile's \picw and \pich, else the size of the decoded image or of
+// the metafile's header), then scaled; at least 1 by 1 and never above 16384 either way.
 QSizeF RtfPictureDisplaySize(const RtfPicture& picture, QSize decoded);

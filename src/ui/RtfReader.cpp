@@ -100,10 +100,22 @@ void Reader::Pop() {
         FlushText();
         m_pnEnd = m_cursor.position();
         break;
-    case Kw::Pn:
-        // The list words of \pn describe the paragraph around it.
+    case Kw::Pn: {
+        // The list words of \pn describe the paragraph around it; the text around the number is in
+        // the marker's own font (a bullet in Symbol).
         parent.para.list = m_pnList;
         parent.para.listLevel = m_pnLevel;
+        parent.para.listStart = m_pnStartAt;
+        const auto font = m_fonts.constFind(m_pnFont >= 0         ? m_pnFont
+                                            : closed.ch.font >= 0 ? closed.ch.font
+                                                                  : m_deff);
+        const int cp = font != m_fonts.cend() && font->codePage > 0 ? font->codePage : m_documentCp;
+        parent.para.listBefore = DecodeCodePage(m_pnBefore, cp);
+        parent.para.listAfter = DecodeCodePage(m_pnAfter, cp);
+        break;
+    }
+    case Kw::Field:
+        OnFieldClosed();
         break;
     case Kw::FldInst: {
         // HYPERLINK "target": the result of the field becomes a link to the target.
@@ -118,6 +130,8 @@ void Reader::Pop() {
                 m_links.append(target);
                 parent.ch.link = int(m_links.size() - 1);
             }
+        } else if (inst.startsWith(QLatin1String("SYMBOL"), Qt::CaseInsensitive)) {
+            OnFieldInstClosed(parent);
         }
         m_fieldInst.clear();
         break;
@@ -169,13 +183,27 @@ void Reader::OnDestination(Kw kw) {
         g.dest = Dest::Pn;
         m_pnList = ListKind::None;
         m_pnLevel = 1;
+        m_pnStartAt = 1;
+        m_pnFont = -1;
+        m_pnBefore.clear();
+        m_pnAfter.clear();
+        break;
+    case Kw::PnTxtB:
+    case Kw::PnTxtA:
+        g.dest = Dest::PnTxt;
+        m_pnTextAfter = kw == Kw::PnTxtA;
+        (m_pnTextAfter ? m_pnAfter : m_pnBefore).clear();
         break;
     case Kw::FldInst:
         g.dest = Dest::FieldInst;
         m_fieldInst.clear();
         break;
-    case Kw::Field:
     case Kw::FldRslt:
+        m_fieldResultMark = m_appended;
+        break;
+    case Kw::Field:
+        m_fieldSymbol.clear();
+        m_fieldResultMark = -1;
         break;
     default:
         g.dest = Dest::Skip;
@@ -200,7 +228,8 @@ void Reader::OnWord(QByteArrayView name, bool hasParam, int param) {
     const bool on = !hasParam || param != 0;
     switch (kw) {
     case Kw::Skip:
-    case Kw::PnTxt:
+    case Kw::PnTxtB:
+    case Kw::PnTxtA:
     case Kw::FontTable:
     case Kw::ColorTable:
     case Kw::Pict:
@@ -312,38 +341,10 @@ void Reader::OnWord(QByteArrayView name, bool hasParam, int param) {
         }
         return;
     case Dest::Pn:
-        switch (kw) {
-        case Kw::PnLvlBlt:
-            m_pnList = ListKind::Bullet;
-            break;
-        case Kw::PnLvlBody:
-            m_pnList = ListKind::Decimal;
-            break;
-        case Kw::PnLvlCont:
-            m_pnList = ListKind::None;
-            break;
-        case Kw::PnLvl:
-            m_pnList = ListKind::Decimal;
-            m_pnLevel = std::clamp(p, 1, 9);
-            break;
-        case Kw::PnDec:
-        case Kw::PnUcLtr:
-        case Kw::PnLcLtr:
-        case Kw::PnUcRm:
-        case Kw::PnLcRm:
-            if (m_pnList != ListKind::Bullet) {
-                m_pnList = kw == Kw::PnDec     ? ListKind::Decimal
-                           : kw == Kw::PnUcLtr ? ListKind::UpperAlpha
-                           : kw == Kw::PnLcLtr ? ListKind::LowerAlpha
-                           : kw == Kw::PnUcRm  ? ListKind::UpperRoman
-                                               : ListKind::LowerRoman;
-            }
-            break;
-        default:
-            break;
-        }
+        OnPnWord(kw, p);
         return;
     case Dest::Skip:
+    case Dest::PnTxt:
     case Dest::FieldInst:
     case Dest::Object:
         return;
@@ -665,6 +666,12 @@ void Reader::OnByte(unsigned char b) {
         if (m_fieldInst.size() < 2048)
             m_fieldInst.append(char(b));
         return;
+    case Dest::PnTxt: {
+        QByteArray& text = m_pnTextAfter ? m_pnAfter : m_pnBefore;
+        if (text.size() < 32)
+            text.append(char(b));
+        return;
+    }
     case Dest::Pn:
     case Dest::Skip:
     case Dest::Object:
@@ -678,6 +685,9 @@ void Reader::OnUnicode(int value) {
     int v = value < 0 ? value + 65536 : value;
     if (v <= 0 || v > 0xFFFF)
         return;
+    // Characters of a symbol font written as U+F000 + code.
+    if (v >= 0xF020 && v <= 0xF0FF && IsSymbolCp(CurrentCp()))
+        v = int(SymbolFonts::MapCode(char32_t(v), EncodingOfCp(CurrentCp())));
     const auto c = char16_t(v);
     if (QChar::isHighSurrogate(c)) {
         if (m_highSurrogate)
@@ -698,16 +708,110 @@ void Reader::OnUnicode(int value) {
     AppendChars(QStringView(&c, 1));
 }
 
+void Reader::OnPnWord(Kw kw, int p) {
+    switch (kw) {
+    case Kw::PnLvlBlt:
+        m_pnList = ListKind::Bullet;
+        break;
+    case Kw::PnLvlBody:
+        m_pnList = ListKind::Decimal;
+        break;
+    case Kw::PnLvlCont:
+        m_pnList = ListKind::None;
+        break;
+    case Kw::PnLvl:
+        m_pnList = ListKind::Decimal;
+        m_pnLevel = std::clamp(p, 1, 9);
+        break;
+    case Kw::PnDec:
+    case Kw::PnUcLtr:
+    case Kw::PnLcLtr:
+    case Kw::PnUcRm:
+    case Kw::PnLcRm:
+        if (m_pnList != ListKind::Bullet) {
+            m_pnList = kw == Kw::PnDec     ? ListKind::Decimal
+                       : kw == Kw::PnUcLtr ? ListKind::UpperAlpha
+                       : kw == Kw::PnLcLtr ? ListKind::LowerAlpha
+                       : kw == Kw::PnUcRm  ? ListKind::UpperRoman
+                                           : ListKind::LowerRoman;
+        }
+        break;
+    case Kw::PnStart:
+        m_pnStartAt = std::clamp(p, 0, 32767);
+        break;
+    case Kw::PnF:
+        m_pnFont = p;
+        break;
+    default:
+        break;
+    }
+}
+
+// SYMBOL code [\f "font"] [\u] [\a] [\h] [\s size]: one character, by its code in the named font
+// (Symbol when a symbol font is named) or by its Unicode value with \u.
+void Reader::OnFieldInstClosed(Group& field) {
+    Q_UNUSED(field);
+    const QString inst = TextCodec::FromCp1251(m_fieldInst).trimmed().mid(6).trimmed();
+    const QStringList words = inst.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    if (words.isEmpty())
+        return;
+    bool ok = false;
+    const QString number = words[0];
+    const uint code = number.startsWith(QLatin1String("0x"), Qt::CaseInsensitive)
+                          ? number.mid(2).toUInt(&ok, 16)
+                          : number.toUInt(&ok, 10);
+    if (!ok || code == 0 || code > 0xFFFF)
+        return;
+    QString font;
+    bool unicode = false;
+    for (qsizetype i = 1; i < words.size(); ++i) {
+        const QString w = words[i].toLower();
+        if (w == QLatin1String("\\f") && i + 1 < words.size()) {
+            font = words[++i];
+            // A quoted name may hold blanks.
+            while (font.startsWith(QLatin1Char('"')) && !font.endsWith(QLatin1Char('"')) &&
+                   i + 1 < words.size())
+                font += QLatin1Char(' ') + words[++i];
+            font.remove(QLatin1Char('"'));
+        } else if (w == QLatin1String("\\u")) {
+            unicode = true;
+        }
+    }
+    char32_t c = code;
+    if (!unicode) {
+        const SymbolFonts::Encoding enc = SymbolFonts::EncodingOf(font, font.isEmpty() ? 1 : 2);
+        if (enc != SymbolFonts::Encoding::None) {
+            c = SymbolFonts::MapCode(code, enc);
+        } else if (code < 256) {
+            const char byte = char(code);
+            const QString decoded = DecodeCodePage(QByteArrayView(&byte, 1), CurrentCp());
+            c = decoded.isEmpty() ? code : decoded[0].unicode();
+        }
+    }
+    m_fieldSymbol = QString::fromUcs4(&c, 1);
+}
+
+void Reader::OnFieldClosed() {
+    // The result shows the character when it has one; a field without a result shows it here.
+    if (!m_fieldSymbol.isEmpty() && (m_fieldResultMark < 0 || m_appended == m_fieldResultMark))
+        AppendChars(m_fieldSymbol);
+    m_fieldSymbol.clear();
+    m_fieldResultMark = -1;
+}
+
 void Reader::CommitFont() {
     if (m_fontNumber >= 0 && m_fonts.size() < 1024) {
         FontEntry e;
-        // 0 means "the document's code page", looked up when text needs it.
-        e.codePage = m_fontCpg > 0 ? m_fontCpg : m_fontCharset >= 0 ? CodePageOfCharset(m_fontCharset, 0) : 0;
-        const int nameCp = e.codePage > 0 ? e.codePage : m_documentCp;
+        const int charsetCp = m_fontCpg > 0        ? m_fontCpg
+                              : m_fontCharset >= 0 ? CodePageOfCharset(m_fontCharset, 0)
+                                                   : 0;
+        const int nameCp = charsetCp > 0 ? charsetCp : m_documentCp;
         e.family = DecodeCodePage(m_fontName, nameCp == 1251 ? 1251 : 1252).trimmed();
         // "Times New Roman CYR" and the like name the Cyrillic half of a font of old systems.
         if (e.family.endsWith(QLatin1String(" CYR"), Qt::CaseInsensitive))
             e.family.chop(4);
+        // 0 means "the document's code page", looked up when text needs it.
+        e.codePage = CodePageOfFont(e.family, m_fontCharset, m_fontCpg);
         m_fonts.insert(m_fontNumber, e);
         ForgetFormats();
     }

@@ -25,6 +25,11 @@ inline constexpr int MaxDepth = 200;
 inline constexpr int PictureKindProperty = QTextFormat::UserProperty + 1;
 inline constexpr int PictureDataProperty = QTextFormat::UserProperty + 2;
 
+// Marks the characters of a list marker that is kept as text (a numbering that the document's
+// lists cannot draw: one that starts past 1, or a bullet of its own), so that the plain text leaves
+// it out as it leaves out the markers that lists draw.
+inline constexpr int ListMarkerProperty = QTextFormat::UserProperty + 4;
+
 // True when the bytes begin with "{\rtf" in any letter case.
 bool IsRtf(QByteArrayView data);
 

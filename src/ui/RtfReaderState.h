@@ -21,10 +21,11 @@
 class QTextDocument;
 class QTextList;
 class QTextTable;
+class QTextBlock;
 
 namespace RtfDetail {
 
-enum class Dest : quint8 { Text, Skip, FontTable, ColorTable, Pict, Pn, FieldInst, Object };
+enum class Dest : quint8 { Text, Skip, FontTable, ColorTable, Pict, Pn, PnTxt, FieldInst, Object };
 
 enum class ListKind : quint8 { None, Bullet, Decimal, LowerAlpha, UpperAlpha, LowerRoman, UpperRoman };
 
@@ -47,6 +48,8 @@ struct ParaState {
     bool intbl = false;
     ListKind list = ListKind::None;
     int listLevel = 1;
+    int listStart = 1;
+    QString listBefore, listAfter; // the text around the number, or a bullet's character
     QTextOption::TabType nextTab = QTextOption::LeftTab;
     QList<QTextOption::Tab> tabs;
 };
@@ -63,7 +66,7 @@ struct Group {
 
 struct FontEntry {
     QString family;
-    int codePage = 0;
+    int codePage = 0; // CpSymbol and its kin for symbol fonts
 };
 
 class Reader {
@@ -85,6 +88,9 @@ private:
     void OnText(QByteArrayView bytes);
     void OnByte(unsigned char b);
     void OnUnicode(int value);
+    void OnPnWord(Kw kw, int p);
+    void OnFieldInstClosed(Group& field);
+    void OnFieldClosed();
     void CommitFont();
     // The tables that formats are built from changed.
     void ForgetFormats() {
@@ -107,6 +113,7 @@ private:
     void EnterCell();
     void EndParagraph();
     void ApplyParagraph();
+    void KeepMarkerText(const ParaState& p, const QTextBlock& block);
     void Cell();
     void Row();
     void InsertPicture();
@@ -135,6 +142,11 @@ private:
     bool m_colorSeen = false;
     QStringList m_links;
     QByteArray m_fieldInst;
+    // A SYMBOL field's character, shown when its result shows nothing; the characters other than
+    // blanks appended so far, to tell.
+    QString m_fieldSymbol;
+    qint64 m_fieldResultMark = -1;
+    qint64 m_appended = 0;
 
     // Text runs.
     QByteArray m_bytes;
@@ -159,6 +171,11 @@ private:
     qint64 m_listsLeft; // lists that may still be made
     ListKind m_pnList = ListKind::None;
     int m_pnLevel = 1;
+    int m_pnStartAt = 1;
+    int m_pnFont = -1;
+    QByteArray m_pnBefore, m_pnAfter;
+    bool m_pnTextAfter = false; // which of the two the \pntxt group being read is
+    int m_markerNumber = 0;     // the number of a list paragraph whose marker stays text
     QTextTable* m_table = nullptr;
     int m_row = 0, m_col = 0;
     bool m_rowEnded = false;
@@ -173,6 +190,7 @@ private:
     int m_nibble = -1;
     bool m_afterShpPict = false;
     int m_pictures = 0;
+    bool m_vectorPictures = false;
     // Decoded pictures may take this many pixels in all: a few megapixels, more for a fragment that
     // brings more picture data, so the document stays a bounded multiple of its input.
     qint64 m_pixelsLeft;

@@ -1,6 +1,7 @@
 #include "RtfWriter.h"
 
 #include "RichTextControl.h"
+#include "RtfPicture.h"
 #include "RtfReader.h"
 #include "model/TextCodec.h"
 
@@ -165,7 +166,25 @@ private:
             m_control.document()->resource(QTextDocument::ImageResource, QUrl(f.name()));
         const QImage image = resource.value<QImage>();
         if (f.hasProperty(Rtf::PictureDataProperty)) {
-            kind = f.intProperty(Rtf::PictureKindProperty) == 6 ? "\\emfblip" : "\\wmetafile8";
+            switch (f.intProperty(Rtf::PictureKindProperty)) {
+            case RtfPicture::Png:
+                kind = "\\pngblip";
+                break;
+            case RtfPicture::Jpeg:
+                kind = "\\jpegblip";
+                break;
+            case RtfPicture::Dib:
+                kind = "\\dibitmap0";
+                break;
+            case RtfPicture::Emf:
+                kind = "\\emfblip";
+                break;
+            case RtfPicture::Wmf:
+                kind = "\\wmetafile8";
+                break;
+            default:
+                return; // a picture we could neither read nor name again
+            }
             data = f.property(Rtf::PictureDataProperty).toByteArray();
         } else if (!image.isNull()) {
             kind = "\\pngblip";

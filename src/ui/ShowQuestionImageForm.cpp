@@ -1,8 +1,8 @@
 #include "ShowQuestionImageForm.h"
 
+#include "PictureLabel.h"
 #include "UiTexts.h"
 
-#include <QLabel>
 #include <QShowEvent>
 #include <QVBoxLayout>
 
@@ -10,9 +10,8 @@ TShowQuestionImageForm::TShowQuestionImageForm(QWidget* mainWindow)
     : QWidget(nullptr, Qt::Window | Qt::WindowStaysOnTopHint), m_mainWindow(mainWindow) {
     setObjectName(QStringLiteral("ShowQuestionImageForm"));
     setWindowTitle(UiTexts::Text(UiTexts::PictureViewerCaption));
-    m_image = new QLabel(this);
+    m_image = new PictureLabel(PictureLabel::Fit::Stretch, this); // proportions not kept
     m_image->setObjectName(QStringLiteral("QuestionImage"));
-    m_image->setScaledContents(true); // stretched to the window, proportions not kept
     m_image->setMinimumSize(1, 1);
     m_image->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
     auto* layout = new QVBoxLayout(this);
@@ -20,8 +19,8 @@ TShowQuestionImageForm::TShowQuestionImageForm(QWidget* mainWindow)
     layout->addWidget(m_image);
 }
 
-void TShowQuestionImageForm::ShowPicture(const QPixmap& picture) {
-    m_image->setPixmap(picture);
+void TShowQuestionImageForm::ShowPicture(const Picture& picture) {
+    m_image->SetPicture(picture);
     if (isVisible()) {
         raise();
         activateWindow();
@@ -34,7 +33,7 @@ void TShowQuestionImageForm::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     if (event->spontaneous())
         return; // restored from minimised: keep the size the pupil gave it
-    const QSize natural = m_image->pixmap().size();
+    const QSize natural = m_image->CurrentPicture().PixelSize();
     if (!natural.isEmpty())
         resize(natural);
     if (m_mainWindow) {

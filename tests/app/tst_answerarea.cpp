@@ -1,11 +1,15 @@
 // The answer area of the main window taken through its real widgets: every kind
 // answered rightly and wrongly, the education-mode marks and colours, the equal-rank block, the
 // number filter under a comma locale, the layout rules, and a task that comes back blank.
+#include "FormulaCorpus.h"
 #include "MainFormFixture.h"
+#include "MetafileWriter.h"
 #include "WidgetTesting.h"
 #include "app/AnswerArea.h"
 #include "app/SessionWindowView.h"
 #include "model/TextCodec.h"
+#include "ui/PictureLabel.h"
+#include "ui/PictureTextObject.h"
 #include "ui/RichText.h"
 #include "ui/RichTextControl.h"
 
@@ -24,11 +28,24 @@
 #include <QScrollBar>
 #include <QSplitter>
 #include <QTest>
+#include <QTextBlock>
 
 namespace {
 
 QByteArray Cp(QStringView text) {
     return TextCodec::ToCp1251(text);
+}
+
+// Text for an RTF fragment: code-page-1251 bytes as escapes.
+QByteArray RtfEscaped(const QString& text) {
+    QByteArray out;
+    for (const char c : Cp(text)) {
+        if (uchar(c) < 0x80)
+            out += c;
+        else
+            out += "\\'" + QByteArray::number(uchar(c), 16);
+    }
+    return out;
 }
 
 // A picture with a red square where the right area of the point task lies.
@@ -159,6 +176,27 @@ QList<Case> Cases() {
     return cases;
 }
 
+// The same picture as a metafile drawing programs write: 400 by 300 pixels, the red square at the
+// same place in the picture's own pixels.
+QByteArray PictureWmf() {
+    MfWrite::Wmf w(QRect(0, 0, 4000, 3000), 960); // tenths of a pixel
+    w.Pen(5, 0, 0).Select(0).Brush(0, MfWrite::Rgb(235, 240, 250)).Select(1).Rectangle(0, 0, 4001, 3001);
+    w.Brush(0, MfWrite::Rgb(40, 120, 220)).Select(2).Delete(1).Rectangle(400, 400, 1200, 1200);
+    w.Brush(0, MfWrite::Rgb(40, 170, 60)).Select(1).Delete(2).Ellipse(1200, 1600, 2100, 2500);
+    w.Brush(0, MfWrite::Rgb(220, 30, 30)).Select(2).Delete(1);
+    w.Rectangle(RedSquare.left() * 10, RedSquare.top() * 10, (RedSquare.left() + RedSquare.width()) * 10,
+                (RedSquare.top() + RedSquare.height()) * 10);
+    return w.Bytes();
+}
+
+// A wording with a formula in it, as rich-edit keeps one: a metafile picture inside the text.
+QByteArray FormulaWording(const QString& before, unsigned seed) {
+    const QByteArray wmf = FormulaCorpus::ToWmf(FormulaCorpus::Make(seed));
+    return "{\\rtf1\\ansi\\ansicpg1251\\deff0{\\fonttbl{\\f0\\fnil\\fcharset204 Times New "
+           "Roman;}}\\f0\\fs24 " +
+           RtfEscaped(before) + " {\\pict\\wmetafile8 " + wmf.toHex() + "}\\par}";
+}
+
 // A test of the given tasks and a last one that keeps the session open while they are looked at.
 QString WriteTasks(MainFormFixture& f, std::vector<TTask> tasks, bool skipping = false) {
     TTest test({}, {}, QDateTime(QDate(2026, 1, 1), QTime(8, 0)));
@@ -167,7 +205,8 @@ QString WriteTasks(MainFormFixture& f, std::vector<TTask> tasks, bool skipping =
     test.AllowSkipping = skipping;
     if (!skipping)
         tasks.push_back(MakeTask(SingleChoice, u"Last", {u"a", u"b"}, {1, 0}));
-    return f.SaveTest(QStringLiteral("answers.qzf"), test, tasks, {{"picture.png", PicturePng()}});
+    return f.SaveTest(QStringLiteral("answers.qzf"), test, tasks,
+                      {{"picture.png", PicturePng()}, {"picture.wmf", PictureWmf()}});
 }
 
 TStudentMainForm& Begin(MainFormFixture& f, const QString& path) {
@@ -603,6 +642,78 @@ private slots:
         Give(w, PointOnPicture, cases[7].right);
         w.Area().GoCheckButton()->click();
         QCOMPARE(splitter->sizes(), before);
+    }
+
+    // A point-on-picture task on a metafile: the picture at its natural size, the point and the right
+    // area in the picture's own pixels, as with a bitmap.
+    void PointOnMetafilePicture() {
+        MainFormFixture f;
+        TTask point = MakeTask(PointOnPicture, u"Вкажіть на малюнку червоний квадрат.", {}, {});
+        point.Picture = "picture.wmf";
+        point.Area = {RedSquare.left(), RedSquare.top(), RedSquare.width(), RedSquare.height()};
+        TStudentMainForm& w = Begin(f, WriteTasks(f, {point}));
+        auto* image = w.findChild<PictureLabel*>(QStringLiteral("Image"));
+        QVERIFY(image->CurrentPicture().IsVector());
+        QCOMPARE(image->size(), QSize(400, 300));
+        QCOMPARE(image->grab().toImage().pixelColor(RedSquare.center()), QColor(220, 30, 30));
+        Give(w, PointOnPicture, {{}, {}, QPoint(280, 150)});
+        QCOMPARE(w.SessionWindow().CurrentAnswer().point, QPoint(280, 150));
+        QVERIFY(w.Area().GoCheckButton()->isEnabled());
+        w.Area().GoCheckButton()->click();
+        QCOMPARE(w.SessionEngine().Result()->GetTaskPoints(0), 1);
+        QCOMPARE(w.SessionEngine().Result()->GetTaskAnswer(0), QByteArray("x=280; y=150"));
+    }
+
+    // Formulas in a wording and in a variant are drawn from their metafiles, not left grey.
+    void FormulasInTexts() {
+        MainFormFixture f;
+        TTask task = MakeTask(SingleChoice, u"", {u"", u"1"}, {1, 0});
+        task.Question = FormulaWording(u"Розв'яжіть рівняння:"_qs, 0);
+        task.Variants[0] = FormulaWording(u"Відповідь:"_qs, 5);
+        TStudentMainForm& w = Begin(f, WriteTasks(f, {task}));
+        for (auto* text : {w.findChild<RichTextControl*>(QStringLiteral("QuestionText")),
+                           Slot<RichTextControl>(w, TSessionArea::SlotRE1, 0)}) {
+            int vectors = 0;
+            for (QTextBlock b = text->document()->begin(); b.isValid(); b = b.next())
+                for (auto it = b.begin(); !it.atEnd(); ++it)
+                    vectors += PictureText::VectorOf(it.fragment().charFormat()) != nullptr;
+            QCOMPARE(vectors, 1);
+        }
+    }
+
+    // The metafile tasks for looking at, when QUIZAR_SHOTS names a folder.
+    void MetafileScreenshots() {
+        const QString folder = qEnvironmentVariable("QUIZAR_SHOTS");
+        if (folder.isEmpty())
+            QSKIP("QUIZAR_SHOTS is not set");
+        QDir().mkpath(folder);
+        MainFormFixture f;
+        TTask formula = MakeTask(SingleChoice, u"", {u"", u"", u"1"}, {1, 0, 0});
+        formula.Question = FormulaWording(u"Розв'яжіть рівняння:"_qs, 0);
+        formula.Variants[0] = FormulaWording(u""_qs, 5);
+        formula.Variants[1] = FormulaWording(u""_qs, 1);
+        TTask point = MakeTask(PointOnPicture, u"Вкажіть на малюнку червоний квадрат.", {}, {});
+        point.Picture = "picture.wmf";
+        point.Area = {RedSquare.left(), RedSquare.top(), RedSquare.width(), RedSquare.height()};
+        TTask pictured = MakeTask(SingleChoice, u"Що зображено на малюнку?", {u"Коло", u"Квадрат"}, {1, 0});
+        pictured.Picture = "picture.wmf";
+        TStudentMainForm& w = Begin(f, WriteTasks(f, {formula, pictured, point}));
+        auto shoot = [&](const QString& name) {
+            QTest::qWait(200);
+            w.grab().save(QDir(folder).filePath(name + ".png"));
+        };
+        shoot(QStringLiteral("metafile-formula"));
+        for (int step = 0; step < 10; ++step) // to 200 %
+            w.Action(QStringLiteral("aZoomUp"))->trigger();
+        shoot(QStringLiteral("metafile-formula-zoomed"));
+        w.Action(QStringLiteral("aZoomNormal"))->trigger();
+        Give(w, SingleChoice, {{0}, {}, {}});
+        w.Area().GoCheckButton()->click();
+        shoot(QStringLiteral("metafile-task-picture"));
+        Give(w, SingleChoice, {{0}, {}, {}});
+        w.Area().GoCheckButton()->click();
+        Give(w, PointOnPicture, {{}, {}, QPoint(280, 150)});
+        shoot(QStringLiteral("metafile-point-on-picture"));
     }
 
     // Pictures of the answer area for looking at, when QUIZAR_SHOTS names a folder.

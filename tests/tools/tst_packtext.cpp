@@ -1,3 +1,5 @@
+#include "MetafileWriter.h"
+
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -32,6 +34,13 @@ private slots:
                              << u"Привет\nмир\n"_qs.toUtf8();
         QTest::newRow("plain cp1251") << QByteArray("  \xcf\xf0\xe8\r\nx  ") << u"При\nx\n"_qs.toUtf8();
         QTest::newRow("blank") << QByteArray("{\\rtf1 \\par }") << QByteArray();
+        // A program that only reads text draws no pictures: a formula with text in it is no trouble.
+        MfWrite::Wmf formula(QRect(0, 0, 100, 50), 96);
+        formula.Font(-20, "Times New Roman").Select(0).TextOut(5, 5, "x");
+        QTest::newRow("a formula picture has no text")
+            << "{\\rtf1{\\fonttbl{\\f0\\fcharset2 Symbol;}}a{\\pict\\wmetafile8 " + formula.Bytes().toHex() +
+                   "}{\\f0 \\'b3}b}"
+            << QByteArray("a>b\n");
     }
     void printsVisibleTextAsUtf8() {
         QFETCH(QByteArray, fragment);

@@ -1,5 +1,7 @@
+#include "ui/PictureLabel.h"
 #include "ui/PictureLoader.h"
 
+#include "MetafileWriter.h"
 #include "ScriptedPrompts.h"
 #include "WidgetTesting.h"
 
@@ -66,8 +68,13 @@ private slots:
         writer.setProgressiveScanWrite(true);
         writer.write(image);
         Write("progressive.jpg", progressive);
-        Write("a.wmf", QByteArray("\xd7\xcd\xc6\x9a", 4) + QByteArray(40, '\0'));
-        Write("a.emf", QByteArray(40, '\0'));
+        Write("damaged.wmf", QByteArray("\xd7\xcd\xc6\x9a", 4) + QByteArray(40, '\0'));
+        Write("damaged.emf", QByteArray(40, '\0'));
+        Write("a.wmf", MfWrite::Wmf(QRect(0, 0, 1440, 720), 1440).Rectangle(0, 0, 720, 720).Bytes());
+        Write("plain.wmf", MfWrite::Wmf().WindowExt(120, 80).Ellipse(0, 0, 120, 80).Bytes());
+        Write("a.emf", MfWrite::Emf(QRect(0, 0, 5080, 2540)).Rectangle(0, 0, 10, 10).Bytes());
+        Write("emf-named.wmf", MfWrite::Emf(QRect(0, 0, 2540, 2540)).Bytes());
+        Write("wmf-named.png", MfWrite::Wmf(QRect(0, 0, 96, 96), 96).Bytes());
         Write("damaged.png", Encoded(image, "PNG").left(30));
         Write("huge.jpg", ForgedJpeg(jpg));
         Write("png-named.jpg", Encoded(image, "PNG"));
@@ -91,8 +98,13 @@ private slots:
         QTest::newRow("jpg") << "a.jpg" << QSize(5, 3);
         QTest::newRow("jpeg") << "a.jpeg" << QSize(5, 3);
         QTest::newRow("progressive jpeg") << "progressive.jpg" << QSize(5, 3);
-        QTest::newRow("wmf not yet") << "a.wmf" << QSize();
-        QTest::newRow("emf not yet") << "a.emf" << QSize();
+        QTest::newRow("placeable wmf: its box at its units per inch") << "a.wmf" << QSize(96, 48);
+        QTest::newRow("wmf without the placeable header: its window") << "plain.wmf" << QSize(120, 80);
+        QTest::newRow("emf: its frame") << "a.emf" << QSize(192, 96);
+        QTest::newRow("either metafile under either name") << "emf-named.wmf" << QSize(96, 96);
+        QTest::newRow("damaged wmf") << "damaged.wmf" << QSize();
+        QTest::newRow("damaged emf") << "damaged.emf" << QSize();
+        QTest::newRow("metafile under a bitmap's name") << "wmf-named.png" << QSize();
         QTest::newRow("damaged") << "damaged.png" << QSize();
         QTest::newRow("jpeg claiming a gigantic size") << "huge.jpg" << QSize();
         QTest::newRow("bmp claiming a gigantic size") << "huge.bmp" << QSize();
@@ -102,14 +114,16 @@ private slots:
     void load() {
         QFETCH(QString, name);
         QFETCH(QSize, size);
-        QLabel control;
+        PictureLabel control(PictureLabel::Fit::Shrink);
         ScriptedPrompts prompts;
         const bool ok = LoadQuestionPicture(control, name, Folder(), prompts);
         QCOMPARE(ok, size.isValid());
         QCOMPARE(control.isEnabled(), ok);
         QCOMPARE(control.isHidden(), !ok);
         if (ok) {
-            QCOMPARE(control.pixmap().size(), size);
+            QCOMPARE(control.pixmap().deviceIndependentSize().toSize(), size);
+            QCOMPARE(control.CurrentPicture().PixelSize(), size);
+            QCOMPARE(control.CurrentPicture().IsVector(), name.endsWith(QLatin1String("mf")));
             QVERIFY(prompts.messages.isEmpty());
         } else {
             QCOMPARE(prompts.messages.size(), 1);

@@ -1,18 +1,22 @@
+#include "MetafileWriter.h"
 #include "WidgetTesting.h"
 #include "model/TextCodec.h"
 #include "ui/RichText.h"
 #include "ui/RichTextControl.h"
 #include "ui/RtfReader.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QBuffer>
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QImage>
+#include <QPainter>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextFragment>
+#include <QTextLayout>
 #include <QUrl>
 
 namespace {
@@ -56,6 +60,35 @@ private slots:
         QTest::newRow("empty") << QByteArray() << QByteArray();
         QTest::newRow("pictures have no text")
             << QByteArray("{\\rtf1 a{\\pict\\wmetafile8\\picwgoal100\\pichgoal100 01}b}") << QByteArray("ab");
+        QTest::newRow("characters beyond code page 1251 take a look-alike")
+            << QByteArray("{\\rtf1\\ansi\\ansicpg1251{\\fonttbl{\\f0\\fcharset204 Arial;}{\\f1\\fcharset2 "
+                          "Symbol;}}\\f0 "
+                          "a{\\f1 \\'b3}b\\_c\\'85{\\f1 \\'bc}{\\f1 \\'a3}}")
+            << QByteArray("a>b-c\x85\x85<");
+        QTest::newRow("tables: cells by tabs, rows by line breaks")
+            << QByteArray("{\\rtf1 \\trowd\\cellx1000\\cellx2000\\intbl a\\cell "
+                          "b\\cell\\row\\trowd\\cellx1000\\cellx2000"
+                          "\\intbl c\\cell d\\cell\\row\\pard after}")
+            << QByteArray("a\tb\r\nc\td\r\nafter");
+        QTest::newRow("no-break spaces stay") << QByteArray("{\\rtf1 a\\~b}")
+                                              << QByteArray("a\xA0"
+                                                            "b");
+        QTest::newRow("list markers kept as text are left out")
+            << QByteArray(
+                   "{\\rtf1 {\\pntext 3)\\tab}{\\*\\pn\\pnlvlbody\\pndec\\pnstart3{\\pntxta )}}a\\par b}")
+            << QByteArray("a\r\nb");
+    }
+
+    void noBreakSpaceKeepsWordsTogether() {
+        auto lines = [](const QByteArray& fragment) {
+            QTextDocument doc;
+            ReadFragment(fragment, doc);
+            doc.setTextWidth(1); // every break that may be taken is taken
+            doc.documentLayout();
+            return doc.begin().layout()->lineCount();
+        };
+        // One break fewer where the space does not break.
+        QCOMPARE(lines("{\\rtf1 aaaa\\~bbbb cc}"), lines("{\\rtf1 aaaa bbbb cc}") - 1);
     }
     void richTextToPlain() {
         QFETCH(QByteArray, fragment);
@@ -144,6 +177,24 @@ private slots:
         QCOMPARE(read.size(), QSize(3, 2));
         cur.setPosition(4);
         QCOMPARE(cur.charFormat().property(Rtf::PictureDataProperty).toByteArray(), QByteArray("\x01\x02"));
+    }
+
+    void copiedMetafileIsDrawnAsVectors() {
+        MfWrite::Wmf w(QRect(0, 0, 100, 50), 96);
+        w.Pen(0, 0, 0).Select(0).MoveTo(0, 25).LineTo(100, 25);
+        RichTextControl source, target;
+        LoadRichText("{\\rtf1{\\pict\\wmetafile8 " + w.Bytes().toHex() + "}}", source, false);
+        CopyRichText(source, target);
+        QImage big(800, 400, QImage::Format_RGB32);
+        big.fill(Qt::white);
+        QPainter painter(&big);
+        painter.scale(4, 4);
+        target.document()->drawContents(&painter);
+        painter.end();
+        int dark = 0;
+        for (int y = 0; y < big.height(); ++y)
+            dark += qGray(big.pixel(200, y)) < 200;
+        QVERIFY2(dark >= 1 && dark <= 2, qPrintable(QString::number(dark)));
     }
 
     void copyRichTextKeepsContentAndSelection() {

@@ -1,9 +1,12 @@
+#include "MetafileWriter.h"
 #include "WidgetTesting.h"
+#include "ui/PictureTextObject.h"
 #include "ui/RtfReader.h"
 #include "ui/RtfTokenizer.h"
 
 #include <QBuffer>
 #include <QImage>
+#include <QPainter>
 #include <QRandomGenerator>
 #include <QSet>
 #include <QTest>
@@ -112,6 +115,22 @@ private slots:
             << Head + "{\\field{\\*\\fldinst{HYPERLINK \"http://x.example/\"}}{\\fldrslt{\\ul link}}}}"
             << u"link"_qs;
         QTest::newRow("text after the root group is not read") << Head + "a}b" << u"a"_qs;
+        QTest::newRow("symbol charset: relations and Greek letters")
+            << Head + "{\\f2 \\'b3\\'a3\\'61\\'d6}\\par}" << u"\u2265\u2264\u03B1\u221A"_qs;
+        QTest::newRow("font named Symbol without the symbol charset")
+            << QByteArray("{\\rtf1\\ansi\\ansicpg1251{\\fonttbl{\\f0\\fnil Symbol;}}\\f0 \\'b3}")
+            << u"\u2265"_qs;
+        QTest::newRow("symbol font written as U+F0B3") << Head + "{\\f2\\u-3917?}}" << u"\u2265"_qs;
+        QTest::newRow("SYMBOL field without a result")
+            << Head + "a{\\field{\\*\\fldinst SYMBOL 179 \\\\f \"Symbol\" \\\\s 12}{\\fldrslt }}b}"
+            << u"a\u2265b"_qs;
+        QTest::newRow("SYMBOL field whose result shows it")
+            << Head + "a{\\field{\\*\\fldinst SYMBOL 179 \\\\f \"Symbol\"}{\\fldrslt{\\f2 \\'b3}}}b}"
+            << u"a\u2265b"_qs;
+        QTest::newRow("SYMBOL field by Unicode")
+            << Head + "{\\field{\\*\\fldinst SYMBOL 8805 \\\\u}}}" << u"\u2265"_qs;
+        QTest::newRow("SYMBOL field in the text's own code page")
+            << Head + "{\\field{\\*\\fldinst SYMBOL 192}}}" << u"\u0410"_qs;
         QTest::newRow("pntext without list words is shown as text")
             << Head + "{\\pntext 1)\\tab}x\\par}" << u"1)\tx"_qs;
     }
@@ -240,6 +259,87 @@ private slots:
         QVERIFY(list);
         QCOMPARE(list->format().style(), QTextListFormat::ListDecimal);
         QCOMPARE(list->itemText(doc.lastBlock()), u"2."_qs);
+    }
+
+    // Numbering as rich-edit controls write it: what the list cannot draw stays as written.
+    void listNumbering_data() {
+        QTest::addColumn<QByteArray>("rtf");
+        QTest::addColumn<QString>("text");      // with the markers kept as text
+        QTest::addColumn<QStringList>("items"); // the markers lists draw
+        QTest::newRow("starts at 3: the written markers stay")
+            << Head + "{\\pntext 3)\\tab}{\\*\\pn\\pnlvlbody\\pndec\\pnstart3{\\pntxta )}}a\\par{\\pntext "
+                      "4)\\tab}b\\par}"
+            << u"3)\ta\n4)\tb"_qs << QStringList();
+        QTest::newRow("starts at 3 without pntext: markers made")
+            << Head + "{\\*\\pn\\pnlvlbody\\pndec\\pnstart3{\\pntxta )}}a\\par b\\par}" << u"3)\ta\n4)\tb"_qs
+            << QStringList();
+        QTest::newRow("1) stays 1)")
+            << Head + "{\\pntext 1)\\tab}{\\*\\pn\\pnlvlbody\\pndec{\\pntxta )}}a\\par{\\pntext "
+                      "2)\\tab}b\\par}"
+            << u"a\nb"_qs << QStringList{"1)", "2)"};
+        QTest::newRow("text before and after")
+            << Head + "{\\*\\pn\\pnlvlbody\\pndec{\\pntxtb (}{\\pntxta )}}a\\par}" << u"a"_qs
+            << QStringList{"(1)"};
+        QTest::newRow("no text after the number")
+            << Head + "{\\*\\pn\\pnlvlbody\\pndec}a\\par}" << u"a"_qs << QStringList{"1"};
+        QTest::newRow("letters") << Head + "{\\*\\pn\\pnlvlbody\\pnlcltr{\\pntxta )}}a\\par b\\par}"
+                                 << u"a\nb"_qs << QStringList{"a)", "b)"};
+        QTest::newRow("roman numerals") << Head + "{\\*\\pn\\pnlvlbody\\pnucrm{\\pntxta .}}a\\par b\\par}"
+                                        << u"a\nb"_qs << QStringList{"I.", "II."};
+        QTest::newRow("roman from 4 without pntext")
+            << Head + "{\\*\\pn\\pnlvlbody\\pnlcrm\\pnstart4{\\pntxta .}}a\\par}" << u"iv.\ta"_qs
+            << QStringList();
+        QTest::newRow("symbol bullet")
+            << Head + "{\\pntext\\f2\\'B7\\tab}{\\*\\pn\\pnlvlblt\\pnf2{\\pntxtb\\'B7}}a\\par}" << u"a"_qs
+            << QStringList{u"\u2022"_qs};
+        QTest::newRow("bullet of another character stays")
+            << Head + "{\\pntext\\f1 -\\tab}{\\*\\pn\\pnlvlblt\\pnf1{\\pntxtb -}}a\\par}" << u"-\ta"_qs
+            << QStringList();
+    }
+    void listNumbering() {
+        QFETCH(QByteArray, rtf);
+        QFETCH(QString, text);
+        QFETCH(QStringList, items);
+        QTextDocument doc;
+        Rtf::ReadRtf(rtf, doc);
+        QCOMPARE(Text(doc), text);
+        QStringList drawn;
+        for (QTextBlock b = doc.begin(); b.isValid(); b = b.next())
+            if (b.textList())
+                drawn << (b.textList()->format().style() == QTextListFormat::ListDisc
+                              ? u"\u2022"_qs
+                              : b.textList()->itemText(b));
+        QCOMPARE(drawn, items);
+    }
+
+    void metafilePicture() {
+        // A 100 by 50 pixel drawing with a hairline across it, as rich-edit keeps a formula.
+        MfWrite::Wmf w(QRect(0, 0, 100, 50), 96);
+        w.Pen(0, 0, 0).Select(0).MoveTo(0, 25).LineTo(100, 25);
+        const QByteArray hex = w.Bytes().toHex();
+        QTextDocument doc;
+        Rtf::ReadRtf(Head + "x{\\pict\\wmetafile8\\picw2646\\pich1323 " + hex + "}y}", doc);
+        const QList<QTextImageFormat> images = Images(doc);
+        QCOMPARE(images.size(), 1);
+        QCOMPARE(QSizeF(images[0].width(), images[0].height()).toSize(), QSize(100, 50));
+        QVERIFY(PictureText::VectorOf(images[0]));
+        QCOMPARE(images[0].property(Rtf::PictureDataProperty).toByteArray(), w.Bytes());
+        const QImage resource =
+            doc.resource(QTextDocument::ImageResource, QUrl(images[0].name())).value<QImage>();
+        QCOMPARE(resource.size(), QSize(100, 50));
+        // Drawn four times larger, the line is drawn anew, one pixel thin, not stretched to four.
+        QTextDocument alone;
+        Rtf::ReadRtf("{\\rtf1{\\pict\\wmetafile8 " + hex + "}}", alone);
+        QImage big(800, 400, QImage::Format_RGB32);
+        big.fill(Qt::white);
+        QPainter painter(&big);
+        painter.scale(4, 4);
+        alone.drawContents(&painter);
+        painter.end();
+        int dark = 0;
+        for (int y = 0; y < big.height(); ++y)
+            dark += qGray(big.pixel(200, y)) < 200;
+        QVERIFY2(dark >= 1 && dark <= 2, qPrintable(QString::number(dark)));
     }
 
     void table() {

@@ -1,3 +1,4 @@
+#include "ui/PictureLabel.h"
 #include "ui/RichText.h"
 #include "ui/RichTextControl.h"
 #include "ui/ShowQuestionImageForm.h"
@@ -205,9 +206,9 @@ private slots:
         QWidget main;
         TShowQuestionImageForm viewer(&main);
         QCOMPARE(viewer.windowTitle(), u"Перегляд малюнка до завдання"_qs);
-        QPixmap picture(400, 300);
+        QImage picture(400, 300, QImage::Format_RGB32);
         picture.fill(Qt::green);
-        viewer.ShowPicture(picture);
+        viewer.ShowPicture(Picture(picture));
         QVERIFY(QTest::qWaitForWindowExposed(&viewer));
         QCOMPARE(viewer.size(), QSize(400, 300));
         QCOMPARE(viewer.QuestionImage()->size(), QSize(400, 300));
@@ -216,8 +217,9 @@ private slots:
         QTRY_COMPARE(viewer.QuestionImage()->size(), QSize(200, 500));
         QVERIFY(viewer.QuestionImage()->hasScaledContents());
 
-        QPixmap other(50, 60);
-        other.fill(Qt::red);
+        QImage otherImage(50, 60, QImage::Format_RGB32);
+        otherImage.fill(Qt::red);
+        const Picture other(otherImage);
         viewer.ShowPicture(other); // open: the picture changes, the size stays
         QCOMPARE(viewer.size(), QSize(200, 500));
         QCOMPARE(viewer.QuestionImage()->pixmap().size(), QSize(50, 60));
