@@ -5,9 +5,9 @@
 // The corpus is made here, deterministically, in the style a Windows rich-edit control writes: task
 // wordings with Cyrillic text and formatting runs, \u escapes, bullet lists, small tables and
 // pictures as hex.
-#include "ui/RichText.h"
 #include "ui/RtfReader.h"
 #include "ui/RtfTokenizer.h"
+#include "ui/gui/RichText.h"
 
 #include <QBuffer>
 #include <QCoreApplication>

@@ -2,10 +2,10 @@
 
 #include "SessionArea.h"
 #include "model/TextCodec.h"
-#include "ui/PictureLabel.h"
-#include "ui/PictureLoader.h"
-#include "ui/RichText.h"
-#include "ui/RichTextControl.h"
+#include "ui/gui/PictureLabel.h"
+#include "ui/gui/PictureLoader.h"
+#include "ui/gui/RichText.h"
+#include "ui/gui/RichTextControl.h"
 
 #include <QAction>
 #include <QApplication>

@@ -13,12 +13,12 @@
 #include "settings/UserStore.h"
 #include "settings/gui/EndSoundPlayer.h"
 #include "settings/gui/StudentAdditionConfigForm.h"
-#include "ui/PictureLabel.h"
-#include "ui/RichText.h"
-#include "ui/RichTextControl.h"
-#include "ui/ShowQuestionImageForm.h"
-#include "ui/TestInfo.h"
-#include "ui/TextViewForm.h"
+#include "ui/gui/PictureLabel.h"
+#include "ui/gui/RichText.h"
+#include "ui/gui/RichTextControl.h"
+#include "ui/gui/ShowQuestionImageForm.h"
+#include "ui/gui/TestInfo.h"
+#include "ui/gui/TextViewForm.h"
 
 #include <QAction>
 #include <QApplication>

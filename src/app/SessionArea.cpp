@@ -5,9 +5,9 @@
 
 #include "MainFormTexts.h"
 #include "model/Task.h"
-#include "ui/PictureLabel.h"
-#include "ui/RichText.h"
-#include "ui/RichTextControl.h"
+#include "ui/gui/PictureLabel.h"
+#include "ui/gui/RichText.h"
+#include "ui/gui/RichTextControl.h"
 
 #include <QAction>
 #include <QCheckBox>

@@ -16,13 +16,13 @@
 #include "session/Scoring.h"
 #include "session/SessionTexts.h"
 #include "settings/UserStore.h"
-#include "ui/PictureLabel.h"
-#include "ui/PictureLoader.h"
-#include "ui/RichText.h"
-#include "ui/RichTextControl.h"
-#include "ui/ShowQuestionImageForm.h"
-#include "ui/TestInfo.h"
-#include "ui/TextViewForm.h"
+#include "ui/gui/PictureLabel.h"
+#include "ui/gui/PictureLoader.h"
+#include "ui/gui/RichText.h"
+#include "ui/gui/RichTextControl.h"
+#include "ui/gui/ShowQuestionImageForm.h"
+#include "ui/gui/TestInfo.h"
+#include "ui/gui/TextViewForm.h"
 
 #include <QAction>
 #include <QCheckBox>

@@ -15,10 +15,10 @@
 #include "settings/SettingsFile.h"
 #include "settings/gui/EndSoundPlayer.h"
 #include "settings/gui/MainWindowPlacement.h"
-#include "ui/RichText.h"
-#include "ui/RichTextControl.h"
-#include "ui/ShowQuestionImageForm.h"
-#include "ui/TestInfo.h"
+#include "ui/gui/RichText.h"
+#include "ui/gui/RichTextControl.h"
+#include "ui/gui/ShowQuestionImageForm.h"
+#include "ui/gui/TestInfo.h"
 
 #include <QAction>
 #include <QApplication>

@@ -8,10 +8,10 @@
 #include "app/AnswerArea.h"
 #include "app/SessionWindowView.h"
 #include "model/TextCodec.h"
-#include "ui/PictureLabel.h"
 #include "ui/PictureTextObject.h"
-#include "ui/RichText.h"
-#include "ui/RichTextControl.h"
+#include "ui/gui/PictureLabel.h"
+#include "ui/gui/RichText.h"
+#include "ui/gui/RichTextControl.h"
 
 #include <QAction>
 #include <QBuffer>

@@ -2,8 +2,8 @@
 #include "app/InfoWindows.h"
 #include "app/MainStatusBar.h"
 #include "settings/UserStore.h"
-#include "ui/RichTextControl.h"
-#include "ui/ShowQuestionImageForm.h"
+#include "ui/gui/RichTextControl.h"
+#include "ui/gui/ShowQuestionImageForm.h"
 
 #include <QAction>
 #include <QCheckBox>

@@ -6,9 +6,9 @@
 #include "WidgetTesting.h"
 #include "app/MainStatusBar.h"
 #include "app/SessionWindowView.h"
-#include "ui/RichText.h"
-#include "ui/RichTextControl.h"
-#include "ui/TextViewForm.h"
+#include "ui/gui/RichText.h"
+#include "ui/gui/RichTextControl.h"
+#include "ui/gui/TextViewForm.h"
 
 #include <QAction>
 #include <QLabel>

@@ -5,10 +5,10 @@
 #include "app/MainStatusBar.h"
 #include "app/SessionWindowView.h"
 #include "model/TextCodec.h"
-#include "ui/RichText.h"
-#include "ui/RichTextControl.h"
-#include "ui/ShowQuestionImageForm.h"
-#include "ui/TextViewForm.h"
+#include "ui/gui/RichText.h"
+#include "ui/gui/RichTextControl.h"
+#include "ui/gui/ShowQuestionImageForm.h"
+#include "ui/gui/TextViewForm.h"
 
 #include <QAbstractItemView>
 #include <QAction>

@@ -2,8 +2,8 @@
 #include "MainFormFixture.h"
 #include "app/MainStatusBar.h"
 #include "app/SessionWindowView.h"
-#include "ui/RichText.h"
-#include "ui/RichTextControl.h"
+#include "ui/gui/RichText.h"
+#include "ui/gui/RichTextControl.h"
 
 #include <QAction>
 #include <QCheckBox>

@@ -6,8 +6,8 @@
 #include "model/TextCodec.h"
 #include "results/gui/DetailReport.h"
 #include "session/RandomGenerator.h"
-#include "ui/RichTextControl.h"
-#include "ui/TextViewForm.h"
+#include "ui/gui/RichTextControl.h"
+#include "ui/gui/TextViewForm.h"
 
 #include <QApplication>
 #include <QClipboard>

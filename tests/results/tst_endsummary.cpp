@@ -4,8 +4,8 @@
 #include "model/Test.h"
 #include "model/TextCodec.h"
 #include "results/gui/EndSummary.h"
-#include "ui/RichText.h"
-#include "ui/RichTextControl.h"
+#include "ui/gui/RichText.h"
+#include "ui/gui/RichTextControl.h"
 
 #include <QTest>
 

@@ -2,7 +2,7 @@
 // the balloon tip at the refused field, and what goes back to the caller.
 #include "WidgetTesting.h"
 #include "session/gui/InputUserNameForm.h"
-#include "ui/BalloonTip.h"
+#include "ui/gui/BalloonTip.h"
 
 #include "ScriptedPrompts.h"
 #include "model/TextCodec.h"

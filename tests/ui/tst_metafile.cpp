@@ -10,8 +10,8 @@
 #include "ui/Metafile.h"
 #include "ui/MetafilePlayer.h"
 #include "ui/Picture.h"
-#include "ui/PictureLabel.h"
 #include "ui/SymbolFonts.h"
+#include "ui/gui/PictureLabel.h"
 
 #include <QDir>
 #include <QPainter>

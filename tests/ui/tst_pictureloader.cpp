@@ -1,5 +1,5 @@
-#include "ui/PictureLabel.h"
-#include "ui/PictureLoader.h"
+#include "ui/gui/PictureLabel.h"
+#include "ui/gui/PictureLoader.h"
 
 #include "MetafileWriter.h"
 #include "ScriptedPrompts.h"

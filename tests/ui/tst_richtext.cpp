@@ -1,9 +1,9 @@
 #include "MetafileWriter.h"
 #include "WidgetTesting.h"
 #include "model/TextCodec.h"
-#include "ui/RichText.h"
-#include "ui/RichTextControl.h"
 #include "ui/RtfReader.h"
+#include "ui/gui/RichText.h"
+#include "ui/gui/RichTextControl.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QBuffer>

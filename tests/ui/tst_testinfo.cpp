@@ -1,7 +1,7 @@
 #include "model/TextCodec.h"
-#include "ui/RichTextControl.h"
-#include "ui/TestInfo.h"
-#include "ui/TestInfoForm.h"
+#include "ui/gui/RichTextControl.h"
+#include "ui/gui/TestInfo.h"
+#include "ui/gui/TestInfoForm.h"
 
 #include <QApplication>
 #include <QClipboard>

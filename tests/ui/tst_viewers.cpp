@@ -1,8 +1,8 @@
-#include "ui/PictureLabel.h"
-#include "ui/RichText.h"
-#include "ui/RichTextControl.h"
-#include "ui/ShowQuestionImageForm.h"
-#include "ui/TextViewForm.h"
+#include "ui/gui/PictureLabel.h"
+#include "ui/gui/RichText.h"
+#include "ui/gui/RichTextControl.h"
+#include "ui/gui/ShowQuestionImageForm.h"
+#include "ui/gui/TextViewForm.h"
 
 #include <QApplication>
 #include <QClipboard>

@@ -2,7 +2,7 @@
 
 #include "ui/Picture.h"
 #include "ui/PictureTextObject.h"
-#include "ui/RichText.h"
+#include "ui/RichDocument.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QFile>

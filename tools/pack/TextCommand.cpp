@@ -1,7 +1,7 @@
 #include "TextCommand.h"
 
 #include "model/TextCodec.h"
-#include "ui/RichText.h"
+#include "ui/RichDocument.h"
 
 #include <QFile>
 

@@ -11,10 +11,10 @@
 #include "session/Evaluation.h"
 #include "session/RandomGenerator.h"
 #include "session/SessionTexts.h"
-#include "ui/PictureLoader.h"
-#include "ui/RichTextControl.h"
-#include "ui/TextViewForm.h"
-#include "ui/UiTexts.h"
+#include "ui/gui/PictureLoader.h"
+#include "ui/gui/RichTextControl.h"
+#include "ui/gui/TextViewForm.h"
+#include "ui/gui/UiTexts.h"
 
 #include <QPainter>
 #include <QTextDocument>

@@ -6,8 +6,8 @@
 #include "model/ResultTest.h"
 #include "model/Test.h"
 #include "model/TextCodec.h"
-#include "ui/RichText.h"
-#include "ui/RichTextControl.h"
+#include "ui/gui/RichText.h"
+#include "ui/gui/RichTextControl.h"
 
 #include <QTextDocument>
 

@@ -1,6 +1,6 @@
 #include "RichWriter.h"
 
-#include "ui/RichText.h"
+#include "ui/gui/RichText.h"
 
 #include <QFont>
 #include <QTextBlock>

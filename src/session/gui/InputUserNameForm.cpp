@@ -1,11 +1,11 @@
 #include "InputUserNameForm.h"
 
+#include "model/TextCodec.h"
 #include "ports/Clock.h"
 #include "ports/Prompts.h"
-#include "model/TextCodec.h"
 #include "session/NameRules.h"
 #include "session/SessionTexts.h"
-#include "ui/BalloonTip.h"
+#include "ui/gui/BalloonTip.h"
 
 #include <QEvent>
 #include <QFormLayout>

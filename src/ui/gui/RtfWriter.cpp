@@ -1,9 +1,9 @@
 #include "RtfWriter.h"
 
 #include "RichTextControl.h"
-#include "RtfPicture.h"
-#include "RtfReader.h"
 #include "model/TextCodec.h"
+#include "ui/RtfPicture.h"
+#include "ui/RtfReader.h"
 
 #include <QBuffer>
 #include <QImage>

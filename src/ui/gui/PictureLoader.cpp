@@ -1,9 +1,9 @@
 #include "PictureLoader.h"
 
-#include "Picture.h"
 #include "PictureLabel.h"
 #include "UiTexts.h"
 #include "ports/Prompts.h"
+#include "ui/Picture.h"
 
 #include <QFileInfo>
 #include <QLabel>

@@ -1,6 +1,6 @@
 #include "RichTextControl.h"
 
-#include "PictureTextObject.h"
+#include "ui/PictureTextObject.h"
 
 #include <QContextMenuEvent>
 #include <QKeyEvent>

@@ -2,7 +2,7 @@
 // A label that shows a Picture: a bitmap as a pixmap, a metafile drawn as vectors at the size and
 // screen scale it is shown. Its pixmap always holds the picture at its natural size, so code that
 // asks a label for its pixmap keeps working.
-#include "Picture.h"
+#include "ui/Picture.h"
 
 #include <QLabel>
 

@@ -1,7 +1,8 @@
 #pragma once
-// The operations on rich-text fragments. A fragment is a byte string in code page 1251 holding
-// either an RTF document (when it begins with "{\rtf" in any letter case) or plain text whose
-// lines are separated by CR LF.
+// The operations on rich-text fragments shown in the text controls of the windows; the document
+// operations that need no window are in RichDocument.
+#include "ui/RichDocument.h"
+
 #include <QByteArray>
 #include <QList>
 
@@ -20,15 +21,6 @@ void ClearRichText(RichTextControl& control);
 // The control's content trimmed of bytes up to 32 at both ends: as plain text (lines joined by
 // CR LF) when asPlain is true, as RTF otherwise. Empty when the text is blank.
 QByteArray GetRichPlainText(RichTextControl& control, bool asPlain);
-
-// The visible text of a fragment, trimmed; a plain fragment yields itself, trimmed.
-QByteArray RichTextToPlain(const QByteArray& fragment);
-
-// Loads the fragment into a document as LoadRichText does with plainText false.
-void ReadFragment(const QByteArray& fragment, QTextDocument& doc);
-
-// The text of a document as code-page-1251 bytes, paragraphs joined by CR LF, not trimmed.
-QByteArray DocumentPlainBytes(const QTextDocument& doc);
 
 // Puts the source's whole formatted content and its selection into the target.
 void CopyRichText(RichTextControl& source, RichTextControl& target);
