@@ -182,6 +182,45 @@ int CodePageOfCharset(int charset, int documentCp) {
     return SymbolFonts::CodePageOfCharset(charset, documentCp);
 }
 
+std::optional<QStringView> SpecialCharacter(Kw kw) {
+    switch (kw) {
+    case Kw::Line:
+        return QStringView(u"\u2028");
+    case Kw::Tab:
+        return QStringView(u"\t");
+    case Kw::Emdash:
+        return QStringView(u"\u2014");
+    case Kw::Endash:
+        return QStringView(u"\u2013");
+    case Kw::Bullet:
+        return QStringView(u"\u2022");
+    case Kw::Lquote:
+        return QStringView(u"\u2018");
+    case Kw::Rquote:
+        return QStringView(u"\u2019");
+    case Kw::Ldblquote:
+        return QStringView(u"\u201C");
+    case Kw::Rdblquote:
+        return QStringView(u"\u201D");
+    case Kw::Emspace:
+        return QStringView(u"\u2003");
+    case Kw::Enspace:
+        return QStringView(u"\u2002");
+    case Kw::Qmspace:
+        return QStringView(u"\u2005");
+    case Kw::Zwj:
+        return QStringView(u"\u200D");
+    case Kw::Zwnj:
+        return QStringView(u"\u200C");
+    case Kw::Ltrmark:
+        return QStringView(u"\u200E");
+    case Kw::Rtlmark:
+        return QStringView(u"\u200F");
+    default:
+        return std::nullopt;
+    }
+}
+
 int CodePageOfFont(QStringView family, int charset, int cpg) {
     switch (SymbolFonts::EncodingOf(family, charset)) {
     case SymbolFonts::Encoding::Symbol:

@@ -4,6 +4,9 @@
 
 #include <QByteArrayView>
 #include <QString>
+#include <QStringView>
+
+#include <optional>
 
 namespace RtfDetail {
 
@@ -134,6 +137,8 @@ enum class Kw {
 
 // The keyword of a control word's name; nullptr for a word the reader ignores.
 const Kw* FindKeyword(QByteArrayView name);
+// The character a word of the text stands for (\emdash, \line, \tab, ...); nothing for the others.
+std::optional<QStringView> SpecialCharacter(Kw kw);
 
 // Symbol fonts have no code page: their bytes are glyph numbers, read through the font's table
 // (SymbolFonts). The Symbol font, the formula editors' extra font, and other picture fonts.

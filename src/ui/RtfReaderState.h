@@ -83,6 +83,14 @@ private:
     void Push();
     void Pop();
     void OnWord(QByteArrayView name, bool hasParam, int param);
+    // The words of each destination; in the text, each family of words (true when it took the word).
+    void OnFontTableWord(Kw kw, int p);
+    void OnColorTableWord(Kw kw, int p);
+    void OnPictWord(Kw kw, int p);
+    bool OnDocumentWord(Kw kw, int p);
+    bool OnCharacterWord(Kw kw, int p, bool on);
+    bool OnParagraphWord(Kw kw, int p);
+    bool OnTableWord(Kw kw, int p);
     void OnDestination(Kw kw);
     void OnSymbol(char c);
     void OnText(QByteArrayView bytes);
