@@ -8,6 +8,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <csignal>
+#include <sys/resource.h>
+
 namespace {
 struct Run {
     int exitCode;
@@ -15,8 +18,17 @@ struct Run {
     QString err;
 };
 
-Run Pack(const QStringList& args) {
+// `fileSizeLimit` > 0 runs the tool as on a full disk: its files cannot grow past that many bytes.
+Run Pack(const QStringList& args, qint64 fileSizeLimit = 0) {
     QProcess p;
+    if (fileSizeLimit > 0)
+        p.setChildProcessModifier([fileSizeLimit] {
+            ::signal(SIGXFSZ, SIG_IGN);
+            rlimit fsize{};
+            ::getrlimit(RLIMIT_FSIZE, &fsize);
+            fsize.rlim_cur = rlim_t(fileSizeLimit);
+            ::setrlimit(RLIMIT_FSIZE, &fsize);
+        });
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("ASAN_OPTIONS", "detect_leaks=0");
     p.setProcessEnvironment(env);
@@ -114,6 +126,16 @@ private slots:
         const Run badJson = Pack({"build", Write("bad.json", "{ nope"), "-o", m_dir.filePath("x.qzf")});
         QVERIFY(badJson.exitCode != 0);
         QVERIFY(!QFileInfo::exists(m_dir.filePath("x.qzf")));
+    }
+
+    void fullDiskKeepsTheOldTest() {
+        const QString out = Write("kept.qzf", "the old test");
+        const Run full = Pack({"build", QUIZAR_SAMPLE_SOURCE, "-o", out}, 512);
+        QVERIFY(full.exitCode != 0);
+        QVERIFY2(full.err.contains(out), qPrintable(full.err));
+        QFile kept(out);
+        QVERIFY(kept.open(QIODevice::ReadOnly));
+        QCOMPARE(kept.readAll(), QByteArray("the old test"));
     }
 };
 

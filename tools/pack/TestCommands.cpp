@@ -2,12 +2,12 @@
 
 #include "TestJson.h"
 #include "model/AppPaths.h"
+#include "model/SafeFile.h"
 #include "model/TextCodec.h"
 
 #include <QDir>
 #include <QFile>
 #include <QJsonDocument>
-#include <QSaveFile>
 #include <QTemporaryDir>
 
 #include <cstdio>
@@ -88,8 +88,7 @@ int BuildCommand(const QStringList& args) {
     if (!TestFromJson(doc.object(), QFileInfo(input).absolutePath(), source, error))
         return Fail(QStringLiteral("%1: %2").arg(input, error));
     const QByteArray bytes = WriteTestFile(*source.Test, source.Tasks, source.Files);
-    QSaveFile out(output);
-    if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size() || !out.commit())
-        return Fail(QStringLiteral("%1: %2").arg(output, out.errorString()));
+    if (const Status written = ReplaceFileContents(output, bytes); !written.Ok())
+        return Fail(written.Detail());
     return 0;
 }
