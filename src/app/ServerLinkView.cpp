@@ -5,11 +5,17 @@
 #include "net/gui/SelectTestForm.h"
 #include "ports/Prompts.h"
 
+#include <QApplication>
 #include <QPointer>
+
+#include <utility>
 
 ServerLinkView::ServerLinkView(NetServerLink& link, Prompts& prompts, QWidget& dialogOwner, Host host)
     : m_link(link), m_prompts(prompts), m_host(std::move(host)),
       m_selectForm(std::make_unique<TSelectTestForm>(&dialogOwner)) {
+    m_modalWait.setSingleShot(true);
+    m_modalWait.setInterval(ModalPollMs);
+    connect(&m_modalWait, &QTimer::timeout, this, &ServerLinkView::ShowWaitingNotices);
     // Queued: a box is never opened from inside the exchange that failed.
     connect(&m_link, &NetServerLink::NoticesPending, this, &ServerLinkView::NoticesArrived,
             Qt::QueuedConnection);
@@ -47,7 +53,8 @@ void ServerLinkView::FetchEnded(const FetchOutcome& outcome) {
         if (m_host.loadTest)
             m_host.loadTest(TextCodec::FromCp1251(outcome.testName), outcome.testFile);
     } else if (const std::optional<Notice> notice = outcome.NoticeToShow()) {
-        m_prompts.Show(*notice);
+        m_ownNotices.append(*notice);
+        ShowWaitingNotices();
     }
 }
 
@@ -61,9 +68,18 @@ void ServerLinkView::ShowWaitingNotices() {
     // A box runs its own event loop, in which more notices may arrive: they join this round.
     if (m_showing)
         return;
+    // Over a dialog the pupil is reading (the report, the results) a box would open beneath it on
+    // some window managers and block it unseen: it waits until that dialog has closed.
+    if (QApplication::activeModalWidget()) {
+        if (!m_ownNotices.isEmpty() || m_link.HasNotices())
+            m_modalWait.start();
+        return;
+    }
     m_showing = true;
-    while (m_link.HasNotices())
-        for (const Notice& notice : m_link.TakeNotices())
+    while (!m_ownNotices.isEmpty() || m_link.HasNotices()) {
+        const QList<Notice> notices = std::exchange(m_ownNotices, {}) + m_link.TakeNotices();
+        for (const Notice& notice : notices)
             m_prompts.Show(notice);
+    }
     m_showing = false;
 }

@@ -5,14 +5,17 @@
 // A report fails while the pupil may be typing an answer, so its box waits for the next pause: right
 // after a task is checked, skipped or given up, or when the session ends. Between sessions a box is
 // shown at once.
+#include "ports/Prompts.h"
+
+#include <QList>
 #include <QObject>
+#include <QTimer>
 
 #include <functional>
 #include <memory>
 
 class NetServerLink;
 struct FetchOutcome;
-class Prompts;
 class QByteArray;
 class QString;
 class QWidget;
@@ -21,6 +24,9 @@ class TSelectTestForm;
 class ServerLinkView : public QObject {
     Q_OBJECT
 public:
+    // How often waiting boxes look whether the dialog that holds them back has closed.
+    static constexpr int ModalPollMs = 300;
+
     struct Host {
         // Opens a downloaded test under the name the server gave it.
         std::function<void(const QString& name, const QByteArray& bytes)> loadTest;
@@ -50,5 +56,8 @@ private:
     Prompts& m_prompts;
     Host m_host;
     std::unique_ptr<TSelectTestForm> m_selectForm;
+    // The boxes of fetches that failed, shown like the link's.
+    QList<Notice> m_ownNotices;
+    QTimer m_modalWait;
     bool m_showing = false;
 };

@@ -10,6 +10,7 @@
 #include "settings/SettingsFile.h"
 
 #include <QAction>
+#include <QDialog>
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
@@ -118,6 +119,27 @@ private slots:
             QCOMPARE(f.prompts.messages[0].text, QStringLiteral("Отказано в получении теста..."));
             QVERIFY(w.Test() == nullptr);
         }
+    }
+
+    // A box never opens beneath a dialog the pupil has open: it waits until that dialog is closed.
+    void boxesWaitForAnOpenDialog() {
+        MainFormFixture f;
+        FakeJournal journal;
+        journal.Stop(); // the connection is refused at once
+        TStudentMainForm& w = Open(f, journal, AnsweringLimits());
+        w.show();
+        QAction* getTest = w.Action(QStringLiteral("AGetTest"));
+        QTRY_VERIFY(getTest->isEnabled());
+        QDialog report(&w);
+        report.setModal(true);
+        getTest->trigger();
+        report.show();
+        QTRY_VERIFY_WITH_TIMEOUT(!w.ServerView()->IsFetching(), 30000);
+        QTest::qWait(3 * ServerLinkView::ModalPollMs);
+        QVERIFY(f.prompts.messages.isEmpty());
+        report.close();
+        QTRY_COMPARE_WITH_TIMEOUT(f.prompts.messages.size(), 1, 30000);
+        QCOMPARE(f.prompts.messages[0].text, QStringLiteral("Ошибка связи с сервером!"));
     }
 
     // A server that takes the connection and never answers: the pupil works on, the box of the
