@@ -53,6 +53,28 @@ QByteArray Blocking(quint16 port, const QByteArray& bytes) {
     return got + s.readAll();
 }
 
+// Starts `quizar-journal serve` on free ports of 127.0.0.1 and reads them from what it prints.
+bool Serve(QProcess& server, const QString& tests, const QString& db, QByteArray& log, quint16& port,
+           quint16& webPort) {
+    server.start(QStringLiteral(QUIZAR_JOURNAL),
+                 {u"serve"_qs, u"--tests"_qs, tests, u"--listen"_qs, u"127.0.0.1"_qs, u"--port"_qs, u"0"_qs,
+                  u"--web-port"_qs, u"0"_qs, u"--database"_qs, db});
+    if (!server.waitForStarted(10000))
+        return false;
+    const QRegularExpression ports(u"port (\\d+); the page is on http://127\\.0\\.0\\.1:(\\d+)/"_qs);
+    QRegularExpressionMatch found;
+    if (!WaitFor([&] {
+            server.waitForReadyRead(50);
+            log += server.readAllStandardError();
+            found = ports.match(QString::fromUtf8(log));
+            return found.hasMatch();
+        }))
+        return false;
+    port = quint16(found.captured(1).toUInt());
+    webPort = quint16(found.captured(2).toUInt());
+    return true;
+}
+
 // The body of one GET, read as far as its Content-Length says.
 QByteArray HttpBody(quint16 port, const QByteArray& path) {
     QTcpSocket s;
@@ -156,21 +178,10 @@ private slots:
         const QString db = u"sqlite:"_qs + m_dir.filePath(u"serve.sqlite"_qs);
 
         QProcess server;
-        server.start(QStringLiteral(QUIZAR_JOURNAL),
-                     {u"serve"_qs, u"--tests"_qs, tests, u"--listen"_qs, u"127.0.0.1"_qs, u"--port"_qs,
-                      u"0"_qs, u"--web-port"_qs, u"0"_qs, u"--database"_qs, db});
-        QVERIFY(server.waitForStarted(10000));
         QByteArray log;
-        const QRegularExpression ports(u"port (\\d+); the page is on http://127\\.0\\.0\\.1:(\\d+)/"_qs);
-        QRegularExpressionMatch found;
-        QVERIFY(WaitFor([&] {
-            server.waitForReadyRead(50);
-            log += server.readAllStandardError();
-            found = ports.match(QString::fromUtf8(log));
-            return found.hasMatch();
-        }));
-        const quint16 port = quint16(found.captured(1).toUInt());
-        const quint16 webPort = quint16(found.captured(2).toUInt());
+        quint16 port = 0;
+        quint16 webPort = 0;
+        QVERIFY(Serve(server, tests, db, log, port, webPort));
 
         // The fetch, as the pupil's program makes it.
         const QByteArray fetched =
@@ -275,25 +286,15 @@ private slots:
         const QString db = u"sqlite:"_qs + m_dir.filePath(u"e2e.sqlite"_qs);
 
         QProcess server;
-        server.start(QStringLiteral(QUIZAR_JOURNAL),
-                     {u"serve"_qs, u"--tests"_qs, tests, u"--listen"_qs, u"127.0.0.1"_qs, u"--port"_qs,
-                      u"0"_qs, u"--web-port"_qs, u"0"_qs, u"--database"_qs, db});
-        QVERIFY(server.waitForStarted(10000));
         auto stopServer = qScopeGuard([&server] {
             server.kill();
             server.waitForFinished(10000);
         });
         QByteArray log;
-        const QRegularExpression ports(u"port (\\d+); the page is on http://127\\.0\\.0\\.1:(\\d+)/"_qs);
-        QRegularExpressionMatch found;
-        QVERIFY(WaitFor([&] {
-            server.waitForReadyRead(50);
-            log += server.readAllStandardError();
-            found = ports.match(QString::fromUtf8(log));
-            return found.hasMatch();
-        }));
-        settings.RemotePort = qint32(found.captured(1).toUInt());
-        const quint16 webPort = quint16(found.captured(2).toUInt());
+        quint16 port = 0;
+        quint16 webPort = 0;
+        QVERIFY(Serve(server, tests, db, log, port, webPort));
+        settings.RemotePort = port;
         QVERIFY(SaveConfig(settings, m_dir.filePath(u"pupil"_qs)).Ok());
 
         QProcess pupil;
