@@ -20,7 +20,9 @@ class ServerLink;
 class SingleInstance;
 class Workstation;
 struct NameDialogData;
+struct ResumeOffer;
 struct TSettings;
+enum class ResumeChoice;
 
 struct MainFormServices {
     Prompts* prompts = nullptr;
@@ -41,6 +43,9 @@ struct MainFormServices {
     // The name dialog of a session start; false when the pupil closed it otherwise. Without one the
     // fields are taken as given.
     std::function<bool(NameDialogData&)> askUserName;
+    // The dialog "Незавершене тестування" for a session an earlier run left unfinished; without one
+    // the window shows its own.
+    std::function<ResumeChoice(const ResumeOffer&)> askResume;
     // Where the help document lies: beside the executable unless a test says otherwise.
     QString helpFolder;
     // Opens a document with the desktop's handler; false when nothing opened it.

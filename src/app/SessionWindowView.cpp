@@ -111,6 +111,7 @@ SessionWindowView::SessionWindowView(SessionWindowHost& host, const SessionWindo
     SessionServices engine{
         *this,           m_prompts, *this,           *services.server, *m_runCounter, *services.workstation,
         *services.clock, m_random,  RichTextToPlain, QLocale()};
+    engine.journalFolder = services.paths.journalFolder;
     m_session = std::make_unique<Session>(parts.settings, std::move(engine));
     // The results window is made once and shown at the end of every session.
     m_resultForm = std::make_unique<TShowResultForm>(&form);
@@ -326,6 +327,14 @@ void SessionWindowView::AppendLogLine(const QByteArray& line) {
 void SessionWindowView::AppendResultBlock(const TTest&, const TResultTest& result) {
     if (const std::optional<Notice> notice = ResultLogNotice(m_parts.resultFiles.AppendLogBlock(result)))
         m_prompts.Show(*notice);
+}
+
+bool SessionWindowView::HoldsResultBlock(const TResultTest& result) {
+    return m_parts.resultFiles.HoldsLogBlock(result);
+}
+
+bool SessionWindowView::HoldsProtectedResult(const TResultTest& result) {
+    return m_parts.resultFiles.HoldsProtectedResult(result);
 }
 
 void SessionWindowView::WriteProtectedResult(const TResultTest& result) {

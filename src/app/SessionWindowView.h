@@ -98,6 +98,8 @@ public:
     void AppendLogLine(const QByteArray& line) override;
     void AppendResultBlock(const TTest& test, const TResultTest& result) override;
     void WriteProtectedResult(const TResultTest& result) override;
+    bool HoldsResultBlock(const TResultTest& result) override;
+    bool HoldsProtectedResult(const TResultTest& result) override;
 
 private:
     void ShowClock(int usedPanel, int remainingPanel, qint32 seconds, std::optional<qint32> remaining);

@@ -159,7 +159,9 @@ void TStudentMainForm::showEvent(QShowEvent* event) {
 }
 
 void TStudentMainForm::FormShow() {
-    if (!m_services.arguments.isEmpty()) {
+    if (RecoverSessions()) {
+        // The resumed session has its test; the one named on the command line waits.
+    } else if (!m_services.arguments.isEmpty()) {
         LoadTestFile(m_services.arguments.constFirst());
     } else if (m_settings.IsSendResult && m_settings.IsAutoGetTestFromStart) {
         // The download from the teacher's server is the command "Отримати по мережі".

@@ -122,6 +122,9 @@ private:
 
     void FormCreate();
     void FormShow();
+    // MainFormRecovery.cpp: the sessions that earlier runs left unfinished, before anything else is
+    // loaded; true when one of them was resumed and runs now.
+    bool RecoverSessions();
     bool FormCloseQuery();
     void FormClose();
     void ShowChooseTestLine();

@@ -26,6 +26,8 @@ AppPaths AppPaths::Default() {
         QDir().mkpath(p.programFolder);
     }
     p.tempFolder = QDir::tempPath();
+    p.journalFolder = QDir(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation))
+                          .filePath(QStringLiteral("journal"));
     return p;
 }
 

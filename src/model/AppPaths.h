@@ -7,9 +7,12 @@ struct AppPaths {
     QString programFolder;
     // Root under which each loaded test gets its folder of attached files.
     QString tempFolder;
+    // Where a running session keeps its journal; empty for none.
+    QString journalFolder;
 
     // The program's folder when the user may write there (a portable copy, a build tree),
-    // otherwise the per-user data folder; the temporary folder of the environment.
+    // otherwise the per-user data folder; the temporary folder of the environment; the journals
+    // always in the per-user data folder (they belong to the user, not to a copy of the program).
     static AppPaths Default();
     // The folder of the running executable.
     static QString ExecutableFolder();

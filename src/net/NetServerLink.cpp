@@ -89,6 +89,17 @@ void NetServerLink::SendResult(const TTest& test, const TResultTest& result, con
     QueueResult(link.sessionId, std::move(record), file);
 }
 
+bool NetServerLink::HoldsResult(const QByteArray& sessionId) {
+    if (!m_outbox)
+        return false;
+    for (const QString& path : m_outbox->Pending()) {
+        OutboxItem item;
+        if (m_outbox->Load(path, item).Ok() && item.sessionId == sessionId)
+            return true;
+    }
+    return false;
+}
+
 void NetServerLink::QueueResult(const QByteArray& sessionId, QByteArray record, QString outboxFile) {
     if (!outboxFile.isEmpty())
         m_queuedFiles.insert(outboxFile);

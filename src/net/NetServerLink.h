@@ -51,6 +51,8 @@ public:
     void SendSessionStart(const TTest& test, const TResultTest& result, SessionLink& link) override;
     void SendProgress(const TTest& test, const TResultTest& result, SessionLink& link) override;
     void SendResult(const TTest& test, const TResultTest& result, const SessionLink& link) override;
+    // The outbox keeps a result of the session, to be sent.
+    bool HoldsResult(const QByteArray& sessionId) override;
 
     // False once the session's start or a progress report has failed.
     bool IsSessionOnline(const QByteArray& sessionId) const { return !m_offline.contains(sessionId); }

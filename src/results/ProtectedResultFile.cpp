@@ -12,6 +12,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <limits>
 
 namespace {
@@ -127,6 +128,14 @@ Status AppendProtectedResult(const QString& path, const TResultTest& record, con
     return {};
 }
 
+bool ProtectedFileHolds(const QString& path, const TResultTest& record) {
+    QList<TResultTest> records;
+    if (!ReadProtectedResults(path, records).Ok())
+        return false;
+    return std::any_of(records.cbegin(), records.cend(),
+                       [&](const TResultTest& stored) { return stored.SameStoredFields(record); });
+}
+
 ResultFiles::ResultFiles(const TSettings& settings, QString programFolder, const Clock& clock, QLocale locale)
     : m_settings(settings), m_programFolder(std::move(programFolder)), m_clock(clock),
       m_locale(std::move(locale)) {}
@@ -148,6 +157,14 @@ Status ResultFiles::SaveProtectedResult(const TResultTest& result) {
     if (!m_settings.IsSaveProtectionResult)
         return Status::Failed(Fault::Disabled, {});
     return AppendProtectedResult(ProtectionResultPath(m_settings, m_programFolder), result, m_gate);
+}
+
+bool ResultFiles::HoldsLogBlock(const TResultTest& result) const {
+    return LogHoldsBlock(ResultLogPath(m_settings, m_programFolder), result, m_locale);
+}
+
+bool ResultFiles::HoldsProtectedResult(const TResultTest& result) const {
+    return ProtectedFileHolds(ProtectionResultPath(m_settings, m_programFolder), result);
 }
 
 Status ResultFiles::LogProgramStarted() {

@@ -43,6 +43,10 @@ QByteArray LogLineProgramClosed(const QDateTime& now);
 // decimal separator of `locale`; a percentage of nothing (a zero divisor) is 0.0.
 QList<QByteArray> ComposeLogBlock(const TResultTest& result, const QDateTime& now, const QLocale& locale);
 
+// Whether the log at `path` holds the block of this finished session (every line but the one with
+// the time of writing).
+bool LogHoldsBlock(const QString& path, const TResultTest& result, const QLocale& locale);
+
 // Appends each line followed by CR LF, creating the file when it is missing.
 Status AppendLinesToFile(const QString& path, const QList<QByteArray>& lines);
 
@@ -63,6 +67,10 @@ using WriteGate = std::function<bool(QByteArrayView chunk)>;
 // renamed over it only once complete, so the file on disk is always the old or the new one.
 Status AppendProtectedResult(const QString& path, const TResultTest& record, const WriteGate& gate = {});
 
+// Whether the protected file at `path` holds a record equal to `record`; false also when it cannot
+// be read.
+bool ProtectedFileHolds(const QString& path, const TResultTest& record);
+
 // ---- What the session engine calls ---------------------------------------------------------
 
 // Writes the log and the protected file as the settings say. The settings are read at every call,
@@ -76,6 +84,9 @@ public:
     Status AppendLogLine(const QByteArray& line);
     Status AppendLogBlock(const TResultTest& result);
     Status SaveProtectedResult(const TResultTest& result);
+    // Whether the files already hold this finished session (after a crash while it was written).
+    bool HoldsLogBlock(const TResultTest& result) const;
+    bool HoldsProtectedResult(const TResultTest& result) const;
 
     // The entries of program start, session start and program end, with the clock's time.
     Status LogProgramStarted();

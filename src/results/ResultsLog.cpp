@@ -9,6 +9,7 @@
 #include "settings/Settings.h"
 
 #include <QDir>
+#include <QFile>
 
 namespace {
 QString JoinPath(const QString& folder, const QByteArray& fileName) {
@@ -129,6 +130,19 @@ QList<QByteArray> ComposeLogBlock(const TResultTest& r, const QDateTime& now, co
           // A duration of a day or more wraps, as a time of day would.
           << Fill(T::Duration, {WrappedDuration(r.ElapsedSeconds).toLatin1()}) << rule;
     return lines;
+}
+
+bool LogHoldsBlock(const QString& path, const TResultTest& result, const QLocale& locale) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    // Everything after the line with the time of writing; the end time and the masks make it the
+    // block of this one session.
+    const QList<QByteArray> lines = ComposeLogBlock(result, QDateTime(), locale);
+    QByteArray tail = "\r\n";
+    for (qsizetype i = 2; i < lines.size(); ++i)
+        tail += lines[i] + "\r\n";
+    return file.readAll().contains(tail);
 }
 
 Status AppendLinesToFile(const QString& path, const QList<QByteArray>& lines) {

@@ -5,6 +5,7 @@
 #include "NameRules.h"
 #include "RandomGenerator.h"
 #include "RunCounter.h"
+#include "SessionJournal.h"
 #include "SessionTexts.h"
 #include "TaskSelection.h"
 #include "model/DateTime.h"
@@ -45,6 +46,10 @@ QString HintQuestion(const TTask& task) {
         .arg(task.HintPenalty)
         .arg(PointsWord(task.HintPenalty));
 }
+
+// How often the clocks are written to the journal between other steps: the most that resuming
+// "without loss of time" can give back.
+constexpr qint32 JournalClockSeconds = 5;
 
 std::optional<qint32> Remaining(qint32 limit, qint32 used) {
     if (limit <= 0)
@@ -88,7 +93,7 @@ bool Session::DetachTest() {
     return true;
 }
 
-template <typename F> void Session::RunCommand(F&& body) {
+void Session::RunCommand(const std::function<void()>& body) {
     if (m_busy > 0)
         return;
     {
@@ -112,7 +117,7 @@ void Session::RunDeferred() {
     }
 }
 
-template <typename F> void Session::RunOutput(F&& output) {
+void Session::RunOutput(const std::function<void()>& output) {
     QString error;
     try {
         output();
@@ -183,6 +188,7 @@ bool Session::Start() {
     m_taskTimeUp = false;
     m_result->Position = 0;
     m_result->AskedCount = 0;
+    OpenJournal();
     AskTask();
     if (test.MonoMode)
         m_services.view.EnterMonoMode();
@@ -296,14 +302,17 @@ void Session::AskTask() {
     ++r.AskedCount;
     if (m_test->AllowSkipping) {
         r.Visited[r.Position] = ShownOpen;
-        m_services.view.SetTaskListImage(r.Position, TaskListImage::Shown);
+        if (!m_replaying)
+            m_services.view.SetTaskListImage(r.Position, TaskListImage::Shown);
     }
     const qint32 t = CurrentTaskNumber();
     const TTask& task = m_tasks[size_t(t)];
     const std::optional<Draft> draft =
         m_drafts.contains(r.Position) ? std::optional(m_drafts.take(r.Position)) : std::nullopt;
     r.VariantOrder.clear();
-    if (draft) {
+    if (m_givenVariantOrder) {
+        r.VariantOrder = *std::exchange(m_givenVariantOrder, std::nullopt);
+    } else if (draft) {
         r.VariantOrder = draft->variantOrder;
     } else if (TTask::HasVariants(task.Kind)) {
         for (int v = 0; v < task.LastVariant(); ++v)
@@ -313,12 +322,23 @@ void Session::AskTask() {
     }
     m_taskEvaluated = false;
     m_taskTimeUp = false;
-    m_services.view.PresentTask(
-        {&task, t, r.Position, r.AskCount, r.AskedCount, r.VariantOrder, HintCaption(task)});
-    if (draft)
-        m_services.view.RestoreAnswer(draft->answer);
+    m_shownDraft = draft ? std::optional(draft->answer) : std::nullopt;
+    Journal(JournalPresent{r.Position, r.VariantOrder, task.Weight}, t);
+    if (!m_replaying)
+        ShowTask();
     m_taskClockRunning = true;
     TaskTick();
+}
+
+void Session::ShowTask() {
+    const TResultTest& r = *m_result;
+    const qint32 t = CurrentTaskNumber();
+    const TTask& task = m_tasks[size_t(t)];
+    m_taskShown = true;
+    m_services.view.PresentTask(
+        {&task, t, r.Position, r.AskCount, r.AskedCount, r.VariantOrder, HintCaption(task)});
+    if (m_shownDraft)
+        m_services.view.RestoreAnswer(*m_shownDraft);
 }
 
 void Session::GoToTask(qint32 position) {
@@ -328,12 +348,8 @@ void Session::GoToTask(qint32 position) {
         TResultTest& r = *m_result;
         if (position < 0 || position >= r.Visited.size())
             return;
-        if (r.Visited[position] != Answered && position != r.Position) {
-            KeepDraft();
-            r.Position = position;
-            --r.AskedCount;
-            AskTask();
-        }
+        if (r.Visited[position] != Answered && position != r.Position)
+            LeaveTaskFor(position);
     });
 }
 
@@ -353,16 +369,32 @@ void Session::SkipTask() {
         }
         if (found < 0)
             return;
-        KeepDraft();
-        r.Position = found;
-        --r.AskedCount;
-        AskTask();
+        LeaveTaskFor(found);
     });
 }
 
-void Session::KeepDraft() {
-    if (m_result && !m_taskEvaluated)
-        m_drafts.insert(m_result->Position, {m_result->VariantOrder, m_services.view.CurrentAnswer()});
+void Session::LeaveTaskFor(qint32 position) {
+    std::optional<TaskAnswer> draft;
+    if (!m_taskEvaluated)
+        draft = m_services.view.CurrentAnswer();
+    Journal(JournalMove{position, draft}, CurrentTaskNumber());
+    MoveTo(position, draft);
+    AskTask();
+}
+
+void Session::MoveTo(qint32 position, const std::optional<TaskAnswer>& draft) {
+    TResultTest& r = *m_result;
+    if (draft)
+        m_drafts.insert(r.Position, {r.VariantOrder, *draft});
+    r.Position = position;
+    --r.AskedCount;
+    // Nothing is on screen to evaluate until the next task is presented.
+    m_taskEvaluated = true;
+    m_taskClockRunning = false;
+}
+
+TaskAnswer Session::OnScreenAnswer() {
+    return m_taskEvaluated || !m_result ? TaskAnswer{} : m_services.view.CurrentAnswer();
 }
 
 // ---------------------------------------------------------------- evaluating
@@ -391,20 +423,26 @@ bool Session::CheckAnswer(bool answered) {
     m_taskEvaluated = true;
     m_taskClockRunning = false;
     m_taskTimeUp = false;
-    RunOutput([&] { m_services.view.ReleaseTaskPicture(); });
+    if (!m_replaying)
+        RunOutput([&] { m_services.view.ReleaseTaskPicture(); });
     TResultTest& r = *m_result;
     if (m_test->AllowSkipping)
         r.Visited[r.Position] = Answered;
     const qint32 t = CurrentTaskNumber();
     const TTask& task = m_tasks[size_t(t)];
-    const TaskAnswer answer = m_services.view.CurrentAnswer();
+    const TaskAnswer answer =
+        m_givenAnswer ? *std::exchange(m_givenAnswer, std::nullopt) : m_services.view.CurrentAnswer();
     Evaluation e;
     if (answered)
         e = EvaluateAnswer(task, r.VariantOrder, answer, m_services.locale);
     r.SetTaskAnswer(t, e.answerText);
     ScoreTask(r, task, t, answered, e.right, e.matches, e.mismatches,
               {m_test->WholeAnswerOnly, m_test->PenaliseWrong});
-    if (!e.right && m_test->EducationMode)
+    Journal(JournalCheck{r.Position, t, answered, answer, OutcomeOf(r, t)}, t);
+    if (m_replaying)
+        return true;
+    // A task that is not on screen (a session finished from its journal) has nothing to mark.
+    if (!e.right && m_test->EducationMode && m_taskShown)
         RunOutput([&] { ShowFeedback(task, answer); });
     if (m_test->AllowSkipping)
         m_services.view.SetTaskListImage(r.Position, TaskListImage::Answered);
@@ -444,6 +482,7 @@ void Session::MoveOn() {
         next = r.Position + 1;
     }
     if (next < 0) {
+        Journal(JournalEnd{TestEnd::AllAnswered, {}}, -1);
         r.SetEndReason(TestEnd::AllAnswered);
         FinishTest();
         return;
@@ -472,7 +511,10 @@ void Session::ShowPromptTask() {
         }
         if (!m_result)
             return;
-        m_result->SetTaskHintPenalty(t, task->HintPenalty);
+        if (m_result->GetTaskHintPenalty(t) != task->HintPenalty) {
+            m_result->SetTaskHintPenalty(t, task->HintPenalty);
+            Journal(JournalHint{t, task->HintPenalty}, t);
+        }
         m_services.view.ShowRichText(SessionTexts::HintViewerCaption(), task->Hint);
     });
 }
@@ -485,6 +527,8 @@ void Session::TaskTick() {
     const qint32 t = CurrentTaskNumber();
     const qint32 seconds = m_result->GetTaskSeconds(t) + 1;
     m_result->SetTaskSeconds(t, seconds);
+    if (m_replaying)
+        return;
     const qint32 limit = m_tasks[size_t(t)].TimeLimit;
     m_services.view.ShowTaskClock(seconds, Remaining(limit, seconds));
     if (limit > 0 && seconds >= limit) {
@@ -503,8 +547,21 @@ void Session::TestTick() {
     if (m_test->TestTimeLimit > 0 && seconds >= m_test->TestTimeLimit) {
         m_testClockRunning = false;
         m_testTimeUp = true;
-        RunDeferred();
+    } else if (seconds % JournalClockSeconds == 0) {
+        // Inside the guard: a message about the journal lets ticks through, and what they set off
+        // waits until it is closed.
+        Busy busy(*this);
+        Journal(JournalClock{}, CurrentTaskNumber());
     }
+    RunDeferred();
+}
+
+void Session::ShowClocks() {
+    const TResultTest& r = *m_result;
+    m_services.view.ShowTestClock(r.ElapsedSeconds, Remaining(m_test->TestTimeLimit, r.ElapsedSeconds));
+    const qint32 t = CurrentTaskNumber();
+    const qint32 seconds = std::max(r.GetTaskSeconds(t), 0);
+    m_services.view.ShowTaskClock(seconds, Remaining(m_tasks[size_t(t)].TimeLimit, seconds));
 }
 
 void Session::TaskTimeUp() {
@@ -520,6 +577,7 @@ void Session::TestTimeUp() {
     if (m_state != SessionState::Testing)
         return;
     m_testClockRunning = false;
+    Journal(JournalEnd{TestEnd::TimeUp, OnScreenAnswer()}, CurrentTaskNumber());
     CheckAnswer(true); // does nothing when the task on screen was already evaluated
     if (m_state != SessionState::Testing)
         return;
@@ -540,6 +598,7 @@ void Session::EndTest() {
             return;
         if (m_state != SessionState::Testing)
             return;
+        Journal(JournalEnd{TestEnd::Stopped, OnScreenAnswer()}, CurrentTaskNumber());
         m_result->SetEndReason(TestEnd::Stopped);
         CheckAnswer(true);
         FinishTest();
@@ -557,6 +616,7 @@ bool Session::RequestClose() {
                                          MsgIcon::Question))
             return;
         if (m_state == SessionState::Testing) {
+            Journal(JournalEnd{TestEnd::ProgramClosed, {}}, CurrentTaskNumber());
             m_result->SetEndReason(TestEnd::ProgramClosed);
             m_taskClockRunning = false;
             CheckAnswer(false);
@@ -588,13 +648,24 @@ void Session::FinishTest() {
     r.RecordedTime = r.EndTime;
     RunOutput([&] { m_services.view.ResetAnswerArea(); });
     GradeResult(r, test.Marks);
+    {
+        QList<JournalOutput> due;
+        if (m_settings.IsSaveResult)
+            due.append(JournalOutput::ResultBlock);
+        if (m_settings.IsSaveProtectionResult)
+            due.append(JournalOutput::ProtectedResult);
+        due.append(JournalOutput::ServerResult);
+        Journal(JournalFinish{r, due}, -1);
+    }
     RunOutput([&] { m_services.view.PlayEndSound(); });
     RunOutput([&] { m_services.view.ShowEndSummary(test, r); });
     if (m_settings.IsSaveResult)
-        RunOutput([&] { m_services.results.AppendResultBlock(test, r); });
+        RunJournalledOutput(JournalOutput::ResultBlock,
+                            [&] { m_services.results.AppendResultBlock(test, r); });
     if (m_settings.IsSaveProtectionResult)
-        RunOutput([&] { m_services.results.WriteProtectedResult(r); });
-    RunOutput([&] { m_services.server.SendResult(test, r, m_link); });
+        RunJournalledOutput(JournalOutput::ProtectedResult,
+                            [&] { m_services.results.WriteProtectedResult(r); });
+    RunJournalledOutput(JournalOutput::ServerResult, [&] { m_services.server.SendResult(test, r, m_link); });
     if (m_settings.IsShowUserResult) {
         RunOutput([&] { m_services.view.ShowResultWindow(test, r); });
     } else {
@@ -607,8 +678,11 @@ void Session::FinishTest() {
         RunOutput([&] { m_services.view.ShowDetailReport(test, r); });
     m_result.reset();
     m_drafts.clear();
+    m_taskShown = false;
     if (test.MonoMode)
         RunOutput([&] { m_services.view.LeaveMonoMode(); });
+    // Only now that every output has run: until here a crash finishes what is missing.
+    CloseJournal();
 }
 
 // ---------------------------------------------------------------- workstation

@@ -131,6 +131,16 @@ public:
     virtual void AppendLogLine(const QByteArray& line) = 0;
     virtual void AppendResultBlock(const TTest& test, const TResultTest& result) = 0;
     virtual void WriteProtectedResult(const TResultTest& result) = 0;
+    // Whether the file already holds this finished session: asked after a crash that came between
+    // writing it and noting that in the session's journal, so that it is not written twice.
+    virtual bool HoldsResultBlock(const TResultTest& result) {
+        Q_UNUSED(result);
+        return false;
+    }
+    virtual bool HoldsProtectedResult(const TResultTest& result) {
+        Q_UNUSED(result);
+        return false;
+    }
 };
 
 // Identity of the session towards the teacher's server. The link clears `online` when the start
@@ -148,6 +158,12 @@ public:
     virtual void SendSessionStart(const TTest& test, const TResultTest& result, SessionLink& link) = 0;
     virtual void SendProgress(const TTest& test, const TResultTest& result, SessionLink& link) = 0;
     virtual void SendResult(const TTest& test, const TResultTest& result, const SessionLink& link) = 0;
+    // Whether the result of the session is already on its way (kept to be sent), asked as
+    // ResultsSink's HoldsResultBlock is.
+    virtual bool HoldsResult(const QByteArray& sessionId) {
+        Q_UNUSED(sessionId);
+        return false;
+    }
 };
 
 // A link that sends nothing, for tests that need no server.

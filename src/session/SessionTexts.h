@@ -57,6 +57,67 @@ inline QString ExplanationViewerCaption() {
     return QStringLiteral("Пояснение к ответу");
 }
 
+// A session left unfinished by an earlier run.
+inline QString ResumeCaption() {
+    return QStringLiteral("Незавершене тестування");
+}
+inline QString ResumeContinue() {
+    return QStringLiteral("Продовжити");
+}
+inline QString ResumeKeepingTime() {
+    return QStringLiteral("Продовжити без втрати часу");
+}
+inline QString ResumeRefuse() {
+    return QStringLiteral("Відмовитися");
+}
+inline QString ResumeIntro() {
+    return QStringLiteral("Тестування не було завершено: програму закрито аварійно або комп’ютер вимкнувся.");
+}
+inline QString ResumePupil() {
+    return QStringLiteral("Учень:");
+}
+inline QString ResumeTest() {
+    return QStringLiteral("Тест:");
+}
+inline QString ResumeAnswered() {
+    return QStringLiteral("Виконано завдань:");
+}
+inline QString ResumeAnsweredCount(qint32 answered, qint32 askCount) {
+    return QStringLiteral("%1 із %2").arg(answered).arg(askCount);
+}
+inline QString ResumeTimeLeft() {
+    return QStringLiteral("Залишилось часу:");
+}
+inline QString ResumeNoTimeLimit() {
+    return QStringLiteral("час не обмежено");
+}
+inline QString ResumeTimeNote() {
+    return QStringLiteral("Час, поки програма не працювала, зараховано як використаний.");
+}
+inline QString RefuseQuestion() {
+    return QStringLiteral("Тестування буде завершено з уже збереженими відповідями, як при закритті "
+                          "програми. Відмовитися від продовження?");
+}
+// The log line of a resumed session, beside "Начат тест: ".
+inline QString TestResumedLog() {
+    return QStringLiteral(" Продолжен тест: \"");
+}
+inline QString JournalWriteFailed() {
+    return QStringLiteral("Не вдалося записати журнал тестування (можливо, диск заповнено).\r\n"
+                          "Якщо зараз програма аварійно закриється або комп’ютер вимкнеться, відповіді "
+                          "цього тестування буде втрачено. Повідомте вчителя.");
+}
+inline QString JournalDamaged(const QString& whereNow) {
+    return QStringLiteral("Журнал незавершеного тестування пошкоджено або змінено, тому тестування не "
+                          "можна продовжити.\r\nФайл журналу перенесено: %1")
+        .arg(whereNow);
+}
+inline QString CannotResume(const QString& testTitle, const QString& pupil) {
+    return QStringLiteral("Тестування \"%1\" (%2) не можна продовжити: файл тесту відсутній, змінений "
+                          "або не відкривається.\r\nТестування завершено з відповідями, що були збережені.")
+        .arg(testTitle, pupil);
+}
+
 // The instruction above the answer widgets of a task kind; `variantCount` is the task's
 // LastVariant. Empty for a task of no kind.
 inline QString TaskPrompt(int kind, int variantCount) {
