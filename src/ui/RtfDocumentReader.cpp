@@ -1,4 +1,4 @@
-#include "RtfReaderState.h"
+#include "RtfDocumentReader.h"
 
 #include "RtfReader.h"
 
@@ -15,17 +15,7 @@
 
 namespace RtfDetail {
 
-int Reader::CurrentCp() {
-    const int font = Top().ch.font >= 0 ? Top().ch.font : m_deff;
-    if (font != m_cpFont) {
-        m_cpFont = font;
-        const auto it = m_fonts.constFind(font);
-        m_cpValue = it != m_fonts.cend() && it->codePage > 0 ? it->codePage : m_documentCp;
-    }
-    return m_cpValue;
-}
-
-void Reader::AppendBytes(QByteArrayView bytes) {
+void DocumentReader::AppendBytes(QByteArrayView bytes) {
     if (Top().ch.hidden)
         return;
     BeginContent();
@@ -41,7 +31,7 @@ void Reader::AppendBytes(QByteArrayView bytes) {
     }
 }
 
-void Reader::AppendChars(QStringView chars) {
+void DocumentReader::AppendChars(QStringView chars) {
     if (Top().ch.hidden)
         return;
     BeginContent();
@@ -55,7 +45,7 @@ void Reader::AppendChars(QStringView chars) {
 // Everything that must happen before content lands: a lone high surrogate is given up, the
 // paragraph or table row that the content opens is made, and a change of character format ends
 // the current run.
-void Reader::BeginContent() {
+void DocumentReader::BeginContent() {
     if (m_highSurrogate) {
         m_highSurrogate = 0;
         if (!m_bytes.isEmpty())
@@ -86,7 +76,7 @@ void Reader::BeginContent() {
     m_formatCache.emplace_back(ch, m_format);
 }
 
-void Reader::Structure() {
+void DocumentReader::Structure() {
     const bool wantTable = Top().para.intbl && m_tablesAllowed;
     if (wantTable != (m_table != nullptr) || (m_table && m_rowEnded))
         UpdateTable(wantTable);
@@ -101,12 +91,12 @@ void Reader::Structure() {
     }
 }
 
-void Reader::DecodePending() {
+void DocumentReader::DecodePending() {
     m_text += DecodeCodePage(m_bytes, m_bytesCp);
     m_bytes.clear();
 }
 
-void Reader::FlushText() {
+void DocumentReader::FlushText() {
     if (!m_bytes.isEmpty())
         DecodePending();
     if (m_text.isEmpty())
@@ -115,7 +105,7 @@ void Reader::FlushText() {
     m_text.clear();
 }
 
-QTextCharFormat Reader::BuildCharFormat(const CharState& ch) {
+QTextCharFormat DocumentReader::BuildCharFormat(const CharState& ch) {
     QTextCharFormat f;
     const int font = ch.font >= 0 ? ch.font : m_deff;
     const auto it = m_fonts.constFind(font);
@@ -150,7 +140,7 @@ QTextCharFormat Reader::BuildCharFormat(const CharState& ch) {
     return f;
 }
 
-void Reader::UpdateTable(bool wantTable) {
+void DocumentReader::UpdateTable(bool wantTable) {
     FlushText();
     if (!wantTable) {
         // Leave the table: the block after it takes what follows.
@@ -208,7 +198,7 @@ void Reader::UpdateTable(bool wantTable) {
     MoveToCell();
 }
 
-void Reader::TrimTable() {
+void DocumentReader::TrimTable() {
     const int spare = m_table->rows() - (m_row + 1);
     if (spare > 0) {
         m_table->removeRows(m_row + 1, spare);
@@ -216,18 +206,30 @@ void Reader::TrimTable() {
     }
 }
 
-void Reader::MoveToCell() {
+void DocumentReader::MoveToCell() {
     m_cursor = m_table->cellAt(m_row, m_col).firstCursorPosition();
 }
 
-void Reader::EndParagraph() {
+void DocumentReader::BeginMarker() {
+    Structure();
+    FlushText();
+    m_pnStart = m_cursor.position();
+    m_pnEnd = -1;
+}
+
+void DocumentReader::EndMarker() {
+    FlushText();
+    m_pnEnd = m_cursor.position();
+}
+
+void DocumentReader::EndParagraph() {
     Structure();
     FlushText();
     ApplyParagraph();
     m_pendingPara = true;
 }
 
-void Reader::ApplyParagraph() {
+void DocumentReader::ApplyParagraph() {
     const ParaState& p = Top().para;
     QTextBlockFormat bf;
     bf.setAlignment(p.align);
@@ -320,7 +322,7 @@ void Reader::ApplyParagraph() {
 
 // The marker stays text at the start of the paragraph, with a tab stop where the text of a hanging
 // indent begins. Without a \pntext it is made from the list words.
-void Reader::KeepMarkerText(const ParaState& p, const QTextBlock& block) {
+void DocumentReader::KeepMarkerText(const ParaState& p, const QTextBlock& block) {
     const bool written = m_pnStart >= block.position() && m_pnEnd > m_pnStart;
     const bool follows = m_listLastBlock == block.blockNumber() - 1 && m_markerNumber > 0;
     m_markerNumber = follows ? m_markerNumber + 1 : p.listStart;
@@ -384,7 +386,7 @@ void Reader::KeepMarkerText(const ParaState& p, const QTextBlock& block) {
     b.setBlockFormat(bf);
 }
 
-void Reader::Cell() {
+void DocumentReader::Cell() {
     Structure();
     FlushText();
     if (!m_table) {
@@ -398,7 +400,7 @@ void Reader::Cell() {
     m_cellPending = true;
 }
 
-void Reader::EnterCell() {
+void DocumentReader::EnterCell() {
     m_cellPending = false;
     if (m_col >= m_table->columns()) {
         if (m_table->columns() < 63 && m_cellsLeft >= m_table->rows()) {
@@ -411,7 +413,7 @@ void Reader::EnterCell() {
     MoveToCell();
 }
 
-void Reader::Row() {
+void DocumentReader::Row() {
     FlushText();
     m_pendingPara = false;
     m_cellPending = false;
@@ -433,7 +435,7 @@ void Reader::Row() {
     m_rowEnded = true;
 }
 
-void Reader::InsertPicture() {
+void DocumentReader::InsertPicture() {
     const bool metafile = m_pict.kind == RtfPicture::Wmf || m_pict.kind == RtfPicture::Emf;
     if (m_pict.bytes.isEmpty() && !metafile)
         return;
@@ -498,7 +500,7 @@ void Reader::InsertPicture() {
     m_pict = RtfPicture{};
 }
 
-void Reader::Finish() {
+void DocumentReader::Finish() {
     if (m_highSurrogate)
         AppendChars(QStringView()); // gives up the lone high surrogate
     FlushText();
@@ -515,3 +517,24 @@ void Reader::Finish() {
 }
 
 } // namespace RtfDetail
+
+namespace Rtf {
+
+bool ReadRtf(QByteArrayView data, QTextDocument& doc) {
+    doc.clear();
+    if (!IsRtf(data))
+        return false;
+    // One edit block without undo: the cursor then keeps no layout up to date while the document
+    // grows, which would otherwise lay out every paragraph after every insertion.
+    const bool undo = doc.isUndoRedoEnabled();
+    doc.setUndoRedoEnabled(false);
+    QTextCursor block(&doc);
+    block.beginEditBlock();
+    RtfDetail::DocumentReader reader(data, doc);
+    reader.Run();
+    block.endEditBlock();
+    doc.setUndoRedoEnabled(undo);
+    return true;
+}
+
+} // namespace Rtf
