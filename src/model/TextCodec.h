@@ -17,6 +17,8 @@ QByteArray ToCp1251(QStringView text);
 // character the code page lacks becomes a look-alike where there is one ("≥" becomes ">", a
 // no-break hyphen "-", "é" "e"), else '?'.
 QByteArray ToCp1251BestFit(QStringView text);
+// The same for one UTF-16 unit: every unit gives one byte.
+char ToCp1251BestFit(char16_t unit);
 
 // The Unicode character of one code-page-1251 byte.
 char16_t CharOf(unsigned char byte);

@@ -20,22 +20,23 @@ void DocumentReader::AppendBytes(QByteArrayView bytes) {
         return;
     BeginContent();
     const int cp = CurrentCp();
-    if (cp != m_bytesCp && !m_bytes.isEmpty())
+    if (cp != m_bytesCp && !m_bytes.empty())
         DecodePending();
     m_bytesCp = cp;
     for (const char c : bytes) {
         if (c != '\0')
-            m_bytes.append(c);
+            m_bytes.push_back(c);
         if (uchar(c) > ' ')
             ++m_appended;
     }
+    m_textBytes = &m_bytes;
 }
 
 void DocumentReader::AppendChars(QStringView chars) {
     if (Top().ch.hidden)
         return;
     BeginContent();
-    if (!m_bytes.isEmpty())
+    if (!m_bytes.empty())
         DecodePending();
     m_text.append(chars);
     for (const QChar c : chars)
@@ -48,7 +49,7 @@ void DocumentReader::AppendChars(QStringView chars) {
 void DocumentReader::BeginContent() {
     if (m_highSurrogate) {
         m_highSurrogate = 0;
-        if (!m_bytes.isEmpty())
+        if (!m_bytes.empty())
             DecodePending(); // the bytes before it come first
         m_text.append(QChar(0xFFFD));
     }
@@ -92,12 +93,12 @@ void DocumentReader::Structure() {
 }
 
 void DocumentReader::DecodePending() {
-    m_text += DecodeCodePage(m_bytes, m_bytesCp);
+    m_text += DecodeCodePage(QByteArrayView(m_bytes.data(), qsizetype(m_bytes.size())), m_bytesCp);
     m_bytes.clear();
 }
 
 void DocumentReader::FlushText() {
-    if (!m_bytes.isEmpty())
+    if (!m_bytes.empty())
         DecodePending();
     if (m_text.isEmpty())
         return;

@@ -52,7 +52,7 @@ private:
     QTextCursor m_cursor;
 
     // Text runs.
-    QByteArray m_bytes;
+    std::string m_bytes;
     int m_bytesCp = 0;
     QString m_text;
     QTextCharFormat m_format;

@@ -22,8 +22,9 @@ void PlainReader::AppendBytes(QByteArrayView bytes) {
     const int cp = CurrentCp();
     if (cp == 1251) {
         // One byte is one character: no need to wait for the rest of the run.
-        if (!m_bytes.isEmpty())
+        if (!m_bytes.empty())
             DecodePending();
+        // One byte is one character, and code page 1251 is what comes out.
         for (const char c : bytes) {
             const auto b = static_cast<unsigned char>(c);
             if (b == 0)
@@ -32,27 +33,29 @@ void PlainReader::AppendBytes(QByteArrayView bytes) {
                 GiveUp();
                 return;
             }
-            m_block.append(QChar(TextCodec::CharOf(b)));
+            m_block.push_back(c);
             m_appended += b > ' ';
         }
+        m_textBytes = &m_block;
         return;
     }
-    if (cp != m_bytesCp && !m_bytes.isEmpty())
+    if (cp != m_bytesCp && !m_bytes.empty())
         DecodePending();
     m_bytesCp = cp;
     for (const char c : bytes) {
         if (c != '\0')
-            m_bytes.append(c);
+            m_bytes.push_back(c);
         if (uchar(c) > ' ')
             ++m_appended;
     }
+    m_textBytes = &m_bytes;
 }
 
 void PlainReader::AppendChars(QStringView chars) {
     if (Top().ch.hidden)
         return;
     BeginContent();
-    if (!m_bytes.isEmpty())
+    if (!m_bytes.empty())
         DecodePending();
     Put(chars);
     for (const QChar c : chars)
@@ -61,25 +64,29 @@ void PlainReader::AppendChars(QStringView chars) {
 
 void PlainReader::Put(QStringView chars) {
     for (const QChar c : chars) {
-        if (BreaksBlock(c.unicode())) {
+        const char16_t u = c.unicode();
+        if (BreaksBlock(u)) {
             GiveUp();
             return;
         }
+        if (u == QChar::LineSeparator)
+            m_block.append("\r\n");
+        else if (u != QChar::ObjectReplacementCharacter)
+            m_block.push_back(TextCodec::ToCp1251BestFit(u));
     }
-    m_block.append(chars);
 }
 
 void PlainReader::DecodePending() {
-    Put(DecodeCodePage(m_bytes, m_bytesCp));
+    Put(DecodeCodePage(QByteArrayView(m_bytes.data(), qsizetype(m_bytes.size())), m_bytesCp));
     m_bytes.clear();
 }
 
 void PlainReader::BeginContent() {
     if (m_highSurrogate) {
         m_highSurrogate = 0;
-        if (!m_bytes.isEmpty())
+        if (!m_bytes.empty())
             DecodePending();
-        m_block.append(QChar(0xFFFD));
+        m_block.push_back('?'); // U+FFFD
     }
     m_afterShpPict = false;
     Structure();
@@ -90,12 +97,12 @@ void PlainReader::Structure() {
     if (wantTable != m_inTable || (m_inTable && m_rowEnded))
         UpdateTable(wantTable);
     if (m_cellPending && m_inTable) {
-        if (!m_bytes.isEmpty())
+        if (!m_bytes.empty())
             DecodePending();
         EnterCell();
     }
     if (m_pendingPara) {
-        if (!m_bytes.isEmpty())
+        if (!m_bytes.empty())
             DecodePending();
         NewBlock();
         m_pendingPara = false;
@@ -105,9 +112,9 @@ void PlainReader::Structure() {
 // The cursor's block ends at the cursor and a new one begins.
 void PlainReader::NewBlock() {
     if (m_inTable) {
-        QString& cell = m_cells[size_t(m_cursorRow)][size_t(m_cursorCol)];
+        std::string& cell = m_cells[size_t(m_cursorRow)][size_t(m_cursorCol)];
         cell += m_block;
-        cell += QLatin1String("\r\n");
+        cell += "\r\n";
     } else {
         EmitItem(m_block);
     }
@@ -125,15 +132,15 @@ void PlainReader::LeaveBlock() {
     ++m_blockNumber;
 }
 
-void PlainReader::EmitItem(QStringView text) {
+void PlainReader::EmitItem(std::string_view text) {
     if (!m_firstItem)
-        m_out += QLatin1String("\r\n");
+        m_out += "\r\n";
     m_firstItem = false;
     m_out += text;
 }
 
 void PlainReader::UpdateTable(bool wantTable) {
-    if (!m_bytes.isEmpty())
+    if (!m_bytes.empty())
         DecodePending();
     if (!wantTable) {
         TrimTable();
@@ -154,7 +161,7 @@ void PlainReader::UpdateTable(bool wantTable) {
         LeaveBlock();
         m_inTable = true;
         m_columns = columns;
-        m_cells.assign(1, std::vector<QString>(size_t(columns)));
+        m_cells.assign(1, std::vector<std::string>(size_t(columns)));
         m_row = 0;
         m_col = 0;
         m_cellPending = false;
@@ -173,7 +180,7 @@ void PlainReader::UpdateTable(bool wantTable) {
         }
         const int add = int(std::min<qint64>(std::max(1, rows), affordable));
         m_cellsLeft -= qint64(add) * m_columns;
-        m_cells.resize(m_cells.size() + size_t(add), std::vector<QString>(size_t(m_columns)));
+        m_cells.resize(m_cells.size() + size_t(add), std::vector<std::string>(size_t(m_columns)));
     }
     m_pendingPara = false;
     ++m_row;
@@ -200,11 +207,11 @@ void PlainReader::TrimTable() {
 // The table's rows go out as items; the cursor moves to the block after the table.
 void PlainReader::EndTable() {
     LeaveBlock();
-    for (const std::vector<QString>& row : m_cells) {
-        QString line;
+    for (const std::vector<std::string>& row : m_cells) {
+        std::string line;
         for (size_t c = 0; c < row.size(); ++c) {
             if (c > 0)
-                line += QLatin1Char('\t');
+                line += '\t';
             line += row[c];
         }
         EmitItem(line);
@@ -219,7 +226,7 @@ void PlainReader::EnterCell() {
         const qint64 rows = qint64(m_cells.size());
         if (m_columns < 63 && m_cellsLeft >= rows) {
             m_cellsLeft -= rows;
-            for (std::vector<QString>& row : m_cells)
+            for (std::vector<std::string>& row : m_cells)
                 row.emplace_back();
             ++m_columns;
         } else {
@@ -232,24 +239,24 @@ void PlainReader::EnterCell() {
 
 void PlainReader::BeginMarker() {
     Structure();
-    if (!m_bytes.isEmpty())
+    if (!m_bytes.empty())
         DecodePending();
     m_pnBlock = m_blockNumber;
-    m_pnStart = m_block.size();
+    m_pnStart = qsizetype(m_block.size());
     m_pnEndBlock = -1;
     m_pnEnd = -1;
 }
 
 void PlainReader::EndMarker() {
-    if (!m_bytes.isEmpty())
+    if (!m_bytes.empty())
         DecodePending();
     m_pnEndBlock = m_blockNumber;
-    m_pnEnd = m_block.size();
+    m_pnEnd = qsizetype(m_block.size());
 }
 
 void PlainReader::EndParagraph() {
     Structure();
-    if (!m_bytes.isEmpty())
+    if (!m_bytes.empty())
         DecodePending();
     ApplyParagraph();
     m_pendingPara = true;
@@ -267,7 +274,7 @@ void PlainReader::ApplyParagraph() {
                 if (BreaksBlock(c.unicode()))
                     GiveUp();
         if (m_pnBlock == m_blockNumber && m_pnEndBlock == m_blockNumber && m_pnEnd > m_pnStart)
-            m_block.remove(m_pnStart, m_pnEnd - m_pnStart);
+            m_block.erase(size_t(m_pnStart), size_t(m_pnEnd - m_pnStart));
     }
     m_pnBlock = m_pnEndBlock = -1;
     m_pnStart = m_pnEnd = -1;
@@ -275,7 +282,7 @@ void PlainReader::ApplyParagraph() {
 
 void PlainReader::Cell() {
     Structure();
-    if (!m_bytes.isEmpty())
+    if (!m_bytes.empty())
         DecodePending();
     if (!m_inTable) {
         AppendChars(u"\t");
@@ -288,7 +295,7 @@ void PlainReader::Cell() {
 }
 
 void PlainReader::Row() {
-    if (!m_bytes.isEmpty())
+    if (!m_bytes.empty())
         DecodePending();
     m_pendingPara = false;
     m_cellPending = false;
@@ -308,16 +315,15 @@ void PlainReader::InsertPicture() {
     g.dest = Dest::Text;
     BeginContent();
     g.dest = saved;
-    if (!m_bytes.isEmpty())
+    if (!m_bytes.empty())
         DecodePending();
-    m_block.append(QChar::ObjectReplacementCharacter);
-    m_pict = RtfPicture{};
+    m_pict = RtfPicture{}; // a picture has no text
 }
 
 void PlainReader::Finish() {
     if (m_highSurrogate)
         AppendChars(QStringView());
-    if (!m_bytes.isEmpty())
+    if (!m_bytes.empty())
         DecodePending();
     if (m_inTable)
         TrimTable();
@@ -326,13 +332,6 @@ void PlainReader::Finish() {
     if (m_inTable)
         EndTable(); // and the document's block after it, empty
     LeaveBlock();
-}
-
-QString PlainReader::Text() const {
-    QString text = m_out;
-    text.remove(QChar::ObjectReplacementCharacter);
-    text.replace(QChar::LineSeparator, QLatin1String("\r\n"));
-    return text;
 }
 
 } // namespace RtfDetail
@@ -346,7 +345,7 @@ std::optional<QByteArray> ReadRtfPlainBytes(QByteArrayView data) {
     reader.Run();
     if (!reader.Exact())
         return std::nullopt;
-    return TextCodec::ToCp1251BestFit(reader.Text());
+    return reader.Text();
 }
 
 } // namespace Rtf

@@ -11,6 +11,9 @@
 // may have, whose further cells a document writes into the start of its last one.
 #include "RtfReaderState.h"
 
+#include <string>
+#include <string_view>
+
 namespace RtfDetail {
 
 class PlainReader final : public Reader {
@@ -20,9 +23,9 @@ public:
     }
 
     bool Exact() const { return m_exact; }
-    // After Run: paragraphs and rows joined by CR LF, cells by tabs, a line break inside a
-    // paragraph as CR LF.
-    QString Text() const;
+    // After Run, in code page 1251: paragraphs and rows joined by CR LF, cells by tabs, a line
+    // break inside a paragraph as CR LF.
+    QByteArray Text() const { return QByteArray(m_out.data(), qsizetype(m_out.size())); }
 
 private:
     void AppendBytes(QByteArrayView bytes) override;
@@ -45,7 +48,7 @@ private:
     void DecodePending();
     void NewBlock();
     void LeaveBlock();
-    void EmitItem(QStringView text);
+    void EmitItem(std::string_view text);
     void UpdateTable(bool wantTable);
     void MoveToCell();
     void TrimTable();
@@ -54,15 +57,19 @@ private:
     void ApplyParagraph();
 
     bool m_exact = true;
+    // The text is kept as it comes out, in code page 1251, where every UTF-16 unit of the document
+    // is one byte, but for pictures (none) and line breaks (CR LF). Offsets in a block are only
+    // compared and cut within that block, where both kinds change nothing that shows.
+    //
     // The root's text before the block the cursor is in; blocks and table rows are its items.
-    QString m_out;
+    std::string m_out;
     bool m_firstItem = true;
-    // The block the cursor is in, which it never leaves backwards: its text up to the cursor
-    // (pictures as U+FFFC, as the document counts positions), and its number among the blocks.
-    QString m_block;
+    // The block the cursor is in, which it never leaves backwards: its text up to the cursor, and
+    // its number among the blocks.
+    std::string m_block;
     int m_blockNumber = 0;
     // Bytes of a multi-byte code page wait for the rest of their run.
-    QByteArray m_bytes;
+    std::string m_bytes;
     int m_bytesCp = 0;
     bool m_pendingPara = false;
     // Where the text of the last list marker began and ended: block numbers and offsets in them.
@@ -72,7 +79,7 @@ private:
     // The table the cursor is in: the text of every cell of its rows, spare ones included, and
     // the cell the cursor is in.
     bool m_inTable = false;
-    std::vector<std::vector<QString>> m_cells;
+    std::vector<std::vector<std::string>> m_cells;
     int m_columns = 0;
     int m_row = 0, m_col = 0;
     int m_cursorRow = 0, m_cursorCol = 0;

@@ -38,6 +38,23 @@ void Reader::Run() {
                 continue;
             }
         }
+        if (m_textBytes) {
+            if (t.kind == RtfToken::Hex) {
+                const auto b = static_cast<unsigned char>(t.value);
+                if (b != 0 && b != '\r' && b != '\n') {
+                    m_textBytes->push_back(char(b));
+                    m_appended += b > ' ';
+                    continue;
+                }
+            } else if (t.kind == RtfToken::Text && !t.text.contains('\0')) {
+                m_textBytes->append(t.text.data(), size_t(t.text.size()));
+                for (const char c : t.text)
+                    m_appended += static_cast<unsigned char>(c) > ' ';
+                continue;
+            } else if (t.kind != RtfToken::Text) {
+                m_textBytes = nullptr;
+            }
+        }
         switch (t.kind) {
         case RtfToken::GroupOpen:
             if (!rootOpened) {

@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -117,6 +118,11 @@ protected:
     // m_keepPictureBytes, and the hex digits after the first byte are not decoded.
     RtfPicture m_pict;
     bool m_keepPictureBytes = true;
+    // Where the bytes of text go while nothing but text comes: a builder that has taken a byte of
+    // text (and made what it opens) points this at where the next ones go, and the bytes of the
+    // text tokens that follow are appended there without calling it, until any other token.
+    // Bytes 0, CR and LF always go through AppendBytes.
+    std::string* m_textBytes = nullptr;
 
 private:
     void Push();
