@@ -7,6 +7,18 @@
 
 namespace RtfDetail {
 
+namespace {
+int HexDigit(unsigned char b) {
+    if (b >= '0' && b <= '9')
+        return b - '0';
+    if (b >= 'a' && b <= 'f')
+        return b - 'a' + 10;
+    if (b >= 'A' && b <= 'F')
+        return b - 'A' + 10;
+    return -1;
+}
+} // namespace
+
 int Reader::CurrentCp() {
     const int font = Top().ch.font >= 0 ? Top().ch.font : m_deff;
     if (font != m_cpFont) {
@@ -359,8 +371,27 @@ void Reader::OnText(QByteArrayView bytes) {
     }
     if (g.dest == Dest::Skip || g.dest == Dest::Object)
         return;
-    if (g.dest == Dest::Pict && !m_keepPictureBytes && !m_pict.bytes.isEmpty())
-        return; // only whether the picture has bytes counts
+    if (g.dest == Dest::Pict) {
+        if (!m_keepPictureBytes && !m_pict.bytes.isEmpty())
+            return; // only whether the picture has bytes counts
+        if (m_keepPictureBytes) {
+            // Pictures are long runs of hex digits: decode them in one go.
+            QByteArray& out = m_pict.bytes;
+            out.reserve(out.size() + bytes.size() / 2 + 1);
+            for (const char c : bytes) {
+                const int v = HexDigit(static_cast<unsigned char>(c));
+                if (v < 0)
+                    continue;
+                if (m_nibble < 0) {
+                    m_nibble = v;
+                } else {
+                    out.append(char(m_nibble * 16 + v));
+                    m_nibble = -1;
+                }
+            }
+            return;
+        }
+    }
     for (const char c : bytes)
         OnByte(static_cast<unsigned char>(c));
 }
@@ -389,13 +420,7 @@ void Reader::OnByte(unsigned char b) {
         }
         return;
     case Dest::Pict: {
-        int v = -1;
-        if (b >= '0' && b <= '9')
-            v = b - '0';
-        else if (b >= 'a' && b <= 'f')
-            v = b - 'a' + 10;
-        else if (b >= 'A' && b <= 'F')
-            v = b - 'A' + 10;
+        const int v = HexDigit(b);
         if (v < 0 || (!m_keepPictureBytes && !m_pict.bytes.isEmpty()))
             return;
         if (m_nibble < 0) {
