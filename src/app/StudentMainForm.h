@@ -25,6 +25,7 @@ class EndSoundPlayer;
 class QMenu;
 class QTimer;
 class RichTextControl;
+class TLoadProgress;
 class TMainStatusBar;
 class TMainWindowPlacement;
 class TRecentFilesMenu;
@@ -66,6 +67,7 @@ public:
     QMenu* PreviousFilesMenu() const;
     const RecentFileList& RecentFiles() const;
     TMainStatusBar* StatusPanels() const { return m_statusBar; }
+    TLoadProgress& LoadIndicator() { return *m_loadProgress; }
     TShowQuestionImageForm* QuestionImageForm() const { return m_imageForm.get(); }
     // Re-evaluates every enabled and checked rule, the caption and the status bar. Runs whenever
     // the program is idle, and after each command.
@@ -151,6 +153,7 @@ private:
     MainActions m_actions;
     TSessionArea* m_area = nullptr;
     TMainStatusBar* m_statusBar = nullptr;
+    std::unique_ptr<TLoadProgress> m_loadProgress;
     TRecentFilesMenu* m_recent = nullptr;
     QMenu* m_sizeFont = nullptr;
     QMenu* m_zoomMenu = nullptr;
