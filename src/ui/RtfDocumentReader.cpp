@@ -507,9 +507,12 @@ void DocumentReader::Finish() {
     FlushText();
     if (m_table)
         TrimTable();
+    // Setting the option lays a control's document out again at once, even when it is the same.
     QTextOption option = m_doc.defaultTextOption();
-    option.setTabStopDistance(m_defaultTab / 15.0);
-    m_doc.setDefaultTextOption(option);
+    if (option.tabStopDistance() != m_defaultTab / 15.0) {
+        option.setTabStopDistance(m_defaultTab / 15.0);
+        m_doc.setDefaultTextOption(option);
+    }
     // The paragraph mark that rich-edit writes after the last paragraph opens no new one.
     if (!m_pendingPara)
         ApplyParagraph();
