@@ -58,6 +58,15 @@ QString FromCp1251(QByteArrayView bytes) {
     return out;
 }
 
+void AppendFromCp1251(QString& out, QByteArrayView bytes) {
+    const auto& map = tables().toUnicode;
+    const qsizetype at = out.size();
+    out.resize(at + bytes.size());
+    QChar* dst = out.data() + at;
+    for (qsizetype i = 0; i < bytes.size(); ++i)
+        dst[i] = QChar(map[static_cast<unsigned char>(bytes[i])]);
+}
+
 namespace {
 
 // Look-alikes of characters without a byte in code page 1251.

@@ -9,6 +9,8 @@ namespace TextCodec {
 // Decodes code-page-1251 bytes. Byte 0x98, unassigned in the code page, maps to U+0098 as the
 // system's converter does, so every byte round-trips.
 QString FromCp1251(QByteArrayView bytes);
+// The same, appended to `out`.
+void AppendFromCp1251(QString& out, QByteArrayView bytes);
 
 // Encodes to code page 1251; characters the code page lacks become '?'.
 QByteArray ToCp1251(QStringView text);

@@ -4,6 +4,7 @@
 
 #include "MetafilePlayer.h"
 #include "PictureTextObject.h"
+#include "model/TextCodec.h"
 
 #include <QGuiApplication>
 #include <QTextDocument>
@@ -93,7 +94,11 @@ void DocumentReader::Structure() {
 }
 
 void DocumentReader::DecodePending() {
-    m_text += DecodeCodePage(QByteArrayView(m_bytes.data(), qsizetype(m_bytes.size())), m_bytesCp);
+    const QByteArrayView bytes(m_bytes.data(), qsizetype(m_bytes.size()));
+    if (m_bytesCp == 1251)
+        TextCodec::AppendFromCp1251(m_text, bytes); // most text, decoded where the run grows
+    else
+        m_text += DecodeCodePage(bytes, m_bytesCp);
     m_bytes.clear();
 }
 
@@ -103,7 +108,7 @@ void DocumentReader::FlushText() {
     if (m_text.isEmpty())
         return;
     m_cursor.insertText(m_text, m_format);
-    m_text.clear();
+    m_text.resize(0); // keeps the buffer for the next run
 }
 
 QTextCharFormat DocumentReader::BuildCharFormat(const CharState& ch) {
