@@ -11,6 +11,10 @@
 
 #include <benchmark/benchmark.h>
 
+#include <cstdio>
+#include <map>
+#include <string>
+
 namespace {
 
 qint64 CorpusBytes() {
@@ -62,12 +66,39 @@ void BM_RichTextToPlain(benchmark::State& state) {
 }
 BENCHMARK(BM_RichTextToPlain)->Unit(benchmark::kMillisecond);
 
+// Keeps each benchmark's throughput so that the readers can be set against the tokenizer after
+// the run.
+class RatioReporter : public benchmark::ConsoleReporter {
+public:
+    std::map<std::string, double> bytesPerSecond;
+    void ReportRuns(const std::vector<Run>& runs) override {
+        for (const Run& run : runs) {
+            const auto rate = run.counters.find("bytes_per_second");
+            if (run.run_type == Run::RT_Iteration && rate != run.counters.end())
+                bytesPerSecond[run.run_name.function_name] = rate->second.value;
+        }
+        ConsoleReporter::ReportRuns(runs);
+    }
+};
+
 } // namespace
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    const auto floor = reporter.bytesPerSecond.find("BM_TokenizeOnly");
+    if (floor != reporter.bytesPerSecond.end() && floor->second > 0) {
+        const std::pair<const char*, double> targets[] = {{"BM_ReadRtf", 0.2}, {"BM_RichTextToPlain", 0.5}};
+        for (const auto& [name, target] : targets) {
+            const auto it = reporter.bytesPerSecond.find(name);
+            if (it != reporter.bytesPerSecond.end())
+                std::printf("%s %.1f MiB/s, tokenizer %.1f MiB/s, ratio %.2f (target at least %.1f)\n", name,
+                            it->second / 1048576, floor->second / 1048576, it->second / floor->second,
+                            target);
+        }
+    }
     benchmark::Shutdown();
     return 0;
 }
