@@ -297,9 +297,9 @@ void BM_JournalPostgres(benchmark::State& state) {
 }
 } // namespace
 
-BENCHMARK(BM_BareServer)->Iterations(1)->Unit(benchmark::Millisecond)->UseRealTime();
-BENCHMARK(BM_JournalSqlite)->Iterations(1)->Unit(benchmark::Millisecond)->UseRealTime();
-BENCHMARK(BM_JournalPostgres)->Iterations(1)->Unit(benchmark::Millisecond)->UseRealTime();
+BENCHMARK(BM_BareServer)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_JournalSqlite)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_JournalPostgres)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);

@@ -118,6 +118,6 @@ void InflateOnly(benchmark::State& state) {
 
 } // namespace
 
-BENCHMARK(LoadFromDisk)->Arg(1)->Arg(0)->ArgName("compressible")->Unit(benchmark::Millisecond)->Iterations(5);
-BENCHMARK(InflateOnly)->Arg(1)->Arg(0)->ArgName("compressible")->Unit(benchmark::Millisecond)->Iterations(5);
+BENCHMARK(LoadFromDisk)->Arg(1)->Arg(0)->ArgName("compressible")->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(InflateOnly)->Arg(1)->Arg(0)->ArgName("compressible")->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK_MAIN();

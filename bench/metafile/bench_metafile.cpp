@@ -53,7 +53,7 @@ const std::vector<QByteArray>& Pngs(int zoom) {
 
 void PerPicture(benchmark::State& state) {
     state.counters["per_picture"] = benchmark::Counter(
-        double(state.iterations()) * CorpusSize, benchmark::Counter::IsRate | benchmark::Counter::Invert);
+        double(state.iterations()) * CorpusSize, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 
 // Reading and drawing each file into an image of its size at the zoom: what showing one costs.
@@ -69,7 +69,7 @@ void BM_DrawMetafiles(benchmark::State& state) {
     }
     PerPicture(state);
 }
-BENCHMARK(BM_DrawMetafiles)->Arg(100)->Arg(200)->Unit(benchmark::Millisecond);
+BENCHMARK(BM_DrawMetafiles)->Arg(100)->Arg(200)->Unit(benchmark::kMillisecond);
 
 // Reading alone: records into operations.
 void BM_ParseMetafiles(benchmark::State& state) {
@@ -79,7 +79,7 @@ void BM_ParseMetafiles(benchmark::State& state) {
             benchmark::DoNotOptimize(Mf::Parse(file));
     PerPicture(state);
 }
-BENCHMARK(BM_ParseMetafiles)->Unit(benchmark::Millisecond);
+BENCHMARK(BM_ParseMetafiles)->Unit(benchmark::kMillisecond);
 
 void BM_DecodePngs(benchmark::State& state) {
     const auto& pngs = Pngs(int(state.range(0)));
@@ -91,7 +91,7 @@ void BM_DecodePngs(benchmark::State& state) {
     }
     PerPicture(state);
 }
-BENCHMARK(BM_DecodePngs)->Arg(100)->Arg(200)->Unit(benchmark::Millisecond);
+BENCHMARK(BM_DecodePngs)->Arg(100)->Arg(200)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

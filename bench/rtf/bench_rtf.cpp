@@ -1,125 +1,31 @@
 // Reading rich-text fragments into documents against only tokenizing the same bytes: the tokenizer
 // is the floor the reader cannot go below, and the gap is the price of the group states, the code
-// page decoding and the document builder.
-//
-// The corpus is made here, deterministically, in the style a Windows rich-edit control writes: task
-// wordings with Cyrillic text and formatting runs, \u escapes, bullet lists, small tables and
-// pictures as hex.
+// page decoding and the document builder. The corpus is RtfCorpus.h's.
+#include "RtfCorpus.h"
 #include "ui/RtfReader.h"
 #include "ui/RtfTokenizer.h"
 #include "ui/gui/RichText.h"
 
-#include <QBuffer>
 #include <QCoreApplication>
-#include <QImage>
 #include <QTextDocument>
 
 #include <benchmark/benchmark.h>
 
-#include <random>
+#include <cstdio>
+#include <map>
+#include <string>
 
 namespace {
 
-const char Head[] =
-    "{\\rtf1\\ansi\\ansicpg1251\\deff0\\deflang1049{\\fonttbl{\\f0\\fnil\\fcharset204 Times New "
-    "Roman;}{\\f1\\fswiss\\fcharset0 Arial;}{\\f2\\fnil\\fcharset2 Symbol;}}\r\n{\\colortbl ;\\red255"
-    "\\green0\\blue0;\\red0\\green0\\blue255;}\r\n{\\*\\generator Editor 1.0;}\\viewkind4"
-    "\\uc1\\pard\\f0\\fs24 ";
-
-QByteArray CyrillicWord(std::mt19937& rng) {
-    QByteArray w;
-    const int n = 3 + int(rng() % 8);
-    for (int i = 0; i < n; ++i) {
-        const int b = 0xE0 + int(rng() % 32);
-        w += "\\'" + QByteArray::number(b, 16);
-    }
-    return w;
-}
-
-QByteArray Paragraph(std::mt19937& rng, int words) {
-    QByteArray p;
-    for (int i = 0; i < words; ++i) {
-        switch (rng() % 10) {
-        case 0:
-            p += "{\\b " + CyrillicWord(rng) + "}";
-            break;
-        case 1:
-            p += "\\i " + CyrillicWord(rng) + "\\i0";
-            break;
-        case 2:
-            p += "{\\f1 word}";
-            break;
-        case 3:
-            p += "\\u8212?";
-            break;
-        case 4:
-            p += "{\\cf1 " + CyrillicWord(rng) + "}";
-            break;
-        default:
-            p += CyrillicWord(rng);
-            break;
-        }
-        p += ' ';
-    }
-    return p + "\\par\r\n";
-}
-
-QByteArray Fragment(std::mt19937& rng, const QByteArray& pictureHex) {
-    QByteArray f = Head;
-    const int paragraphs = 1 + int(rng() % 6);
-    for (int i = 0; i < paragraphs; ++i)
-        f += Paragraph(rng, 10 + int(rng() % 60));
-    if (rng() % 4 == 0) {
-        for (int i = 0; i < 4; ++i)
-            f += "{\\pntext\\f2\\'B7\\tab}{\\*\\pn\\pnlvlblt\\pnf2\\pnindent0{\\pntxtb\\'B7}}\\fi-"
-                 "720\\li720 " +
-                 Paragraph(rng, 8);
-        f += "\\pard ";
-    }
-    if (rng() % 5 == 0) {
-        for (int r = 0; r < 3; ++r) {
-            f += "\\trowd\\trgaph108\\trleft-108\\cellx3000\\cellx6000\\pard\\intbl ";
-            f += CyrillicWord(rng) + "\\cell " + CyrillicWord(rng) + "\\cell\\row\r\n";
-        }
-        f += "\\pard ";
-    }
-    if (rng() % 8 == 0)
-        f += "{\\pict\\pngblip\\picw64\\pich64\\picwgoal960\\pichgoal960 " + pictureHex + "}\\par\r\n";
-    return f + "}\r\n";
-}
-
-const QList<QByteArray>& Corpus() {
-    static const QList<QByteArray> corpus = [] {
-        QImage image(64, 64, QImage::Format_RGB32);
-        for (int y = 0; y < 64; ++y)
-            for (int x = 0; x < 64; ++x)
-                image.setPixel(x, y, qRgb(x * 4, y * 4, (x ^ y) * 4));
-        QByteArray png;
-        QBuffer buffer(&png);
-        buffer.open(QIODevice::WriteOnly);
-        image.save(&buffer, "PNG");
-        QByteArray hex;
-        const QByteArray raw = png.toHex();
-        for (qsizetype i = 0; i < raw.size(); i += 128)
-            hex += raw.mid(i, 128) + "\r\n";
-        std::mt19937 rng(42);
-        QList<QByteArray> list;
-        for (int i = 0; i < 1000; ++i)
-            list.append(Fragment(rng, hex));
-        return list;
-    }();
-    return corpus;
-}
-
 qint64 CorpusBytes() {
     qint64 n = 0;
-    for (const QByteArray& f : Corpus())
+    for (const QByteArray& f : RtfCorpus::Fragments())
         n += f.size();
     return n;
 }
 
 void BM_TokenizeOnly(benchmark::State& state) {
-    const auto& corpus = Corpus();
+    const auto& corpus = RtfCorpus::Fragments();
     for (auto _ : state) {
         qint64 tokens = 0;
         for (const QByteArray& f : corpus) {
@@ -130,13 +36,15 @@ void BM_TokenizeOnly(benchmark::State& state) {
         benchmark::DoNotOptimize(tokens);
     }
     state.SetBytesProcessed(state.iterations() * CorpusBytes());
-    state.SetLabel(
-        QStringLiteral("%1 fragments, %2 KiB").arg(Corpus().size()).arg(CorpusBytes() / 1024).toStdString());
+    state.SetLabel(QStringLiteral("%1 fragments, %2 KiB")
+                       .arg(RtfCorpus::Fragments().size())
+                       .arg(CorpusBytes() / 1024)
+                       .toStdString());
 }
-BENCHMARK(BM_TokenizeOnly)->Unit(benchmark::Millisecond);
+BENCHMARK(BM_TokenizeOnly)->Unit(benchmark::kMillisecond);
 
 void BM_ReadRtf(benchmark::State& state) {
-    const auto& corpus = Corpus();
+    const auto& corpus = RtfCorpus::Fragments();
     for (auto _ : state) {
         for (const QByteArray& f : corpus) {
             QTextDocument doc;
@@ -146,24 +54,51 @@ void BM_ReadRtf(benchmark::State& state) {
     }
     state.SetBytesProcessed(state.iterations() * CorpusBytes());
 }
-BENCHMARK(BM_ReadRtf)->Unit(benchmark::Millisecond);
+BENCHMARK(BM_ReadRtf)->Unit(benchmark::kMillisecond);
 
 void BM_RichTextToPlain(benchmark::State& state) {
-    const auto& corpus = Corpus();
+    const auto& corpus = RtfCorpus::Fragments();
     for (auto _ : state) {
         for (const QByteArray& f : corpus)
             benchmark::DoNotOptimize(RichTextToPlain(f));
     }
     state.SetBytesProcessed(state.iterations() * CorpusBytes());
 }
-BENCHMARK(BM_RichTextToPlain)->Unit(benchmark::Millisecond);
+BENCHMARK(BM_RichTextToPlain)->Unit(benchmark::kMillisecond);
+
+// Keeps each benchmark's throughput so that the readers can be set against the tokenizer after
+// the run.
+class RatioReporter : public benchmark::ConsoleReporter {
+public:
+    std::map<std::string, double> bytesPerSecond;
+    void ReportRuns(const std::vector<Run>& runs) override {
+        for (const Run& run : runs) {
+            const auto rate = run.counters.find("bytes_per_second");
+            if (run.run_type == Run::RT_Iteration && rate != run.counters.end())
+                bytesPerSecond[run.run_name.function_name] = rate->second.value;
+        }
+        ConsoleReporter::ReportRuns(runs);
+    }
+};
 
 } // namespace
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    const auto floor = reporter.bytesPerSecond.find("BM_TokenizeOnly");
+    if (floor != reporter.bytesPerSecond.end() && floor->second > 0) {
+        const std::pair<const char*, double> targets[] = {{"BM_ReadRtf", 0.2}, {"BM_RichTextToPlain", 0.5}};
+        for (const auto& [name, target] : targets) {
+            const auto it = reporter.bytesPerSecond.find(name);
+            if (it != reporter.bytesPerSecond.end())
+                std::printf("%s %.1f MiB/s, tokenizer %.1f MiB/s, ratio %.2f (target at least %.1f)\n", name,
+                            it->second / 1048576, floor->second / 1048576, it->second / floor->second,
+                            target);
+        }
+    }
     benchmark::Shutdown();
     return 0;
 }

@@ -34,6 +34,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStandardItemModel>
 #include <QTimer>
 #include <QWheelEvent>
 
@@ -172,8 +173,18 @@ void SessionWindowView::SessionStarted(const SessionStartView& start) {
     list->clear();
     if (start.offerSkipping) {
         const QIcon notShown = TaskListIcon(TaskListImage::NotShown);
-        for (const QString& item : start.taskList)
-            list->addItem(notShown, item);
+        // The items of a long test go into the list's model in one insertion: one by one, the
+        // list would take every item's notice on its own.
+        if (auto* model = qobject_cast<QStandardItemModel*>(list->model())) {
+            QList<QStandardItem*> items;
+            items.reserve(start.taskList.size());
+            for (const QString& item : start.taskList)
+                items.append(new QStandardItem(notShown, item));
+            model->invisibleRootItem()->appendRows(items);
+        } else {
+            for (const QString& item : start.taskList)
+                list->addItem(notShown, item);
+        }
     }
     list->setCurrentIndex(-1);
     a.PanelGoToTask()->setVisible(start.offerSkipping);

@@ -8,6 +8,7 @@
 #include "net/NetServerLink.h"
 
 #include "InfoWindows.h"
+#include "LoadProgress.h"
 #include "MainFormTexts.h"
 #include "MainStatusBar.h"
 #include "SingleInstance.h"
@@ -56,6 +57,7 @@ TStudentMainForm::TStudentMainForm(MainFormServices services, QWidget* parent)
     setCentralWidget(m_area);
     m_statusBar = new TMainStatusBar(this);
     setStatusBar(m_statusBar);
+    m_loadProgress = std::make_unique<TLoadProgress>(*m_statusBar);
     BuildMainMenu();
     m_imageForm = std::make_unique<TShowQuestionImageForm>(this);
     if (m_services.makeServerLink) {
@@ -185,7 +187,8 @@ void TStudentMainForm::closeEvent(QCloseEvent* event) {
         event->accept();
         return;
     }
-    if (!FormCloseQuery()) {
+    // A load in progress lets the window's events through; closing waits until it is done.
+    if (m_loadProgress->Loading() || !FormCloseQuery()) {
         event->ignore();
         return;
     }
@@ -241,8 +244,9 @@ void TStudentMainForm::WaitForServer(int ms) {
 // ---- Test files ----------------------------------------------------------------------------
 
 void TStudentMainForm::LoadTestFile(const QString& givenPath, const QByteArray* stream) {
-    // Nothing to load leaves the loaded test alone.
-    if (givenPath.isEmpty() || (!stream && !QFileInfo(givenPath).isFile()))
+    // Nothing to load leaves the loaded test alone; so does a hand-off or a drop that arrives while
+    // a long load lets the window's events through.
+    if (givenPath.isEmpty() || (!stream && !QFileInfo(givenPath).isFile()) || m_loadProgress->Loading())
         return;
     // A file is known by its full path, so that a recent-file entry made from a relative command
     // line still opens from another folder.
@@ -254,7 +258,10 @@ void TStudentMainForm::LoadTestFile(const QString& givenPath, const QByteArray* 
     options.programFolder = m_services.paths.programFolder;
     options.ask = m_services.prompts;
     options.now = m_services.clock->Now();
+    options.progress = [this](qint64 done, qint64 total) { m_loadProgress->Report(done, total); };
+    m_loadProgress->Begin();
     LoadTestResult result = LoadTest(path, stream, options);
+    m_loadProgress->End();
     if (!result.Ok()) {
         if (const std::optional<Notice> notice = LoadFailureNotice(result.status.Failure()))
             m_services.prompts->Show(*notice);

@@ -27,6 +27,7 @@ class ServerLinkView;
 class QMenu;
 class QTimer;
 class RichTextControl;
+class TLoadProgress;
 class TMainStatusBar;
 class TMainWindowPlacement;
 class TRecentFilesMenu;
@@ -68,6 +69,7 @@ public:
     QMenu* PreviousFilesMenu() const;
     const RecentFileList& RecentFiles() const;
     TMainStatusBar* StatusPanels() const { return m_statusBar; }
+    TLoadProgress& LoadIndicator() { return *m_loadProgress; }
     TShowQuestionImageForm* QuestionImageForm() const { return m_imageForm.get(); }
     // The teacher's server, when the program was given one.
     ServerLinkView* ServerView() const { return m_serverView.get(); }
@@ -162,6 +164,7 @@ private:
     MainActions m_actions;
     TSessionArea* m_area = nullptr;
     TMainStatusBar* m_statusBar = nullptr;
+    std::unique_ptr<TLoadProgress> m_loadProgress;
     TRecentFilesMenu* m_recent = nullptr;
     QMenu* m_sizeFont = nullptr;
     QMenu* m_zoomMenu = nullptr;

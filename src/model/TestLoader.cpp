@@ -36,8 +36,10 @@ const char Signature[6] = {'Q', 'u', 'i', 'z', 'a', 'r'};
 // stored byte, even those after the payload.
 class DecipheredInput {
 public:
-    DecipheredInput(QFile* file, QByteArrayView memory, const KeyRecord& key)
-        : m_file(file), m_memory(memory), m_cipher(key), m_raw(file ? size_t(Chunk) : 0) {
+    DecipheredInput(QFile* file, QByteArrayView memory, const KeyRecord& key,
+                    const std::function<void(qint64, qint64)>& progress)
+        : m_file(file), m_memory(memory), m_cipher(key), m_raw(file ? size_t(Chunk) : 0),
+          m_progress(progress), m_total(file ? file->size() : memory.size()) {
         for (auto& slot : m_slots)
             slot.resize(size_t(Chunk));
         m_worker = std::thread([this] { Produce(); });
@@ -166,6 +168,11 @@ private:
         m_len = m_lengths[slot];
         m_pos = 0;
         m_holding = true;
+        m_consumed += m_len;
+        if (m_progress) {
+            lock.unlock();
+            m_progress(m_consumed, m_total);
+        }
         return true;
     }
 
@@ -186,6 +193,9 @@ private:
     bool m_readError = false;
     quint32 m_crc = 0;
     // Owned by the loader.
+    const std::function<void(qint64, qint64)>& m_progress;
+    qint64 m_total;
+    qint64 m_consumed = 0;
     qint64 m_taken = 0;
     bool m_holding = false;
     const char* m_cur = nullptr;
@@ -379,7 +389,7 @@ LoadTestResult LoadTest(const QString& path, const QByteArray* stream, const Loa
         return result;
     }
     DecipheredInput input(stream ? nullptr : &file, stream ? QByteArrayView(*stream) : QByteArrayView(),
-                          options.key);
+                          options.key, options.progress);
 
     char signature[6];
     if (!input.ReadExact(signature, 6) || std::memcmp(signature, Signature, 6) != 0) {

@@ -10,6 +10,7 @@
 #include <QByteArrayView>
 #include <QString>
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -47,6 +48,9 @@ struct LoadOptions {
     QDateTime now;          // Created of the new header before it is read
     KeyRecord key = ProgramKey;
     bool skipPassword = false; // for tools that inspect a test without opening a session
+    // Told, on the thread that loads, each time another piece of the container is taken: the
+    // bytes taken so far and the container's size.
+    std::function<void(qint64 done, qint64 total)> progress;
 };
 
 // With `stream` null, `path` names the file to read; otherwise `stream` holds the container and

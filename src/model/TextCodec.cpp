@@ -58,6 +58,15 @@ QString FromCp1251(QByteArrayView bytes) {
     return out;
 }
 
+void AppendFromCp1251(QString& out, QByteArrayView bytes) {
+    const auto& map = tables().toUnicode;
+    const qsizetype at = out.size();
+    out.resize(at + bytes.size());
+    QChar* dst = out.data() + at;
+    for (qsizetype i = 0; i < bytes.size(); ++i)
+        dst[i] = QChar(map[static_cast<unsigned char>(bytes[i])]);
+}
+
 namespace {
 
 // Look-alikes of characters without a byte in code page 1251.
@@ -150,42 +159,46 @@ char BestFit(char16_t u) {
 
 } // namespace
 
+namespace {
+// The byte of a character in code page 1251; '?' for characters it lacks.
+unsigned char EncodeUnit(char16_t u) {
+    static const std::array<unsigned char, 0x500> fromCyrillic = [] {
+        std::array<unsigned char, 0x500> a{};
+        for (int b = 0x80; b < 256; ++b) {
+            const char16_t c = tables().toUnicode[b];
+            if (c < 0x500)
+                a[c] = static_cast<unsigned char>(b);
+        }
+        return a;
+    }();
+    if (u < 0x80)
+        return static_cast<unsigned char>(u);
+    if (u < 0x500 && fromCyrillic[u] != 0)
+        return fromCyrillic[u];
+    for (int k = 0; k < 64; ++k) {
+        if (High[k] == u)
+            return static_cast<unsigned char>(0x80 + k);
+    }
+    return '?';
+}
+} // namespace
+
+char ToCp1251BestFit(char16_t u) {
+    const unsigned char b = EncodeUnit(u);
+    return b == '?' && u != u'?' ? BestFit(u) : static_cast<char>(b);
+}
+
 QByteArray ToCp1251BestFit(QStringView text) {
-    QByteArray out = ToCp1251(text);
+    QByteArray out(text.size(), Qt::Uninitialized);
     for (qsizetype i = 0; i < text.size(); ++i)
-        if (out[i] == '?' && text[i] != QLatin1Char('?'))
-            out[i] = BestFit(text[i].unicode());
+        out[i] = ToCp1251BestFit(text[i].unicode());
     return out;
 }
 
 QByteArray ToCp1251(QStringView text) {
-    static const std::array<unsigned char, 0x500> fromCyrillic = [] {
-        std::array<unsigned char, 0x500> a{};
-        for (int b = 0x80; b < 256; ++b) {
-            const char16_t u = tables().toUnicode[b];
-            if (u < 0x500)
-                a[u] = static_cast<unsigned char>(b);
-        }
-        return a;
-    }();
     QByteArray out(text.size(), Qt::Uninitialized);
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const char16_t u = text[i].unicode();
-        unsigned char b = '?';
-        if (u < 0x80) {
-            b = static_cast<unsigned char>(u);
-        } else if (u < 0x500 && fromCyrillic[u] != 0) {
-            b = fromCyrillic[u];
-        } else {
-            for (int k = 0; k < 64; ++k) {
-                if (High[k] == u) {
-                    b = static_cast<unsigned char>(0x80 + k);
-                    break;
-                }
-            }
-        }
-        out[i] = static_cast<char>(b);
-    }
+    for (qsizetype i = 0; i < text.size(); ++i)
+        out[i] = static_cast<char>(EncodeUnit(text[i].unicode()));
     return out;
 }
 

@@ -115,7 +115,7 @@ Status AppendProtectedResult(const QString& path, const TResultTest& record, con
         return file.Write(chunk);
     };
     Status written = put(QByteArrayView(Signature, SignatureSize))
-                         ? Zlib::Deflate({head, old, added}, 9, put)
+                         ? Zlib::Deflate({head, old, added}, Zlib::MaxCompression, put)
                          : Status::Failed(Fault::WriteFailed, file.ErrorString());
     if (!written.Ok()) {
         file.Cancel();

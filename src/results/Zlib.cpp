@@ -1,114 +1,81 @@
 #include "Zlib.h"
 
-#include <zlib.h>
+#include <libdeflate.h>
 
 #include <algorithm>
-#include <limits>
+#include <memory>
 
 namespace Zlib {
 namespace {
+// The sink gets the compressed bytes in slices of this size, so that a gate in front of the disk
+// can stop the write part-way as it could with a streaming compressor.
 constexpr qsizetype Chunk = 256 * 1024;
-// zlib counts in uInt; feed larger buffers in slices.
-constexpr qsizetype MaxSlice = std::numeric_limits<uInt>::max() / 2;
+// The stream does not say how much it inflates to. Result records shrink about tenfold; a first
+// guess well above that is only address space until it is written, and each miss doubles it.
+constexpr qint64 FirstGuessRatio = 32;
+constexpr qint64 SmallestGuess = 64 * 1024;
 
-Status Failed(Fault fault, const char* what, const z_stream& zs) {
-    return Status::Failed(fault,
-                          QString::fromLatin1(what) +
-                              (zs.msg ? QStringLiteral(": ") + QString::fromLatin1(zs.msg) : QString()));
-}
+struct FreeDecompressor {
+    void operator()(libdeflate_decompressor* d) const { libdeflate_free_decompressor(d); }
+};
+struct FreeCompressor {
+    void operator()(libdeflate_compressor* c) const { libdeflate_free_compressor(c); }
+};
 } // namespace
 
 Status Inflate(QByteArrayView in, QByteArray& out, qint64 maxOut) {
-    z_stream zs{};
-    if (inflateInit(&zs) != Z_OK)
-        return Failed(Fault::Corrupt, "inflateInit failed", zs);
     out.clear();
-    const char* next = in.data();
-    qsizetype left = in.size();
-    int rc = Z_OK;
-    bool outputFull = false;
-    QByteArray buffer(Chunk, Qt::Uninitialized);
-    while (rc != Z_STREAM_END) {
-        if (zs.avail_in == 0) {
-            // With no input left, one more call is only worth it to drain output already decoded.
-            if (left == 0 && !outputFull)
-                break;
-            const qsizetype slice = std::min(left, MaxSlice);
-            zs.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(next));
-            zs.avail_in = uInt(slice);
-            next += slice;
-            left -= slice;
+    const std::unique_ptr<libdeflate_decompressor, FreeDecompressor> inflater(
+        libdeflate_alloc_decompressor());
+    if (!inflater)
+        return Status::Failed(Fault::Corrupt, QStringLiteral("not enough memory to inflate"));
+    qint64 capacity = std::min(std::max(qint64(in.size()) * FirstGuessRatio, SmallestGuess), maxOut);
+    for (;;) {
+        out.resize(qsizetype(capacity));
+        size_t used = 0;
+        size_t produced = 0;
+        const libdeflate_result rc = libdeflate_zlib_decompress_ex(
+            inflater.get(), in.data(), size_t(in.size()), out.data(), size_t(capacity), &used, &produced);
+        if (rc == LIBDEFLATE_SUCCESS) {
+            out.resize(qsizetype(produced));
+            return {};
         }
-        zs.next_out = reinterpret_cast<Bytef*>(buffer.data());
-        zs.avail_out = uInt(Chunk);
-        rc = inflate(&zs, Z_NO_FLUSH);
-        if (rc != Z_OK && rc != Z_STREAM_END) {
-            const Status damaged = Failed(Fault::Corrupt, "damaged compressed data", zs);
-            inflateEnd(&zs);
-            return damaged;
+        if (rc == LIBDEFLATE_INSUFFICIENT_SPACE && capacity < maxOut) {
+            capacity = std::min(capacity * 2, maxOut);
+            continue;
         }
-        const qsizetype produced = Chunk - qsizetype(zs.avail_out);
-        outputFull = zs.avail_out == 0;
-        if (out.size() + produced > maxOut) {
-            const Status tooLarge = Failed(Fault::Corrupt, "compressed data expands beyond the limit", zs);
-            inflateEnd(&zs);
-            return tooLarge;
-        }
-        out.append(buffer.constData(), produced);
+        out.clear();
+        if (rc == LIBDEFLATE_INSUFFICIENT_SPACE)
+            return Status::Failed(Fault::Corrupt, QStringLiteral("compressed data expands beyond the limit"));
+        return Status::Failed(Fault::Corrupt, QStringLiteral("damaged or truncated compressed data"));
     }
-    inflateEnd(&zs);
-    if (rc != Z_STREAM_END)
-        return Status::Failed(Fault::Corrupt, QStringLiteral("compressed data ends early"));
-    return {};
 }
 
 Status Deflate(std::initializer_list<QByteArrayView> pieces, int level,
                const std::function<bool(QByteArrayView)>& sink) {
-    z_stream zs{};
-    if (deflateInit(&zs, level) != Z_OK)
-        return Failed(Fault::WriteFailed, "deflateInit failed", zs);
-    Status failure;
-    QByteArray buffer(Chunk, Qt::Uninitialized);
-    // Runs deflate until it has taken all of its input (or, when finishing, until the stream end),
-    // handing every filled output chunk to the sink.
-    auto pump = [&](int flush) {
-        for (;;) {
-            zs.next_out = reinterpret_cast<Bytef*>(buffer.data());
-            zs.avail_out = uInt(Chunk);
-            const int rc = deflate(&zs, flush);
-            if (rc == Z_STREAM_ERROR) {
-                failure = Failed(Fault::WriteFailed, "deflate failed", zs);
-                return false;
-            }
-            const qsizetype produced = Chunk - qsizetype(zs.avail_out);
-            if (produced > 0 && !sink(QByteArrayView(buffer.constData(), produced))) {
-                failure =
-                    Status::Failed(Fault::WriteFailed, QStringLiteral("could not write the compressed data"));
-                return false;
-            }
-            if (flush == Z_FINISH ? rc == Z_STREAM_END : (zs.avail_in == 0 && zs.avail_out != 0))
-                return true;
-        }
-    };
-    bool ok = true;
-    for (const QByteArrayView piece : pieces) {
-        const char* next = piece.data();
-        qsizetype left = piece.size();
-        while (ok && left > 0) {
-            const qsizetype slice = std::min(left, MaxSlice);
-            zs.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(next));
-            zs.avail_in = uInt(slice);
-            next += slice;
-            left -= slice;
-            ok = pump(Z_NO_FLUSH);
-        }
-        if (!ok)
-            break;
+    const std::unique_ptr<libdeflate_compressor, FreeCompressor> deflater(
+        libdeflate_alloc_compressor(std::clamp(level, 0, HighestLevel)));
+    if (!deflater)
+        return Status::Failed(Fault::WriteFailed, QStringLiteral("not enough memory to compress"));
+    // One buffer in, one buffer out.
+    qsizetype total = 0;
+    for (const QByteArrayView piece : pieces)
+        total += piece.size();
+    QByteArray joined;
+    joined.reserve(total);
+    for (const QByteArrayView piece : pieces)
+        joined.append(piece);
+    QByteArray packed(qsizetype(libdeflate_zlib_compress_bound(deflater.get(), size_t(total))),
+                      Qt::Uninitialized);
+    const size_t size = libdeflate_zlib_compress(deflater.get(), joined.constData(), size_t(total),
+                                                 packed.data(), size_t(packed.size()));
+    if (size == 0)
+        return Status::Failed(Fault::WriteFailed, QStringLiteral("deflate failed"));
+    for (qsizetype at = 0; at < qsizetype(size); at += Chunk) {
+        if (!sink(QByteArrayView(packed).sliced(at, std::min(Chunk, qsizetype(size) - at))))
+            return Status::Failed(Fault::WriteFailed, QStringLiteral("could not write the compressed data"));
     }
-    if (ok)
-        ok = pump(Z_FINISH);
-    deflateEnd(&zs);
-    return failure;
+    return {};
 }
 
 } // namespace Zlib

@@ -81,7 +81,23 @@ bool Session::AttachTest(const TTest& test, std::span<const TTask> tasks) {
     m_test = &test;
     m_tasks = tasks;
     m_state = SessionState::TestLoaded;
+    m_plainWordings.clear();
+    if (test.AllowSkipping) {
+        m_plainWordings.reserve(tasks.size());
+        for (const TTask& task : tasks)
+            m_plainWordings.push_back({task.Question, PlainWordingOf(qint32(m_plainWordings.size()))});
+    }
     return true;
+}
+
+QString Session::PlainWordingOf(qint32 taskNumber) const {
+    const QByteArray& question = m_tasks[size_t(taskNumber)].Question;
+    if (size_t(taskNumber) < m_plainWordings.size()) {
+        const PlainWording& kept = m_plainWordings[size_t(taskNumber)];
+        if (kept.question.constData() == question.constData() && kept.question.size() == question.size())
+            return kept.plain;
+    }
+    return TextCodec::FromCp1251(m_services.toPlain ? m_services.toPlain(question) : question);
 }
 
 bool Session::DetachTest() {
@@ -89,6 +105,7 @@ bool Session::DetachTest() {
         return false;
     m_test = nullptr;
     m_tasks = {};
+    m_plainWordings.clear();
     m_state = SessionState::NoTest;
     return true;
 }
@@ -273,11 +290,10 @@ SessionStartView Session::StartView(const TResultTest& result) const {
     start.offerDontKnow = test.PenaliseWrong;
     start.offerSkipping = test.AllowSkipping;
     if (test.AllowSkipping) {
-        for (qsizetype i = 0; i < result.Order.size(); ++i) {
-            const QByteArray& question = m_tasks[size_t(result.Order[i])].Question;
-            const QByteArray plain = m_services.toPlain ? m_services.toPlain(question) : question;
-            start.taskList.append(QStringLiteral("%1) %2").arg(i + 1).arg(TextCodec::FromCp1251(plain)));
-        }
+        start.taskList.reserve(result.Order.size());
+        for (qsizetype i = 0; i < result.Order.size(); ++i)
+            start.taskList.append(QString::number(i + 1) + QStringLiteral(") ") +
+                                  PlainWordingOf(result.Order[i]));
     }
     return start;
 }

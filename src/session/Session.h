@@ -30,6 +30,7 @@
 #include <optional>
 #include <span>
 #include <utility>
+#include <vector>
 
 class RandomGenerator;
 class RunCounterStore;
@@ -194,6 +195,15 @@ private:
         TaskAnswer answer;
     };
     QHash<qint32, Draft> m_drafts;
+    // The plain wording of every task for the task list, made when the test is attached (a load
+    // already takes its time; the start of a session should not). Each keeps the wording it was
+    // made from, whose bytes are shared: a wording changed since has other bytes and is made again.
+    struct PlainWording {
+        QByteArray question;
+        QString plain;
+    };
+    std::vector<PlainWording> m_plainWordings;
+    QString PlainWordingOf(qint32 taskNumber) const;
     // The name dialog's fields, kept from one session to the next.
     QByteArray m_dialogName;
     QByteArray m_dialogGroup;

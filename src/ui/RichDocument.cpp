@@ -89,6 +89,24 @@ QByteArray DocumentPlainBytes(const QTextDocument& doc) {
 }
 
 QByteArray RichTextToPlain(const QByteArray& fragment) {
+    if (const std::optional<QByteArray> text = Rtf::ReadRtfPlainBytes(fragment))
+        return TrimBlanks(*text);
+    if (!Rtf::IsRtf(fragment)) {
+        // What a document of the plain text gives back: its lines joined by CR LF.
+        QByteArray text;
+        text.reserve(fragment.size());
+        for (qsizetype i = 0; i < fragment.size(); ++i) {
+            const char c = fragment[i];
+            if (c == '\r' || c == '\n') {
+                text += "\r\n";
+                if (c == '\r' && i + 1 < fragment.size() && fragment[i + 1] == '\n')
+                    ++i;
+            } else {
+                text += c;
+            }
+        }
+        return TrimBlanks(text);
+    }
     QTextDocument doc;
     ReadFragment(fragment, doc);
     return TrimBlanks(DocumentPlainBytes(doc));

@@ -3,11 +3,31 @@
 #include "RtfReaderState.h"
 #include "model/TextCodec.h"
 
-#include <QTextDocument>
-
 #include <algorithm>
 
 namespace RtfDetail {
+
+namespace {
+int HexDigit(unsigned char b) {
+    if (b >= '0' && b <= '9')
+        return b - '0';
+    if (b >= 'a' && b <= 'f')
+        return b - 'a' + 10;
+    if (b >= 'A' && b <= 'F')
+        return b - 'A' + 10;
+    return -1;
+}
+} // namespace
+
+int Reader::CurrentCp() {
+    const int font = Top().ch.font >= 0 ? Top().ch.font : m_deff;
+    if (font != m_cpFont) {
+        m_cpFont = font;
+        const auto it = m_fonts.constFind(font);
+        m_cpValue = it != m_fonts.cend() && it->codePage > 0 ? it->codePage : m_documentCp;
+    }
+    return m_cpValue;
+}
 
 void Reader::Run() {
     m_stack.reserve(Rtf::MaxDepth + 1);
@@ -28,6 +48,23 @@ void Reader::Run() {
             } else {
                 m_ucSkip -= t.kind == RtfToken::Text ? int(t.text.size()) : 1;
                 continue;
+            }
+        }
+        if (m_textBytes) {
+            if (t.kind == RtfToken::Hex) {
+                const auto b = static_cast<unsigned char>(t.value);
+                if (b != 0 && b != '\r' && b != '\n') {
+                    m_textBytes->push_back(char(b));
+                    m_appended += b > ' ';
+                    continue;
+                }
+            } else if (t.kind == RtfToken::Text && !t.text.contains('\0')) {
+                m_textBytes->append(t.text.data(), size_t(t.text.size()));
+                for (const char c : t.text)
+                    m_appended += static_cast<unsigned char>(c) > ' ';
+                continue;
+            } else if (t.kind != RtfToken::Text) {
+                m_textBytes = nullptr;
             }
         }
         switch (t.kind) {
@@ -97,8 +134,7 @@ void Reader::Pop() {
         m_afterShpPict = true;
         break;
     case Kw::PnText:
-        FlushText();
-        m_pnEnd = m_cursor.position();
+        EndMarker();
         break;
     case Kw::Pn: {
         // The list words of \pn describe the paragraph around it; the text around the number is in
@@ -131,7 +167,7 @@ void Reader::Pop() {
                 parent.ch.link = int(m_links.size() - 1);
             }
         } else if (inst.startsWith(QLatin1String("SYMBOL"), Qt::CaseInsensitive)) {
-            OnFieldInstClosed(parent);
+            OnFieldInstClosed();
         }
         m_fieldInst.clear();
         break;
@@ -174,10 +210,7 @@ void Reader::OnDestination(Kw kw) {
         break;
     case Kw::PnText:
         g.dest = Dest::Text;
-        Structure();
-        FlushText();
-        m_pnStart = m_cursor.position();
-        m_pnEnd = -1;
+        BeginMarker();
         break;
     case Kw::Pn:
         g.dest = Dest::Pn;
@@ -338,6 +371,27 @@ void Reader::OnText(QByteArrayView bytes) {
     }
     if (g.dest == Dest::Skip || g.dest == Dest::Object)
         return;
+    if (g.dest == Dest::Pict) {
+        if (!m_keepPictureBytes && !m_pict.bytes.isEmpty())
+            return; // only whether the picture has bytes counts
+        if (m_keepPictureBytes) {
+            // Pictures are long runs of hex digits: decode them in one go.
+            QByteArray& out = m_pict.bytes;
+            out.reserve(out.size() + bytes.size() / 2 + 1);
+            for (const char c : bytes) {
+                const int v = HexDigit(static_cast<unsigned char>(c));
+                if (v < 0)
+                    continue;
+                if (m_nibble < 0) {
+                    m_nibble = v;
+                } else {
+                    out.append(char(m_nibble * 16 + v));
+                    m_nibble = -1;
+                }
+            }
+            return;
+        }
+    }
     for (const char c : bytes)
         OnByte(static_cast<unsigned char>(c));
 }
@@ -359,20 +413,15 @@ void Reader::OnByte(unsigned char b) {
         if (b == ';') {
             if (m_colors.size() < 4096)
                 m_colors.append(m_colorSeen ? QColor(m_red, m_green, m_blue) : QColor());
-            ForgetFormats();
+            TablesChanged();
+            m_charDirty = true;
             m_red = m_green = m_blue = 0;
             m_colorSeen = false;
         }
         return;
     case Dest::Pict: {
-        int v = -1;
-        if (b >= '0' && b <= '9')
-            v = b - '0';
-        else if (b >= 'a' && b <= 'f')
-            v = b - 'a' + 10;
-        else if (b >= 'A' && b <= 'F')
-            v = b - 'A' + 10;
-        if (v < 0)
+        const int v = HexDigit(b);
+        if (v < 0 || (!m_keepPictureBytes && !m_pict.bytes.isEmpty()))
             return;
         if (m_nibble < 0) {
             m_nibble = v;
@@ -430,8 +479,7 @@ void Reader::OnUnicode(int value) {
 
 // SYMBOL code [\f "font"] [\u] [\a] [\h] [\s size]: one character, by its code in the named font
 // (Symbol when a symbol font is named) or by its Unicode value with \u.
-void Reader::OnFieldInstClosed(Group& field) {
-    Q_UNUSED(field);
+void Reader::OnFieldInstClosed() {
     const QString inst = TextCodec::FromCp1251(m_fieldInst).trimmed().mid(6).trimmed();
     const QStringList words = inst.split(QLatin1Char(' '), Qt::SkipEmptyParts);
     if (words.isEmpty())
@@ -494,7 +542,8 @@ void Reader::CommitFont() {
         // 0 means "the document's code page", looked up when text needs it.
         e.codePage = CodePageOfFont(e.family, m_fontCharset, m_fontCpg);
         m_fonts.insert(m_fontNumber, e);
-        ForgetFormats();
+        TablesChanged();
+        m_charDirty = true;
     }
     m_fontName.clear();
     m_cpFont = INT_MIN;
@@ -506,23 +555,6 @@ namespace Rtf {
 
 bool IsRtf(QByteArrayView data) {
     return data.size() >= 5 && QByteArrayView(data.first(5)).compare("{\\rtf", Qt::CaseInsensitive) == 0;
-}
-
-bool ReadRtf(QByteArrayView data, QTextDocument& doc) {
-    doc.clear();
-    if (!IsRtf(data))
-        return false;
-    // One edit block without undo: the cursor then keeps no layout up to date while the document
-    // grows, which would otherwise lay out every paragraph after every insertion.
-    const bool undo = doc.isUndoRedoEnabled();
-    doc.setUndoRedoEnabled(false);
-    QTextCursor block(&doc);
-    block.beginEditBlock();
-    RtfDetail::Reader reader(data, doc);
-    reader.Run();
-    block.endEditBlock();
-    doc.setUndoRedoEnabled(undo);
-    return true;
 }
 
 } // namespace Rtf

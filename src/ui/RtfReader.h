@@ -5,14 +5,17 @@
 // the character, paragraph and destination state that RTF scopes by braces, the destinations
 // route each token (text, font table, colour table, picture, list marker, field, skipped), and a
 // builder turns runs of equally formatted text, paragraphs, lists, tables and pictures into the
-// document through one QTextCursor.
+// document through one QTextCursor; another builder keeps only their text.
 //
 // It never fails on damaged input: unbalanced braces, cut escapes, overlong words and numbers and
 // forged counts are all read as far as they make sense. Nesting deeper than MaxDepth is flattened,
 // tables and pictures draw on budgets derived from the input's size, so the document's memory stays
 // a small multiple of the input.
+#include <QByteArray>
 #include <QByteArrayView>
 #include <QTextFormat>
+
+#include <optional>
 
 class QTextDocument;
 
@@ -36,5 +39,10 @@ bool IsRtf(QByteArrayView data);
 // Replaces the content of `doc` by the document read from `data`. Returns false, leaving the
 // document empty, when the data is not RTF (see IsRtf).
 bool ReadRtf(QByteArrayView data, QTextDocument& doc);
+
+// The text that DocumentPlainBytes gives of the document ReadRtf makes of `data`, read without
+// making the document, at a fraction of the cost. Nothing when the data is not RTF, or when it
+// holds what only the document can tell (see RtfPlainReader.h); the document gives that text then.
+std::optional<QByteArray> ReadRtfPlainBytes(QByteArrayView data);
 
 } // namespace Rtf

@@ -1,6 +1,6 @@
 #pragma once
-// The RTF reader's inner parts, shared by its parsing half (RtfReader.cpp) and its document
-// builder (RtfBuilder.cpp).
+// The RTF reader's inner parts, shared by its parsing half (RtfReader.cpp, RtfReaderWords.cpp) and
+// its builders (RtfDocumentReader.cpp, RtfPlainReader.cpp).
 #include "RtfKeywords.h"
 #include "RtfPicture.h"
 #include "RtfTokenizer.h"
@@ -9,19 +9,13 @@
 #include <QHash>
 #include <QList>
 #include <QStringList>
-#include <QTextCharFormat>
-#include <QTextCursor>
 #include <QTextOption>
 
 #include <algorithm>
 #include <climits>
+#include <string>
 #include <utility>
 #include <vector>
-
-class QTextDocument;
-class QTextList;
-class QTextTable;
-class QTextBlock;
 
 namespace RtfDetail {
 
@@ -69,17 +63,68 @@ struct FontEntry {
     int codePage = 0; // CpSymbol and its kin for symbol fonts
 };
 
+// The parsing half of the reader: tokens, group states, destinations, the font and colour tables,
+// code pages and \uN with \ucN. What the text becomes is the builder's half, in a subclass: a
+// document (DocumentReader) or only its plain text (PlainReader).
 class Reader {
 public:
-    Reader(QByteArrayView data, QTextDocument& doc)
-        : m_tokens(data), m_doc(doc), m_cursor(&doc), m_listsLeft(64 + data.size() / 128),
-          m_cellsLeft(256 + data.size() / 16),
-          m_pixelsLeft(std::max<qint64>(qint64(4) << 20, data.size() * 4)) {}
+    explicit Reader(QByteArrayView data) : m_tokens(data) {}
+    virtual ~Reader() = default;
+    Reader(const Reader&) = delete;
+    Reader& operator=(const Reader&) = delete;
 
     void Run();
 
-private:
+protected:
+    // The builder's half.
+    virtual void AppendBytes(QByteArrayView bytes) = 0;
+    virtual void AppendChars(QStringView chars) = 0;
+    virtual void EndParagraph() = 0;
+    virtual void Cell() = 0;
+    virtual void Row() = 0;
+    // The text of a list marker (\pntext) begins and ends.
+    virtual void BeginMarker() = 0;
+    virtual void EndMarker() = 0;
+    // The picture of a closing \pict group, in m_pict.
+    virtual void InsertPicture() = 0;
+    // The font or colour table changed.
+    virtual void TablesChanged() {}
+    virtual void Finish() = 0;
+
     Group& Top() { return m_stack.back(); }
+    int CurrentCp();
+
+    std::vector<Group> m_stack;
+    bool m_done = false;
+    // Document tables.
+    int m_documentCp = 1251;
+    int m_deff = -1;
+    QHash<int, FontEntry> m_fonts;
+    QList<QColor> m_colors;
+    int m_defaultTab = 720; // twips
+    QStringList m_links;
+    // The row being defined: its left edge and its cells' right edges, in twips.
+    QList<int> m_cellx;
+    int m_trleft = 0;
+    // Characters other than blanks appended so far (a field's result shows something when it grew).
+    qint64 m_appended = 0;
+    // A \uN high surrogate waiting for its low half.
+    char16_t m_highSurrogate = 0;
+    // The character state may have changed since content last landed.
+    bool m_charDirty = true;
+    // A \shppict group closed and no content came since: a \nonshppict now is the same picture.
+    bool m_afterShpPict = false;
+    // The picture being read. A builder that only needs to know whether it has any bytes clears
+    // m_keepPictureBytes, and the hex digits after the first byte are not decoded.
+    RtfPicture m_pict;
+    bool m_keepPictureBytes = true;
+    // Where the bytes of text go while nothing but text comes: a builder that has taken a byte of
+    // text (and made what it opens) points this at where the next ones go, and the bytes of the
+    // text tokens that follow are appended there without calling it, until any other token.
+    // Bytes 0, CR and LF always go through AppendBytes.
+    std::string* m_textBytes = nullptr;
+
+private:
     void Push();
     void Pop();
     void OnWord(QByteArrayView name, bool hasParam, int param);
@@ -97,111 +142,39 @@ private:
     void OnByte(unsigned char b);
     void OnUnicode(int value);
     void OnPnWord(Kw kw, int p);
-    void OnFieldInstClosed(Group& field);
+    void OnFieldInstClosed();
     void OnFieldClosed();
     void CommitFont();
-    // The tables that formats are built from changed.
-    void ForgetFormats() {
-        m_formatCache.clear();
-        m_formatBuilt = false;
-        m_charDirty = true;
-    }
-
-    // The builder.
-    int CurrentCp();
-    void AppendBytes(QByteArrayView bytes);
-    void AppendChars(QStringView chars);
-    void BeginContent();
-    void Structure();
-    void DecodePending();
-    void FlushText();
-    void UpdateTable(bool wantTable);
-    void MoveToCell();
-    void TrimTable();
-    void EnterCell();
-    void EndParagraph();
-    void ApplyParagraph();
-    void KeepMarkerText(const ParaState& p, const QTextBlock& block);
-    void Cell();
-    void Row();
-    void InsertPicture();
-    QTextCharFormat BuildCharFormat(const CharState& ch);
-    void Finish();
 
     RtfTokenizer m_tokens;
-    QTextDocument& m_doc;
-    QTextCursor m_cursor;
-    std::vector<Group> m_stack;
     int m_overflow = 0; // groups opened beyond MaxDepth, flattened into the deepest one
     int m_ucSkip = 0;
-    bool m_done = false;
+    int m_cpFont = INT_MIN; // the font whose code page m_cpValue is
+    int m_cpValue = 0;
 
-    // Document tables.
-    int m_documentCp = 1251;
-    int m_deff = -1;
-    QHash<int, FontEntry> m_fonts;
+    // The font and colour table entries being read.
     int m_fontNumber = -1;
     int m_fontCharset = -1;
     int m_fontCpg = 0;
     QByteArray m_fontName;
-    QList<QColor> m_colors;
-    int m_defaultTab = 720; // twips
     int m_red = 0, m_green = 0, m_blue = 0;
     bool m_colorSeen = false;
-    QStringList m_links;
+
+    // Fields: the instruction being read; a SYMBOL field's character, shown when its result shows
+    // nothing, and the count of appended characters when the result began, to tell.
     QByteArray m_fieldInst;
-    // A SYMBOL field's character, shown when its result shows nothing; the characters other than
-    // blanks appended so far, to tell.
     QString m_fieldSymbol;
     qint64 m_fieldResultMark = -1;
-    qint64 m_appended = 0;
 
-    // Text runs.
-    QByteArray m_bytes;
-    int m_bytesCp = 0;
-    int m_cpFont = INT_MIN;
-    int m_cpValue = 0;
-    QString m_text;
-    QTextCharFormat m_format;
-    CharState m_formatState;
-    bool m_formatBuilt = false;
-    bool m_charDirty = true; // the character state may differ from m_formatState
-    std::vector<std::pair<CharState, QTextCharFormat>> m_formatCache;
-    char16_t m_highSurrogate = 0;
-
-    // Paragraphs, lists and tables.
-    bool m_pendingPara = false;
-    qsizetype m_pnStart = -1, m_pnEnd = -1;
-    QTextList* m_list = nullptr;
-    ListKind m_listKind = ListKind::None;
-    int m_listLevel = 0;
-    int m_listLastBlock = -1;
-    qint64 m_listsLeft; // lists that may still be made
+    // The list words of \pn.
     ListKind m_pnList = ListKind::None;
     int m_pnLevel = 1;
     int m_pnStartAt = 1;
     int m_pnFont = -1;
     QByteArray m_pnBefore, m_pnAfter;
     bool m_pnTextAfter = false; // which of the two the \pntxt group being read is
-    int m_markerNumber = 0;     // the number of a list paragraph whose marker stays text
-    QTextTable* m_table = nullptr;
-    int m_row = 0, m_col = 0;
-    bool m_rowEnded = false;
-    bool m_cellPending = false;
-    bool m_tablesAllowed = true;
-    qint64 m_cellsLeft;
-    QList<int> m_cellx;
-    int m_trleft = 0;
 
-    // Pictures.
-    RtfPicture m_pict;
-    int m_nibble = -1;
-    bool m_afterShpPict = false;
-    int m_pictures = 0;
-    bool m_vectorPictures = false;
-    // Decoded pictures may take this many pixels in all: a few megapixels, more for a fragment that
-    // brings more picture data, so the document stays a bounded multiple of its input.
-    qint64 m_pixelsLeft;
+    int m_nibble = -1; // the high half of a picture byte
 };
 
 } // namespace RtfDetail

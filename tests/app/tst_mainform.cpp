@@ -1,5 +1,6 @@
 #include "MainFormFixture.h"
 #include "app/InfoWindows.h"
+#include "app/LoadProgress.h"
 #include "app/MainStatusBar.h"
 #include "settings/UserStore.h"
 #include "ui/gui/RichTextControl.h"
@@ -49,6 +50,23 @@ template <typename T> T* Child(QWidget& w, const QString& name) {
 }
 
 } // namespace
+
+// Counts the events of one kind that reach a widget while it lives.
+class EventCounter : public QObject {
+public:
+    EventCounter(QWidget& widget, QEvent::Type type, int& count) : m_type(type), m_count(count) {
+        widget.installEventFilter(this);
+    }
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == m_type)
+            ++m_count;
+        return false;
+    }
+
+private:
+    QEvent::Type m_type;
+    int& m_count;
+};
 
 class TestMainForm : public QObject {
     Q_OBJECT
@@ -793,6 +811,54 @@ private slots:
         QVERIFY(license.findChild<QPlainTextEdit*>("LicenseText")->toPlainText().contains("QuizarStudent"));
         TDonateForm donate;
         QVERIFY(!donate.findChild<QLabel*>("DonateText")->text().isEmpty());
+    }
+
+    // A long load shows its progress in the status bar and lets the window's events through
+    // (paints, timers), but no second load and no closing while it runs. The bar's delay is set to
+    // nothing here, so that a load of a few pieces shows it.
+    void longLoadShowsProgress() {
+        MainFormFixture f;
+        TStudentMainForm& w = f.Open();
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        TTest test({}, {}, QDateTime(QDate(2026, 1, 1), QTime(8, 0)));
+        test.Title = "Big";
+        TTask task(SingleChoice);
+        task.Question = "q";
+        task.Variants[0] = "a";
+        task.Keys[0] = 1;
+        // Pictures that do not compress: the container takes several pieces to read.
+        QByteArray noise(3 << 20, Qt::Uninitialized);
+        quint32 x = 1;
+        for (char& c : noise) {
+            x = x * 1664525u + 1013904223u;
+            c = char(x >> 24);
+        }
+        const QString big = f.SaveTest(QStringLiteral("big.qzf"), test, {task}, {{"noise.bin", noise}});
+        const QString other = f.WriteTest(QStringLiteral("other.qzf"));
+        w.LoadIndicator().SetShowAfterMs(0);
+        QProgressBar* bar = w.LoadIndicator().Bar();
+        bool ran = false, shown = false, closed = true;
+        int value = -1, barPaints = 0;
+        EventCounter paints(*bar, QEvent::Paint, barPaints);
+        QTimer::singleShot(0, &w, [&] {
+            ran = true;
+            shown = bar->isVisible();
+            value = bar->value();
+            w.LoadTestFile(other); // as a hand-off or a drop would
+            closed = w.close();
+        });
+        w.LoadTestFile(big);
+        QVERIFY(ran);
+        QVERIFY(shown);
+        QVERIFY(value > 0 && value < 1000);
+        QVERIFY(barPaints > 0);
+        QVERIFY(!closed);
+        QVERIFY(w.isVisible());
+        QVERIFY(!bar->isVisible());
+        QVERIFY(w.Test());
+        QCOMPARE(w.Test()->Title, QByteArray("Big"));
+        QCOMPARE(w.State(), SessionState::TestLoaded);
     }
 
     void urgentPanels() {

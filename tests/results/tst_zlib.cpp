@@ -32,17 +32,21 @@ private slots:
     // Sizes around the internal chunk of 256 KiB, where draining the last output is easy to miss.
     void roundTripAgainstZlib_data() {
         QTest::addColumn<qsizetype>("size");
+        QTest::addColumn<int>("level");
         for (const qsizetype s :
              {qsizetype(0), qsizetype(1), qsizetype(256 * 1024 - 1), qsizetype(256 * 1024),
               qsizetype(512 * 1024), qsizetype(3 * 256 * 1024 + 7)})
-            QTest::addRow("%lld", qlonglong(s)) << s;
+            QTest::addRow("%lld", qlonglong(s)) << s << 9;
+        for (const qsizetype s : {qsizetype(1), qsizetype(512 * 1024)})
+            QTest::addRow("%lld at level 12", qlonglong(s)) << s << Zlib::HighestLevel;
     }
     void roundTripAgainstZlib() {
         QFETCH(qsizetype, size);
+        QFETCH(int, level);
         const QByteArray data = Data(size);
         const qsizetype half = size / 2;
-        const QByteArray packed =
-            Deflated({QByteArrayView(data).first(half), QByteArrayView(), QByteArrayView(data).sliced(half)});
+        const QByteArray packed = Deflated(
+            {QByteArrayView(data).first(half), QByteArrayView(), QByteArrayView(data).sliced(half)}, level);
         QVERIFY(!packed.isEmpty());
         QCOMPARE(packed.left(2), QByteArray("\x78\xDA"));
         // zlib itself reads what we wrote...
@@ -75,6 +79,23 @@ private slots:
         // A stream that expands beyond the cap stops there instead of taking the memory.
         QVERIFY(!Zlib::Inflate(packed, out, 99999).Ok());
         QVERIFY(Zlib::Inflate(packed, out, 100000).Ok());
+    }
+
+    // The stream does not tell its inflated size: one that expands far more than records do still
+    // inflates whole, and up to a limit that lies beyond the first guesses.
+    void inflateGrowsPastItsGuess() {
+        const QByteArray zeros(8 << 20, '\0');
+        uLongf bound = compressBound(uLong(zeros.size()));
+        QByteArray theirs(qsizetype(bound), Qt::Uninitialized);
+        QCOMPARE(compress2(reinterpret_cast<Bytef*>(theirs.data()), &bound,
+                           reinterpret_cast<const Bytef*>(zeros.constData()), uLong(zeros.size()), 9),
+                 Z_OK);
+        theirs.resize(qsizetype(bound));
+        QByteArray out;
+        QVERIFY(Zlib::Inflate(theirs, out, zeros.size()).Ok());
+        QCOMPARE(out, zeros);
+        QVERIFY(!Zlib::Inflate(theirs, out, zeros.size() - 1).Ok());
+        QVERIFY(out.isEmpty());
     }
 
     void deflateStopsWhenTheSinkRefuses() {

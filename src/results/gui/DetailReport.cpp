@@ -17,6 +17,7 @@
 #include "ui/gui/UiTexts.h"
 
 #include <QPainter>
+#include <QTextCursor>
 #include <QTextDocument>
 
 #include <memory>
@@ -238,6 +239,11 @@ QImage MarkArea(const QImage& picture, int left, int top, int width, int height)
 
 void WriteDetailReport(QTextDocument& doc, const TTest& test, std::span<const TTask> tasks,
                        const TResultTest& result, const DetailReportSources& sources) {
+    // One edit block for the whole report: the document's frames (the tables of the wordings) are
+    // found again over the whole document at the end of every outermost edit, which at every
+    // wording would cost the square of the report's length.
+    QTextCursor edit(&doc);
+    edit.beginEditBlock();
     ReportBuilder report(doc, test, sources);
     report.Header();
     for (int i = 0; i < result.Order.size(); ++i) {
@@ -247,17 +253,18 @@ void WriteDetailReport(QTextDocument& doc, const TTest& test, std::span<const TT
         report.Task(i, tasks[size_t(t)], result.GetTaskPoints(t));
     }
     report.End();
+    edit.endEditBlock();
 }
 
 void ShowDetailReport(QWidget& owner, const RichTextControl& questionText, const TTest& test,
                       std::span<const TTask> tasks, const TResultTest& result,
                       const DetailReportSources& sources) {
-    // Built hidden and shown only when complete.
-    auto report = std::make_unique<RichTextControl>(&owner);
-    report->hide();
-    report->SetBaseFont(questionText.BaseFont());
-    WriteDetailReport(*report->document(), test, tasks, result, sources);
-    // The viewer takes the control's caret with it; the pupil starts reading at the top.
-    report->moveCursor(QTextCursor::Start);
-    ViewRichControl(*report, TextCodec::ToCp1251(DetailReportCaption()), &owner);
+    // Built in a document of its own, which no layout follows while it grows (a control's would be
+    // laid out again at every insertion), and shown only when complete; the pupil starts reading
+    // at the top.
+    auto report = std::make_unique<QTextDocument>();
+    report->setUndoRedoEnabled(false);
+    report->setDefaultFont(questionText.BaseFont());
+    WriteDetailReport(*report, test, tasks, result, sources);
+    ViewRichDocument(std::move(report), TextCodec::ToCp1251(DetailReportCaption()), &owner);
 }

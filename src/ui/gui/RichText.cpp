@@ -41,16 +41,22 @@ QByteArray GetRichPlainText(RichTextControl& control, bool asPlain) {
     return TrimBlanks(asPlain ? plain : WriteRtf(control));
 }
 
-void CopyRichText(RichTextControl& source, RichTextControl& target) {
-    source.SetPlainTextMode(false);
+void TakeRichDocument(RichTextControl& target, QTextDocument* document) {
     target.SetPlainTextMode(false);
     const bool updates = target.updatesEnabled();
     target.setUpdatesEnabled(false);
-    QTextDocument* copy = source.document()->clone(&target);
-    target.setDocument(copy);
-    PictureText::Install(*copy); // a clone has a layout of its own
+    document->setParent(&target);
+    target.setDocument(document);
+    PictureText::Install(*document); // the control's layout is new to the document
     target.ZoomAllContent();
     target.setUpdatesEnabled(updates);
+    target.moveCursor(QTextCursor::Start);
+}
+
+void CopyRichText(RichTextControl& source, RichTextControl& target) {
+    source.SetPlainTextMode(false);
+    TakeRichDocument(target, source.document()->clone());
+    QTextDocument* copy = target.document();
     const QTextCursor from = source.textCursor();
     QTextCursor to(copy);
     to.setPosition(from.anchor());

@@ -24,6 +24,9 @@ QByteArray GetRichPlainText(RichTextControl& control, bool asPlain);
 
 // Puts the source's whole formatted content and its selection into the target.
 void CopyRichText(RichTextControl& source, RichTextControl& target);
+// Shows `document` in the control, which takes it over, zoomed as the control is, the caret at the
+// start: what CopyRichText does with its copy.
+void TakeRichDocument(RichTextControl& target, QTextDocument* document);
 
 // Moves the size of every character by delta whole points; characters at 1 point are not made
 // smaller, and no size goes below 1 point. The selection ends at start 0, length 0.

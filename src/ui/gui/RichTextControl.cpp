@@ -58,13 +58,17 @@ void RichTextControl::Rescale(double factor, bool onlyNew) {
         font.setPointSizeF(font.pointSizeF() * factor);
     else
         font.setPixelSize(qMax(1, qRound(font.pixelSize() * factor)));
-    document()->setDefaultFont(font);
+    // Setting the font lays the whole document out again, even when it is the same.
+    if (document()->defaultFont() != font)
+        document()->setDefaultFont(font);
     if (onlyNew && factor == 1.0)
         return;
     RescaleBlocks(factor, onlyNew);
     RewriteCharFormats(*document(), [&](QTextCharFormat& format) {
         const bool known = format.hasProperty(BaseSizeProperty);
-        if (onlyNew && known)
+        // A format never scaled has its own sizes, which is what every reader of the base
+        // properties falls back to: at 100 % it needs no rewrite.
+        if ((onlyNew && known) || (!known && factor == 1.0))
             return false;
         bool changed = false;
         // Size 0 in the property: the fragment follows the control's font.
@@ -132,7 +136,7 @@ void RichTextControl::RescaleBlocks(double factor, bool onlyNew) {
     for (QTextBlock block = doc->begin(); block.isValid(); block = block.next()) {
         QTextBlockFormat f = block.blockFormat();
         const bool known = f.hasProperty(BaseBlockProperty);
-        if (onlyNew && known)
+        if ((onlyNew && known) || (!known && factor == 1.0))
             continue;
         QList<double> base;
         if (known) {

@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
+#include <QTextDocument>
 #include <QVBoxLayout>
 
 TTextViewForm::TTextViewForm(QWidget* parent) : QDialog(parent) {
@@ -115,6 +116,13 @@ bool ViewRichText(const QByteArray& fragment, const QByteArray& caption, QWidget
 bool ViewRichControl(RichTextControl& control, const QByteArray& caption, QWidget* parent) {
     TTextViewForm form(parent);
     CopyRichText(control, *form.Viewer());
+    form.SetCaption(caption);
+    return form.exec() == QDialog::Accepted;
+}
+
+bool ViewRichDocument(std::unique_ptr<QTextDocument> document, const QByteArray& caption, QWidget* parent) {
+    TTextViewForm form(parent);
+    TakeRichDocument(*form.Viewer(), document.release());
     form.SetCaption(caption);
     return form.exec() == QDialog::Accepted;
 }

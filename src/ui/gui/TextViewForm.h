@@ -3,6 +3,10 @@
 #include <QByteArray>
 #include <QDialog>
 
+#include <memory>
+
+class QTextDocument;
+
 class QKeyEvent;
 class QPushButton;
 class RichTextControl;
@@ -35,6 +39,9 @@ private:
 bool ViewRichText(const QByteArray& fragment, const QByteArray& caption, QWidget* parent = nullptr);
 // The same with the whole formatted content and the selection of `control`.
 bool ViewRichControl(RichTextControl& control, const QByteArray& caption, QWidget* parent = nullptr);
+// The same for a document made for the viewer, which takes it over.
+bool ViewRichDocument(std::unique_ptr<QTextDocument> document, const QByteArray& caption,
+                      QWidget* parent = nullptr);
 
 // aShowREtoViewer: when the command is enabled (a session runs) and the focused control of
 // `mainWindow` is a task text control, shows that control in the viewer without a caption. True when

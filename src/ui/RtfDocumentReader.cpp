@@ -1,9 +1,10 @@
-#include "RtfReaderState.h"
+#include "RtfDocumentReader.h"
 
 #include "RtfReader.h"
 
 #include "MetafilePlayer.h"
 #include "PictureTextObject.h"
+#include "model/TextCodec.h"
 
 #include <QGuiApplication>
 #include <QTextDocument>
@@ -15,37 +16,28 @@
 
 namespace RtfDetail {
 
-int Reader::CurrentCp() {
-    const int font = Top().ch.font >= 0 ? Top().ch.font : m_deff;
-    if (font != m_cpFont) {
-        m_cpFont = font;
-        const auto it = m_fonts.constFind(font);
-        m_cpValue = it != m_fonts.cend() && it->codePage > 0 ? it->codePage : m_documentCp;
-    }
-    return m_cpValue;
-}
-
-void Reader::AppendBytes(QByteArrayView bytes) {
+void DocumentReader::AppendBytes(QByteArrayView bytes) {
     if (Top().ch.hidden)
         return;
     BeginContent();
     const int cp = CurrentCp();
-    if (cp != m_bytesCp && !m_bytes.isEmpty())
+    if (cp != m_bytesCp && !m_bytes.empty())
         DecodePending();
     m_bytesCp = cp;
     for (const char c : bytes) {
         if (c != '\0')
-            m_bytes.append(c);
+            m_bytes.push_back(c);
         if (uchar(c) > ' ')
             ++m_appended;
     }
+    m_textBytes = &m_bytes;
 }
 
-void Reader::AppendChars(QStringView chars) {
+void DocumentReader::AppendChars(QStringView chars) {
     if (Top().ch.hidden)
         return;
     BeginContent();
-    if (!m_bytes.isEmpty())
+    if (!m_bytes.empty())
         DecodePending();
     m_text.append(chars);
     for (const QChar c : chars)
@@ -55,10 +47,10 @@ void Reader::AppendChars(QStringView chars) {
 // Everything that must happen before content lands: a lone high surrogate is given up, the
 // paragraph or table row that the content opens is made, and a change of character format ends
 // the current run.
-void Reader::BeginContent() {
+void DocumentReader::BeginContent() {
     if (m_highSurrogate) {
         m_highSurrogate = 0;
-        if (!m_bytes.isEmpty())
+        if (!m_bytes.empty())
             DecodePending(); // the bytes before it come first
         m_text.append(QChar(0xFFFD));
     }
@@ -86,7 +78,7 @@ void Reader::BeginContent() {
     m_formatCache.emplace_back(ch, m_format);
 }
 
-void Reader::Structure() {
+void DocumentReader::Structure() {
     const bool wantTable = Top().para.intbl && m_tablesAllowed;
     if (wantTable != (m_table != nullptr) || (m_table && m_rowEnded))
         UpdateTable(wantTable);
@@ -101,21 +93,25 @@ void Reader::Structure() {
     }
 }
 
-void Reader::DecodePending() {
-    m_text += DecodeCodePage(m_bytes, m_bytesCp);
+void DocumentReader::DecodePending() {
+    const QByteArrayView bytes(m_bytes.data(), qsizetype(m_bytes.size()));
+    if (m_bytesCp == 1251)
+        TextCodec::AppendFromCp1251(m_text, bytes); // most text, decoded where the run grows
+    else
+        m_text += DecodeCodePage(bytes, m_bytesCp);
     m_bytes.clear();
 }
 
-void Reader::FlushText() {
-    if (!m_bytes.isEmpty())
+void DocumentReader::FlushText() {
+    if (!m_bytes.empty())
         DecodePending();
     if (m_text.isEmpty())
         return;
     m_cursor.insertText(m_text, m_format);
-    m_text.clear();
+    m_text.resize(0); // keeps the buffer for the next run
 }
 
-QTextCharFormat Reader::BuildCharFormat(const CharState& ch) {
+QTextCharFormat DocumentReader::BuildCharFormat(const CharState& ch) {
     QTextCharFormat f;
     const int font = ch.font >= 0 ? ch.font : m_deff;
     const auto it = m_fonts.constFind(font);
@@ -150,7 +146,7 @@ QTextCharFormat Reader::BuildCharFormat(const CharState& ch) {
     return f;
 }
 
-void Reader::UpdateTable(bool wantTable) {
+void DocumentReader::UpdateTable(bool wantTable) {
     FlushText();
     if (!wantTable) {
         // Leave the table: the block after it takes what follows.
@@ -208,7 +204,7 @@ void Reader::UpdateTable(bool wantTable) {
     MoveToCell();
 }
 
-void Reader::TrimTable() {
+void DocumentReader::TrimTable() {
     const int spare = m_table->rows() - (m_row + 1);
     if (spare > 0) {
         m_table->removeRows(m_row + 1, spare);
@@ -216,18 +212,30 @@ void Reader::TrimTable() {
     }
 }
 
-void Reader::MoveToCell() {
+void DocumentReader::MoveToCell() {
     m_cursor = m_table->cellAt(m_row, m_col).firstCursorPosition();
 }
 
-void Reader::EndParagraph() {
+void DocumentReader::BeginMarker() {
+    Structure();
+    FlushText();
+    m_pnStart = m_cursor.position();
+    m_pnEnd = -1;
+}
+
+void DocumentReader::EndMarker() {
+    FlushText();
+    m_pnEnd = m_cursor.position();
+}
+
+void DocumentReader::EndParagraph() {
     Structure();
     FlushText();
     ApplyParagraph();
     m_pendingPara = true;
 }
 
-void Reader::ApplyParagraph() {
+void DocumentReader::ApplyParagraph() {
     const ParaState& p = Top().para;
     QTextBlockFormat bf;
     bf.setAlignment(p.align);
@@ -320,7 +328,7 @@ void Reader::ApplyParagraph() {
 
 // The marker stays text at the start of the paragraph, with a tab stop where the text of a hanging
 // indent begins. Without a \pntext it is made from the list words.
-void Reader::KeepMarkerText(const ParaState& p, const QTextBlock& block) {
+void DocumentReader::KeepMarkerText(const ParaState& p, const QTextBlock& block) {
     const bool written = m_pnStart >= block.position() && m_pnEnd > m_pnStart;
     const bool follows = m_listLastBlock == block.blockNumber() - 1 && m_markerNumber > 0;
     m_markerNumber = follows ? m_markerNumber + 1 : p.listStart;
@@ -384,7 +392,7 @@ void Reader::KeepMarkerText(const ParaState& p, const QTextBlock& block) {
     b.setBlockFormat(bf);
 }
 
-void Reader::Cell() {
+void DocumentReader::Cell() {
     Structure();
     FlushText();
     if (!m_table) {
@@ -398,7 +406,7 @@ void Reader::Cell() {
     m_cellPending = true;
 }
 
-void Reader::EnterCell() {
+void DocumentReader::EnterCell() {
     m_cellPending = false;
     if (m_col >= m_table->columns()) {
         if (m_table->columns() < 63 && m_cellsLeft >= m_table->rows()) {
@@ -411,7 +419,7 @@ void Reader::EnterCell() {
     MoveToCell();
 }
 
-void Reader::Row() {
+void DocumentReader::Row() {
     FlushText();
     m_pendingPara = false;
     m_cellPending = false;
@@ -433,7 +441,7 @@ void Reader::Row() {
     m_rowEnded = true;
 }
 
-void Reader::InsertPicture() {
+void DocumentReader::InsertPicture() {
     const bool metafile = m_pict.kind == RtfPicture::Wmf || m_pict.kind == RtfPicture::Emf;
     if (m_pict.bytes.isEmpty() && !metafile)
         return;
@@ -498,15 +506,18 @@ void Reader::InsertPicture() {
     m_pict = RtfPicture{};
 }
 
-void Reader::Finish() {
+void DocumentReader::Finish() {
     if (m_highSurrogate)
         AppendChars(QStringView()); // gives up the lone high surrogate
     FlushText();
     if (m_table)
         TrimTable();
+    // Setting the option lays a control's document out again at once, even when it is the same.
     QTextOption option = m_doc.defaultTextOption();
-    option.setTabStopDistance(m_defaultTab / 15.0);
-    m_doc.setDefaultTextOption(option);
+    if (option.tabStopDistance() != m_defaultTab / 15.0) {
+        option.setTabStopDistance(m_defaultTab / 15.0);
+        m_doc.setDefaultTextOption(option);
+    }
     // The paragraph mark that rich-edit writes after the last paragraph opens no new one.
     if (!m_pendingPara)
         ApplyParagraph();
@@ -515,3 +526,24 @@ void Reader::Finish() {
 }
 
 } // namespace RtfDetail
+
+namespace Rtf {
+
+bool ReadRtf(QByteArrayView data, QTextDocument& doc) {
+    doc.clear();
+    if (!IsRtf(data))
+        return false;
+    // One edit block without undo: the cursor then keeps no layout up to date while the document
+    // grows, which would otherwise lay out every paragraph after every insertion.
+    const bool undo = doc.isUndoRedoEnabled();
+    doc.setUndoRedoEnabled(false);
+    QTextCursor block(&doc);
+    block.beginEditBlock();
+    RtfDetail::DocumentReader reader(data, doc);
+    reader.Run();
+    block.endEditBlock();
+    doc.setUndoRedoEnabled(undo);
+    return true;
+}
+
+} // namespace Rtf
