@@ -1,5 +1,6 @@
 #include "settings/IniFile.h"
 #include "settings/NiceSettings.h"
+#include "settings/PlacementValue.h"
 #include "settings/UserStore.h"
 
 #include <QFile>
@@ -164,6 +165,78 @@ private slots:
         QCOMPARE(f.window.props["PanelQuestion.Height"], u"250"_qs);
         QCOMPARE(f.window.props["Width"], u"800"_qs);
         QCOMPARE(f.window.props["Left"], u"10"_qs);
+    }
+
+    // What the main window takes of a stored placement value. The store is its user's to edit: a
+    // coordinate or size beyond any screen is refused, since the window's geometry would overflow.
+    void placementValues_data() {
+        QTest::addColumn<QString>("component");
+        QTest::addColumn<QString>("property");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("kind"); // -1: refused
+        QTest::addColumn<int>("number");
+        using K = PlacementValue::Kind;
+        QTest::newRow("left") << ""
+                              << "Left"
+                              << " -40" << int(K::Left) << -40;
+        QTest::newRow("left at the limit") << ""
+                                           << "Left"
+                                           << "-16777215" << int(K::Left) << -16777215;
+        QTest::newRow("left beyond any screen") << ""
+                                                << "Left"
+                                                << "-2147483648" << -1 << 0;
+        QTest::newRow("top beyond any screen") << ""
+                                               << "Top"
+                                               << "16777216" << -1 << 0;
+        QTest::newRow("width") << ""
+                               << "Width"
+                               << "800" << int(K::Width) << 800;
+        QTest::newRow("no width") << ""
+                                  << "Width"
+                                  << "0" << -1 << 0;
+        QTest::newRow("height beyond any screen") << ""
+                                                  << "Height"
+                                                  << "2147483647" << -1 << 0;
+        QTest::newRow("not a number") << ""
+                                      << "Height"
+                                      << "7e2" << -1 << 0;
+        QTest::newRow("maximised") << ""
+                                   << "WindowState"
+                                   << "wsMaximized" << int(K::Maximised) << 0;
+        QTest::newRow("never minimised") << ""
+                                         << "WindowState"
+                                         << "wsMinimized" << int(K::Restored) << 0;
+        QTest::newRow("unknown state") << ""
+                                       << "WindowState"
+                                       << "wsGone" << -1 << 0;
+        QTest::newRow("any position") << ""
+                                      << "Position"
+                                      << "poDesigned" << int(K::Position) << 0;
+        QTest::newRow("panel") << "PanelQuestion"
+                               << "Height"
+                               << "0" << int(K::PanelHeight) << 0;
+        QTest::newRow("negative panel") << "PanelQuestion"
+                                        << "Height"
+                                        << "-1" << -1 << 0;
+        QTest::newRow("other child") << "Panel"
+                                     << "Height"
+                                     << "10" << -1 << 0;
+        QTest::newRow("other property") << ""
+                                        << "Colour"
+                                        << "10" << -1 << 0;
+    }
+    void placementValues() {
+        QFETCH(QString, component);
+        QFETCH(QString, property);
+        QFETCH(QString, text);
+        QFETCH(int, kind);
+        QFETCH(int, number);
+        const std::optional<PlacementValue> v = ParsePlacementValue(component, property, text);
+        QCOMPARE(v.has_value(), kind >= 0);
+        if (v) {
+            QCOMPARE(int(v->kind), kind);
+            QCOMPARE(v->number, number);
+        }
     }
 
     void saveRemovesStaleValuesAndSkipsUnknownEntries() {
