@@ -8,7 +8,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "FileSizeLimit.h"
+#include "FailingDisk.h"
 #include "TestFiles.h"
 
 namespace {
@@ -211,13 +211,23 @@ private slots:
         QVERIFY(QDir(g.dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).isEmpty());
     }
 
-    // On a full disk the settings file stays as it was and the failure is told.
-    void fullDiskKeepsSettingsFile() {
+    // On a disk that fills up or refuses a step of the save, the settings file stays as it was and
+    // the failure is told.
+    void failingDiskKeepsSettingsFile_data() {
+        QTest::addColumn<DiskFault>("fault");
+        QTest::newRow("disk full halfway") << DiskFault{NoDiskCall, 0, 600};
+        QTest::newRow("new file refused") << DiskFault{FailCreate, EROFS, -1};
+        QTest::newRow("forcing to disk fails") << DiskFault{FailSync, EIO, -1};
+        QTest::newRow("putting in place fails") << DiskFault{FailRename, EIO, -1};
+    }
+    void failingDiskKeepsSettingsFile() {
+        QFETCH(DiskFault, fault);
         Fixture f;
         QVERIFY(f.Save());
         const QByteArray old = ReadFile(f.Path());
+        QVERIFY(old.size() > fault.sizeLimit);
         f.settings.RemoteHost = "server.school";
-        const int result = RunWithFileSizeLimit(old.size() / 2, [&] {
+        const int result = RunOnFailingDisk(fault, [&] {
             return !f.Save() && f.prompts.messages.size() == 1 &&
                            f.prompts.messages[0].text == u"Помилка при збереженні параметрів програми!"_qs
                        ? 0
