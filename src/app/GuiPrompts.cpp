@@ -4,6 +4,7 @@
 #include "settings/gui/InputPasswordForm.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QMessageBox>
 
 namespace {
@@ -21,6 +22,12 @@ QMessageBox::Icon ToIcon(MsgIcon icon) {
         break;
     }
     return QMessageBox::NoIcon;
+}
+// A box belongs to the dialog the user is looking at, when one is open: a box of the main window
+// would open beneath that dialog on some window managers and block it unseen.
+QWidget* BoxOwner(QWidget* owner) {
+    QWidget* modal = QApplication::activeModalWidget();
+    return modal ? modal : owner;
 }
 } // namespace
 
@@ -41,12 +48,12 @@ bool GuiPrompts::AskPassword(QByteArray& entered) {
 }
 
 void GuiPrompts::ShowMessage(const QString& caption, const QString& text, MsgIcon icon) {
-    QMessageBox box(ToIcon(icon), caption, text, QMessageBox::Ok, m_owner);
+    QMessageBox box(ToIcon(icon), caption, text, QMessageBox::Ok, BoxOwner(m_owner));
     box.exec();
 }
 
 bool GuiPrompts::AskYesNo(const QString& caption, const QString& text, MsgIcon icon) {
-    QMessageBox box(ToIcon(icon), caption, text, QMessageBox::Yes | QMessageBox::No, m_owner);
+    QMessageBox box(ToIcon(icon), caption, text, QMessageBox::Yes | QMessageBox::No, BoxOwner(m_owner));
     // The toolkit's own captions are English; the pupil reads the program's language.
     box.button(QMessageBox::Yes)->setText(QStringLiteral("Так"));
     box.button(QMessageBox::No)->setText(QStringLiteral("Ні"));

@@ -6,6 +6,8 @@
 #include "RecentFiles.h"
 #include "SessionArea.h"
 #include "StudentMainForm.h"
+
+#include "ServerLinkView.h"
 #include "WindowCaption.h"
 #include "model/TextCodec.h"
 #include "ports/Prompts.h"
@@ -49,6 +51,10 @@ void TStudentMainForm::ConnectCommands() {
     const MainActions& a = m_actions;
     auto on = [this](QAction* action, auto handler) { connect(action, &QAction::triggered, this, handler); };
     on(a.openTest, [this] { AOpenTestExecute(); });
+    on(a.getTest, [this] {
+        if (m_serverView)
+            m_serverView->FetchTest();
+    });
     on(a.closeTest, [this] { ACloseTestExecute(); });
     on(a.exit, [this] { close(); });
     on(a.showTestInfo, [this] { AShowTestInfoExecute(); });
@@ -98,6 +104,15 @@ void TStudentMainForm::ConnectCommands() {
     run(a.checkAskTask, &Session::CheckAskTask);
     run(a.iDoNotKnow, &Session::IDoNotKnow);
     run(a.skippingTask, &Session::SkipTask);
+    // A task done is a pause in the pupil's work: the boxes of the reports that failed meanwhile.
+    for (QAction* done : {a.checkAskTask, a.iDoNotKnow, a.skippingTask})
+        connect(
+            done, &QAction::triggered, this,
+            [this] {
+                if (m_serverView)
+                    m_serverView->ShowWaitingNotices();
+            },
+            Qt::QueuedConnection);
     run(a.showPromptTask, &Session::ShowPromptTask);
     run(a.endTest, &Session::EndTest);
     // Every command may change what the rules allow.
@@ -222,6 +237,7 @@ void TStudentMainForm::ActionList1Update() {
     in.recentCount = int(m_recent->List().Items().size());
     in.zoom = m_zoom;
     in.fontDelta = m_fontDelta;
+    in.fetching = m_serverView && m_serverView->IsFetching();
     const CommandRuleState r = EvaluateCommandRules(in);
     auto enable = [](QAction* a, bool on) {
         if (a->isEnabled() != on)

@@ -14,7 +14,7 @@ CommandRuleState EvaluateCommandRules(const CommandRuleInput& in) {
     const bool testing = in.state == SessionState::Testing;
     const bool sendResult = in.settings && in.settings->IsSendResult;
     r.openTest = noTest;
-    r.getTest = noTest && sendResult;
+    r.getTest = noTest && sendResult && !in.fetching;
     r.closeTest = loaded;
     r.beginTest = loaded;
     r.endTest = testing;

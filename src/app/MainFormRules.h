@@ -23,6 +23,7 @@ struct CommandRuleInput {
     int recentCount = 0;
     int zoom = 100;
     int fontDelta = 0;
+    bool fetching = false; // a test is being fetched from the teacher's server
 };
 
 // The outcome of the rules, one field per command (or menu) they govern.

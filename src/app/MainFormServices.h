@@ -9,8 +9,10 @@
 #include <QUrl>
 
 #include <functional>
+#include <memory>
 
 class Clock;
+class NetServerLink;
 class Prompts;
 class QSettings;
 class RandomGenerator;
@@ -18,6 +20,7 @@ class ServerLink;
 class SingleInstance;
 class Workstation;
 struct NameDialogData;
+struct TSettings;
 
 struct MainFormServices {
     Prompts* prompts = nullptr;
@@ -31,6 +34,10 @@ struct MainFormServices {
     ServerLink* server = nullptr;
     Workstation* workstation = nullptr;
     RandomGenerator* random = nullptr;
+    // The link to the teacher's server, made by the window from its settings (which the link reads
+    // at every use): it takes the session's reports in place of `server` and fetches tests. Without
+    // it the fetch command does nothing.
+    std::function<std::unique_ptr<NetServerLink>(const TSettings&)> makeServerLink;
     // The name dialog of a session start; false when the pupil closed it otherwise. Without one the
     // fields are taken as given.
     std::function<bool(NameDialogData&)> askUserName;

@@ -6,6 +6,7 @@
 #include "QtTranslations.h"
 #include "SingleInstance.h"
 #include "StudentMainForm.h"
+#include "net/NetServerLink.h"
 #include "ports/Clock.h"
 #include "session/RandomGenerator.h"
 #include "session/SessionPorts.h"
@@ -56,7 +57,8 @@ int RunStudentProgram(int argc, char** argv, const ProgramEnvironment& env) {
 
     SystemClock clock;
     std::unique_ptr<QSettings> store = UserStore::OpenDefault();
-    NoServerLink server;
+    // Only when a test replaces the real link with nothing.
+    NoServerLink noServer;
     SystemWorkstation workstation;
     RandomGenerator random;
     // Created once the window exists (it is the dialog's owner) and kept, so the fields keep the
@@ -71,7 +73,10 @@ int RunStudentProgram(int argc, char** argv, const ProgramEnvironment& env) {
     services.clock = &clock;
     services.arguments = QApplication::arguments().mid(1, 1);
     services.instance = &instance;
-    services.server = &server;
+    services.server = &noServer;
+    services.makeServerLink = [](const TSettings& settings) {
+        return std::make_unique<NetServerLink>(settings, Outbox::DefaultFolder());
+    };
     services.workstation = &workstation;
     services.random = &random;
     services.askUserName = [&nameForm](NameDialogData& data) { return nameForm && nameForm->Run(data); };
@@ -87,5 +92,7 @@ int RunStudentProgram(int argc, char** argv, const ProgramEnvironment& env) {
     if (env.windowReady)
         env.windowReady(window);
     window.show();
-    return app.exec();
+    const int exitCode = app.exec();
+    window.WaitForServer(NetLimits::ClosingWaitMs);
+    return exitCode;
 }

@@ -3,7 +3,9 @@
 #include "StudentMainForm.h"
 
 #include "RecentFiles.h"
+#include "ServerLinkView.h"
 #include "SessionArea.h"
+#include "net/NetServerLink.h"
 
 #include "InfoWindows.h"
 #include "MainFormTexts.h"
@@ -24,6 +26,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDropEvent>
+#include <QEventLoop>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
@@ -55,6 +58,20 @@ TStudentMainForm::TStudentMainForm(MainFormServices services, QWidget* parent)
     setStatusBar(m_statusBar);
     BuildMainMenu();
     m_imageForm = std::make_unique<TShowQuestionImageForm>(this);
+    if (m_services.makeServerLink) {
+        m_network = m_services.makeServerLink(m_settings);
+        m_services.server = m_network.get();
+        ServerLinkView::Host host;
+        host.loadTest = [this](const QString& name, const QByteArray& bytes) {
+            // A test may have been opened from disk while the download ran: that one stays.
+            if (m_state == SessionState::NoTest)
+                LoadTestFile(name, &bytes);
+        };
+        host.isWorking = [this] { return m_state == SessionState::Testing; };
+        host.commandsChanged = [this] { ActionList1Update(); };
+        m_serverView =
+            std::make_unique<ServerLinkView>(*m_network, *m_services.prompts, *this, std::move(host));
+    }
     m_session = std::make_unique<SessionWindowView>(
         static_cast<SessionWindowHost&>(*this),
         SessionWindowParts{*m_area, m_actions, *m_statusBar, *m_imageForm, m_resultFiles, m_settings},
@@ -66,6 +83,9 @@ TStudentMainForm::TStudentMainForm(MainFormServices services, QWidget* parent)
     // keys, the window's shortcuts and double clicks on the task texts.
     qApp->installEventFilter(this);
     FormCreate();
+    // Results left over from earlier runs go to the server now and then while the window is open.
+    if (m_network)
+        m_network->StartOutboxRetry();
     m_idleTimer = new QTimer(this);
     connect(m_idleTimer, &QTimer::timeout, this, &TStudentMainForm::ActionList1Update);
     m_idleTimer->start(IdleUpdateMs);
@@ -200,6 +220,20 @@ void TStudentMainForm::FormClose() {
 void TStudentMainForm::SetSessionState(SessionState state) {
     m_state = state;
     ActionList1Update();
+    // Out of a session the pupil is not interrupted by a box: the waiting ones are shown, once the
+    // command that changed the state has run.
+    if (m_serverView && state != SessionState::Testing)
+        QTimer::singleShot(0, m_serverView.get(), &ServerLinkView::ShowWaitingNotices);
+}
+
+void TStudentMainForm::WaitForServer(int ms) {
+    if (!m_network || m_network->IsIdle())
+        return;
+    m_network->StopOutboxRetry();
+    QEventLoop loop;
+    connect(m_network.get(), &NetServerLink::Idle, &loop, &QEventLoop::quit);
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
 }
 
 // ---- Test files ----------------------------------------------------------------------------

@@ -22,6 +22,8 @@
 #include <memory>
 
 class EndSoundPlayer;
+class NetServerLink;
+class ServerLinkView;
 class QMenu;
 class QTimer;
 class RichTextControl;
@@ -67,6 +69,12 @@ public:
     const RecentFileList& RecentFiles() const;
     TMainStatusBar* StatusPanels() const { return m_statusBar; }
     TShowQuestionImageForm* QuestionImageForm() const { return m_imageForm.get(); }
+    // The teacher's server, when the program was given one.
+    ServerLinkView* ServerView() const { return m_serverView.get(); }
+    NetServerLink* Network() const { return m_network.get(); }
+    // Lets the reports still under way finish, at most `ms` milliseconds, once the window has
+    // closed; what does not reach the server waits in the outbox for the next start.
+    void WaitForServer(int ms);
     // Re-evaluates every enabled and checked rule, the caption and the status bar. Runs whenever
     // the program is idle, and after each command.
     void ActionList1Update();
@@ -160,5 +168,8 @@ private:
     RichTextControl* m_viewerSource = nullptr;
     // The picture viewer lives for the whole run, a window of its own.
     std::unique_ptr<TShowQuestionImageForm> m_imageForm;
+    // The engine reports through the link: it goes after the session view.
+    std::unique_ptr<NetServerLink> m_network;
+    std::unique_ptr<ServerLinkView> m_serverView;
     std::unique_ptr<SessionWindowView> m_session;
 };

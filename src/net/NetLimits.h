@@ -27,6 +27,10 @@ constexpr qint64 MaxReportBytes = qint64(1) << 20;
 // Most tests a server may offer in one list.
 constexpr int MaxTestEntries = 10000;
 
+// How long a closing program lets the reports under way finish; a result that does not make it
+// waits in the outbox.
+constexpr int ClosingWaitMs = 3000;
+
 // How often the results waiting in the outbox are offered again while the window is open.
 constexpr int OutboxRetryMs = 5 * 60 * 1000;
 

@@ -6,8 +6,8 @@
 #include "app/SessionArea.h"
 #include "app/SingleInstance.h"
 #include "app/StudentMainForm.h"
-#include "ports/Clock.h"
 #include "model/TestWriter.h"
+#include "ports/Clock.h"
 #include "session/RandomGenerator.h"
 #include "session/SessionPorts.h"
 
@@ -33,6 +33,8 @@ struct MainFormFixture {
     NoServerLink server;
     SystemWorkstation workstation;
     RandomGenerator random;
+    // The teacher's server, when a test gives one.
+    std::function<std::unique_ptr<NetServerLink>(const TSettings&)> makeServerLink;
     // How the name dialog answers; without an answer it is confirmed as it stands.
     std::function<bool(NameDialogData&)> nameDialog;
 
@@ -55,11 +57,13 @@ struct MainFormFixture {
         s.arguments = arguments;
         s.instance = instance;
         s.server = &server;
+        s.makeServerLink = makeServerLink;
         s.workstation = &workstation;
         s.random = &random;
         s.askUserName = [this](NameDialogData& d) { return nameDialog ? nameDialog(d) : true; };
         s.helpFolder = ProgramFolder();
-        s.desktop = {desktop.Folders(), ProgramFolder() + QStringLiteral("/QuizarStudent"), desktop.Pretender()};
+        s.desktop = {desktop.Folders(), ProgramFolder() + QStringLiteral("/QuizarStudent"),
+                     desktop.Pretender()};
         s.openUrl = [this](const QUrl& url) {
             opened.append(url);
             return true;

@@ -3,13 +3,17 @@
 #include "JournalFixture.h"
 #include "TestFiles.h"
 #include "model/TestLoader.h"
+#include "model/TestWriter.h"
 #include "results/ResultFiles.h"
+#include "settings/SettingsFile.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QScopeGuard>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 
 #include <csignal>
@@ -47,6 +51,28 @@ QByteArray Blocking(quint16 port, const QByteArray& bytes) {
         got += s.readAll();
     }
     return got + s.readAll();
+}
+
+// Starts `quizar-journal serve` on free ports of 127.0.0.1 and reads them from what it prints.
+bool Serve(QProcess& server, const QString& tests, const QString& db, QByteArray& log, quint16& port,
+           quint16& webPort) {
+    server.start(QStringLiteral(QUIZAR_JOURNAL),
+                 {u"serve"_qs, u"--tests"_qs, tests, u"--listen"_qs, u"127.0.0.1"_qs, u"--port"_qs, u"0"_qs,
+                  u"--web-port"_qs, u"0"_qs, u"--database"_qs, db});
+    if (!server.waitForStarted(10000))
+        return false;
+    const QRegularExpression ports(u"port (\\d+); the page is on http://127\\.0\\.0\\.1:(\\d+)/"_qs);
+    QRegularExpressionMatch found;
+    if (!WaitFor([&] {
+            server.waitForReadyRead(50);
+            log += server.readAllStandardError();
+            found = ports.match(QString::fromUtf8(log));
+            return found.hasMatch();
+        }))
+        return false;
+    port = quint16(found.captured(1).toUInt());
+    webPort = quint16(found.captured(2).toUInt());
+    return true;
 }
 
 // The body of one GET, read as far as its Content-Length says.
@@ -152,21 +178,10 @@ private slots:
         const QString db = u"sqlite:"_qs + m_dir.filePath(u"serve.sqlite"_qs);
 
         QProcess server;
-        server.start(QStringLiteral(QUIZAR_JOURNAL),
-                     {u"serve"_qs, u"--tests"_qs, tests, u"--listen"_qs, u"127.0.0.1"_qs, u"--port"_qs,
-                      u"0"_qs, u"--web-port"_qs, u"0"_qs, u"--database"_qs, db});
-        QVERIFY(server.waitForStarted(10000));
         QByteArray log;
-        const QRegularExpression ports(u"port (\\d+); the page is on http://127\\.0\\.0\\.1:(\\d+)/"_qs);
-        QRegularExpressionMatch found;
-        QVERIFY(WaitFor([&] {
-            server.waitForReadyRead(50);
-            log += server.readAllStandardError();
-            found = ports.match(QString::fromUtf8(log));
-            return found.hasMatch();
-        }));
-        const quint16 port = quint16(found.captured(1).toUInt());
-        const quint16 webPort = quint16(found.captured(2).toUInt());
+        quint16 port = 0;
+        quint16 webPort = 0;
+        QVERIFY(Serve(server, tests, db, log, port, webPort));
 
         // The fetch, as the pupil's program makes it.
         const QByteArray fetched =
@@ -232,11 +247,126 @@ private slots:
         QCOMPARE(stored[0].toObject()[u"RightCount"_qs].toInt(), r.RightCount);
     }
 
-    // The same journey with the real pupil's program in place of the scripted pupil belongs here,
-    // once that program's server link can be driven from a test.
+    // The real pupil's program against the real server, on a real X server: it fetches the only
+    // test at start-up, the pupil starts, answers and finishes by the keyboard, and the server holds
+    // the very record the program kept in its protected results file.
     void realPupilProgramEndToEnd() {
-        QSKIP("the pupil program's server client is not wired into QuizarStudent yet; serveEndToEnd "
-              "covers the server with the same bytes");
+        if (qEnvironmentVariable("QT_QPA_PLATFORM") != u"xcb"_qs || qEnvironmentVariableIsEmpty("DISPLAY"))
+            QSKIP("needs a real X server: run through run-under-x11 (test tst_journalcli_x11)");
+        if (QStandardPaths::findExecutable(u"xdotool"_qs).isEmpty())
+            QSKIP("xdotool is not installed (./dev installs it)");
+        // The program keeps its files beside itself when it may write there: a copy of its own.
+        const QString program = m_dir.filePath(u"pupil/QuizarStudent"_qs);
+        QVERIFY(QDir().mkpath(m_dir.filePath(u"pupil"_qs)));
+        QVERIFY(QFile::copy(QStringLiteral(QUIZAR_STUDENT), program));
+        TSettings settings;
+        SetDefaultConfig(settings);
+        settings.IsSendResult = true;
+        settings.IsAutoGetTestFromStart = true;
+        settings.RemoteHost = "127.0.0.1";
+        settings.IsSaveProtectionResult = true;
+        settings.IsShowUserResult = false;
+        settings.IsShowDetailReportModeNormal = false;
+        settings.IsUseSound = false;
+        settings.DefaultUserName = Cp(u"Шевченко Тарас"_qs);
+        settings.DefaultUserGroup = Cp(u"9 Б"_qs);
+
+        const QString tests = m_dir.filePath(u"e2e-tests"_qs);
+        QVERIFY(QDir().mkpath(tests));
+        TTest test({}, {}, QDateTime(QDate(2026, 1, 1), QTime(8, 0)));
+        test.Title = "E2E";
+        std::vector<TTask> tasks;
+        TTask task(SingleChoice);
+        task.Question = "2 + 2?";
+        task.Variants[0] = "4";
+        task.Variants[1] = "5";
+        task.Keys[0] = 1;
+        tasks.push_back(task);
+        WriteFile(tests + u"/e2e.qzf"_qs, WriteTestFile(test, tasks, {}));
+        const QString db = u"sqlite:"_qs + m_dir.filePath(u"e2e.sqlite"_qs);
+
+        QProcess server;
+        auto stopServer = qScopeGuard([&server] {
+            server.kill();
+            server.waitForFinished(10000);
+        });
+        QByteArray log;
+        quint16 port = 0;
+        quint16 webPort = 0;
+        QVERIFY(Serve(server, tests, db, log, port, webPort));
+        settings.RemotePort = port;
+        QVERIFY(SaveConfig(settings, m_dir.filePath(u"pupil"_qs)).Ok());
+
+        QProcess pupil;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        const QString home = m_dir.filePath(u"home"_qs);
+        for (const char* folder : {"", "/run", "/data", "/config"})
+            QVERIFY(QDir().mkpath(home + QLatin1String(folder)));
+        QFile::setPermissions(home + u"/run"_qs,
+                              QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        env.insert(u"HOME"_qs, home);
+        env.insert(u"XDG_RUNTIME_DIR"_qs, home + u"/run"_qs);
+        env.insert(u"XDG_DATA_HOME"_qs, home + u"/data"_qs);
+        env.insert(u"XDG_CONFIG_HOME"_qs, home + u"/config"_qs);
+        pupil.setProcessEnvironment(env);
+        pupil.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        pupil.start(program, {});
+        QVERIFY(pupil.waitForStarted(10000));
+        auto stopPupil = qScopeGuard([&pupil] {
+            pupil.kill();
+            pupil.waitForFinished(10000);
+        });
+
+        // Window names are looked up as regular expressions. The window of the fetched test, then the name
+        // dialog, then the session on the server.
+        auto window = [](const QString& name) {
+            const Run found = Program(u"xdotool"_qs, {u"search"_qs, u"--onlyvisible"_qs, u"--name"_qs, name});
+            return found.exitCode == 0 ? found.out.split('\n').value(0) : QByteArray();
+        };
+        // Keys go to the focused window as typed keys: Qt takes no events sent to a window.
+        auto keys = [](const QByteArray& id, const QStringList& keys) {
+            Program(u"xdotool"_qs, {u"windowactivate"_qs, u"--sync"_qs, QString::fromLatin1(id)});
+            Program(u"xdotool"_qs, QStringList{u"key"_qs, u"--delay"_qs, u"100"_qs} + keys);
+        };
+        QByteArray main;
+        QVERIFY2(WaitFor([&] { return !(main = window(u"e2e.qzf - Quizar Student"_qs)).isEmpty(); }, 60000),
+                 "the fetched test was not opened");
+        keys(main, {u"F5"_qs});
+        QByteArray dialog;
+        QVERIFY2(WaitFor([&] { return !(dialog = window(u"^Почнемо тест"_qs)).isEmpty(); }, 30000),
+                 "no name dialog");
+        keys(dialog, {u"Return"_qs});
+        auto sessions = [webPort] {
+            return QJsonDocument::fromJson(HttpBody(webPort, "/api/sessions")).array();
+        };
+        QVERIFY2(WaitFor([&] { return sessions().size() == 1; }, 30000), "no session start on the server");
+        keys(main, {u"1"_qs, u"Return"_qs});
+        QVERIFY2(WaitFor(
+                     [&] {
+                         const QJsonArray all = sessions();
+                         return !all.isEmpty() && all[0].toObject()[u"Finished"_qs].toBool();
+                     },
+                     30000),
+                 "no result on the server");
+
+        const QJsonObject s = sessions()[0].toObject();
+        QCOMPARE(s[u"UserName"_qs].toString(), u"Шевченко Тарас"_qs);
+        QCOMPARE(s[u"UserGroup"_qs].toString(), u"9 Б"_qs);
+        QCOMPARE(s[u"RightCount"_qs].toInt(), 1);
+        // The result arrived byte for byte as the program stored it: both read back the same.
+        const QString kept = m_dir.filePath(u"pupil/QuizarStudent_ProtectionResult.qzpr"_qs);
+        QVERIFY(QFileInfo::exists(kept));
+        const Run pack = Program(QStringLiteral(QUIZAR_PACK), {u"results"_qs, kept});
+        QCOMPARE(pack.exitCode, 0);
+        ::kill(pid_t(server.processId()), SIGTERM);
+        QVERIFY(server.waitForFinished(20000));
+        const Run journal = Journal({u"results"_qs, u"--database"_qs, db});
+        QCOMPARE(journal.exitCode, 0);
+        QList<QByteArray> lines = journal.out.split('\n');
+        QCOMPARE(lines.removeIf([](const QByteArray& l) { return l.startsWith("    \"SessionId\": "); }), 1);
+        QCOMPARE(lines.join('\n'), pack.out);
+        // Delivered: nothing waits in the outbox.
+        QTRY_VERIFY(QDir(home + u"/data/Quizar3/QuizarStudent/outbox"_qs).entryList(QDir::Files).isEmpty());
     }
 
 private:

@@ -1,8 +1,8 @@
 // The settings dialog driven through its controls: the password that guards it, the pages and
 // their apply rules, the pickers and the trial sound, the connection check, the keyboard, and that
 // every page fits the window.
-#include "../net/FakeJournal.h"
 #include "AdditionConfigFixture.h"
+#include "FakeJournal.h"
 #include "ModalWatcher.h"
 #include "WidgetTesting.h"
 
