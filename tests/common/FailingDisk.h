@@ -102,3 +102,15 @@ inline int RunOnFailingDisk(const DiskFault& fault, const std::function<int()>& 
         return body();
     });
 }
+
+// ThreadSanitizer cannot start a thread in a child forked from a process that has threads (the
+// QtTest watchdog has one): a test whose body starts threads skips under it. Its threads are the
+// same as in the tests that run without a fork.
+#if defined(__SANITIZE_THREAD__)
+#define SKIP_IF_FORKED_CHILDREN_CANNOT_START_THREADS()                                                       \
+    QSKIP("ThreadSanitizer cannot start threads in a forked child")
+#else
+#define SKIP_IF_FORKED_CHILDREN_CANNOT_START_THREADS()                                                       \
+    do {                                                                                                     \
+    } while (false)
+#endif

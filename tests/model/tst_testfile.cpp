@@ -473,6 +473,7 @@ private slots:
         QTest::newRow("the folder cannot be made") << DiskFault{FailMakeFolder, ENOSPC, -1};
     }
     void failingDiskWhileWritingAttachedFiles() {
+        SKIP_IF_FORKED_CHILDREN_CANNOT_START_THREADS();
         QFETCH(DiskFault, fault);
         std::vector<Attachment> files = TwoPictures();
         files.insert(files.begin(), {"small.png", QByteArray(500, 's')});
