@@ -71,6 +71,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
     const QString path = dir.filePath(QStringLiteral("Student%1.conf").arg(run++));
     const FileRemover remover{path};
     FUZZ_CHECK(Write(path, QByteArray(reinterpret_cast<const char*>(data), qsizetype(size))));
+    // As the program opens its store: values Qt would decode as objects go first.
+    FUZZ_CHECK(UserStore::RemoveDecodedValues(path).Ok());
     QSettings settings(path, QSettings::IniFormat);
     UserStore store(settings);
 

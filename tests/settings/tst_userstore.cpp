@@ -3,7 +3,9 @@
 #include "settings/PlacementValue.h"
 #include "settings/UserStore.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QMap>
 #include <QTemporaryDir>
 #include <QTest>
@@ -96,6 +98,65 @@ private slots:
         QCOMPARE(store->applicationName(), u"Student"_qs);
         QCOMPARE(TNiceSettings::OpenNativeStore("Software\\Quizar3\\Student")->fileName(), store->fileName());
         QVERIFY(store->fileName().startsWith(m_home.path()));
+    }
+
+    // Values that QSettings would decode as serialised objects go before the store is read: a
+    // list that announces two billion items would have Qt ask for 48 GB as the program starts
+    // (the first case is what the fuzzer found). Only those lines go; a store without any is
+    // left as it is, byte for byte.
+    void decodedValuesAreRemovedBeforeReading_data() {
+        QTest::addColumn<QByteArray>("store");
+        QTest::addColumn<QStringList>("files"); // the recent files left (none given: whatever Qt reads)
+        const auto data = [](const char* name) {
+            QFile f(QStringLiteral(QUIZAR_TEST_DATA "/userstore/") + QLatin1String(name));
+            return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+        };
+        const QByteArray huge = R"(\0\0\0\xb\x7f\xff\xff\xff))"; // a QStringList of 2^31 - 1
+        const QByteArray head = "[PreviousFiles]\n1=/a.qzf\n";
+        QTest::newRow("found by fuzzing") << data("huge-list-in-a-value.bin") << QStringList();
+        QTest::newRow("plain") << head + "2=@Variant(" + huge + "\n3=/c.qzf\n"
+                               << QStringList{"/a.qzf", "/c.qzf"};
+        QTest::newRow("escaped at sign") << head + R"(2=\x40Variant()" + huge + "\n" << QStringList{"/a.qzf"};
+        QTest::newRow("quoted") << head + "2=\"@Variant(" + huge + "\"\n" << QStringList{"/a.qzf"};
+        QTest::newRow("in a list") << head + "2=x, @Variant(" + huge + "\n" << QStringList{"/a.qzf"};
+        QTest::newRow("after a lone CR") << head + "[Other]\r2=@Variant(" + huge + "\n"
+                                         << QStringList{"/a.qzf"};
+        QTest::newRow("nothing to remove") << head + "2=@ByteArray(/b.qzf)\n"
+                                           << QStringList{"/a.qzf", "/b.qzf"};
+    }
+    void decodedValuesAreRemovedBeforeReading() {
+        QFETCH(QByteArray, store);
+        QFETCH(QStringList, files);
+        QVERIFY(!store.isEmpty());
+        const QString path = UserStore::NativeFilePath(UserStore::Organisation, UserStore::Application);
+        QVERIFY(QDir().mkpath(QFileInfo(path).absolutePath()));
+        {
+            QFile f(path);
+            QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            f.write(store);
+        }
+        const bool untouched = !store.contains("Variant(");
+        {
+            const auto settings = UserStore::OpenDefault();
+            QCOMPARE(settings->fileName(), path);
+            const UserStore user(*settings);
+            const QStringList read = user.PreviousFiles();
+            if (!files.isEmpty())
+                QCOMPARE(read, files);
+            user.Password();
+            user.PasswordIsText();
+            for (const QString& key : settings->allKeys())
+                settings->value(key);
+        }
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QByteArray left = f.readAll();
+        if (untouched)
+            QCOMPARE(left, store);
+        else
+            QVERIFY(!left.contains("Variant("));
+        f.close();
+        QVERIFY(f.remove());
     }
 
     void passwordRecentFilesAndCounters() {
