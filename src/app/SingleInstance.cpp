@@ -8,8 +8,6 @@
 #include <QTimer>
 
 namespace {
-// A hand-off is a path; anything much longer is not ours.
-constexpr qint64 MaxMessageSize = 64 * 1024;
 // A later copy writes its message at once; one that takes longer is given up.
 constexpr int ConnectionTimeoutMs = 5000;
 } // namespace
@@ -95,7 +93,7 @@ void SingleInstance::OnNewConnection() {
         m_messages.enqueue(pending);
         connect(socket, &QLocalSocket::readyRead, socket, [socket, pending] {
             pending->data.append(socket->readAll());
-            if (pending->data.size() > MaxMessageSize) {
+            if (pending->data.size() > MaxMessageBytes) {
                 pending->refused = true;
                 socket->abort();
             }
@@ -103,7 +101,7 @@ void SingleInstance::OnNewConnection() {
         connect(socket, &QLocalSocket::disconnected, this, [this, socket, pending] {
             if (!pending->refused)
                 pending->data.append(socket->readAll());
-            pending->refused = pending->refused || pending->data.size() > MaxMessageSize;
+            pending->refused = pending->refused || pending->data.size() > MaxMessageBytes;
             pending->complete = true;
             socket->deleteLater();
             emit MessageArrived();

@@ -14,6 +14,8 @@ class SingleInstance : public QObject {
     Q_OBJECT
 public:
     static inline const QString DefaultName = QStringLiteral("QuizarStudent_FileCommand");
+    // A hand-off is a path; a longer message is not ours and is dropped.
+    static constexpr qint64 MaxMessageBytes = 64 * 1024;
 
     enum class Role {
         First,  // this copy runs the program and receives hand-offs

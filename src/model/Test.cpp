@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QUuid>
 
 #include <cerrno>
@@ -18,6 +19,31 @@ constexpr qint32 MaxThemes = 100000;
 
 QByteArray NewGuidString() {
     return QUuid::createUuid().toString(QUuid::WithBraces).toUpper().toLatin1();
+}
+
+QString MakePrivateFolder(const QString& root, QString& error, const std::function<QString()>& newName) {
+    error.clear();
+    if (!QDir().mkpath(root)) {
+        error = QStringLiteral("cannot create %1").arg(root);
+        return {};
+    }
+    const QDir parent(root);
+    // A taken name is someone's doing (or a miracle): a few more tries, then give up.
+    for (int attempt = 0; attempt < 8; ++attempt) {
+        const QString path = parent.filePath(newName ? newName() : QString::fromLatin1(NewGuidString()));
+        // mkdir makes the folder or fails; it never follows a link in the name's place, and the
+        // mode is set as it is made, so there is no moment when others may enter.
+        errno = 0;
+        if (parent.mkdir(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner)) {
+            error.clear();
+            return path + QLatin1Char('/');
+        }
+        error = QStringLiteral("cannot create %1: %2").arg(path, qt_error_string(errno));
+        const QFileInfo taken(path);
+        if (!taken.exists() && !taken.isSymLink())
+            return {}; // the disk refuses, not a name that is taken
+    }
+    return {};
 }
 
 bool DeleteFolder(const QString& path, const std::function<void(const QString&)>& onFailure) {
@@ -73,13 +99,13 @@ TTest::TTest(const QString& tempRoot, const QString& programFolder, const QDateT
     Created = DateTimeToDouble(now);
     if (root.isEmpty())
         return; // a header only, for tools that write tests
-    TempFolder = QDir(root).filePath(QString::fromLatin1(NewGuidString())) + QLatin1Char('/');
     // A folder that cannot be made is not an error here: writing the attached files fails later
     // and the load reports it.
-    QDir().mkpath(TempFolder);
+    TempFolder = MakePrivateFolder(root, TempFolderError);
 }
 
 TTest::~TTest() {
+    // Only ever a folder this object made.
     if (!TempFolder.isEmpty() && QDir(TempFolder).exists())
         DeleteFolder(TempFolder, OnDeleteFolderFailure);
 }

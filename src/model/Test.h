@@ -33,13 +33,20 @@ public:
     // Makes the attached-files folder under tempRoot ("temp" of the environment); when tempRoot is
     // empty, beside the program (programFolder); with both empty, no folder at all (a header for
     // a writer). `now` becomes Created.
+    //
+    // The folder is always a new one that only this user may enter (mode 0700), under a name
+    // nobody can guess: the temporary folder is shared by every user of the computer, and another
+    // user who could foresee the name, or slip a folder or a link in its place, could change a
+    // task's picture during a test. A folder that cannot be made leaves TempFolder empty and says
+    // why in TempFolderError; the load fails at the first attached file.
     TTest(const QString& tempRoot, const QString& programFolder, const QDateTime& now);
     ~TTest();
     TTest(const TTest&) = delete;
     TTest& operator=(const TTest&) = delete;
 
     QString FileName;
-    QString TempFolder; // ends with '/'
+    QString TempFolder;      // ends with '/'; empty when there is none
+    QString TempFolderError; // why a folder that was asked for could not be made
     QByteArray Title;
     QByteArray Author;
     QByteArray Description;
@@ -95,6 +102,10 @@ public:
 
 // A new GUID in the registry form: braces, upper-case hex, 38 characters.
 QByteArray NewGuidString();
+// Makes a new folder under `root` that only this user may enter, named by `newName` (a new GUID by
+// default); a name that is taken, even by a link, is never used, and another one is tried. Returns
+// the folder's path with a '/' at its end, or an empty path and the reason in `error`.
+QString MakePrivateFolder(const QString& root, QString& error, const std::function<QString()>& newName = {});
 // Deletes a folder with all its contents. Returns false when anything could not be removed; every
 // call that fails, the nested ones for subfolders included, gives `onFailure` the system's text for
 // its last failure.

@@ -8,6 +8,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QStorageInfo>
 
 #include <zlib.h>
 
@@ -263,6 +264,12 @@ private:
     bool m_ended = false;
 };
 
+// Free bytes of the disk that holds `folder`, for this user; -1 when the system does not say.
+qint64 FreeBytes(const QString& folder) {
+    const QStorageInfo disk(folder);
+    return disk.isValid() && disk.isReady() ? disk.bytesAvailable() : -1;
+}
+
 QString Where(ByteReader& r, InflateSource& src) {
     return src.Failed() ? QStringLiteral("damaged compressed data")
                         : QStringLiteral("data ends or is damaged at payload offset %1").arg(r.Position());
@@ -302,6 +309,19 @@ Status ReadPayload(DecipheredInput& input, LoadedTest& loaded, const LoadOptions
     if (!in.Ok() || fileCount < 0 || fileCount > MaxAttachments)
         return Status::Failed(Fault::Corrupt,
                               QStringLiteral("impossible attached-file count %1").arg(fileCount));
+    if (fileCount > 0 && test.TempFolder.isEmpty())
+        return Status::Failed(
+            Fault::WriteFailed,
+            QStringLiteral("no folder for the attached files: %1").arg(test.TempFolderError));
+    // Measured once, before anything is written: what the files may take of the disk.
+    qint64 room = options.maxAttachedBytes;
+    if (fileCount > 0) {
+        const qint64 free =
+            options.freeBytes ? options.freeBytes(test.TempFolder) : FreeBytes(test.TempFolder);
+        if (free >= 0)
+            room = std::min(room, free - AttachedFilesReserve);
+    }
+    qint64 needed = 0;
     for (qint32 i = 0; i < fileCount; ++i) {
         const QByteArray name = in.ReadString();
         const qint32 size = in.ReadInt32();
@@ -312,6 +332,16 @@ Status ReadPayload(DecipheredInput& input, LoadedTest& loaded, const LoadOptions
             return Status::Failed(Fault::Corrupt, QStringLiteral("attached file %1 has an unsafe name \"%2\"")
                                                       .arg(i + 1)
                                                       .arg(TextCodec::FromCp1251(name)));
+        needed += size;
+        if (needed > room)
+            return Status::Failed(
+                Fault::WriteFailed,
+                QStringLiteral("the attached files need more than the %1 bytes there is room "
+                               "for in %2 (%3 bytes up to file %4)")
+                    .arg(std::max<qint64>(room, 0))
+                    .arg(test.TempFolder)
+                    .arg(needed)
+                    .arg(i + 1));
         if (Status opened = writer.Open(AttachmentPath(test, name)); !opened.Ok())
             return opened;
         bool written = true;
@@ -348,6 +378,9 @@ bool IsSafeAttachmentName(QByteArrayView name) {
 }
 
 QString AttachmentPath(const TTest& test, QByteArrayView name) {
+    // Without a folder there are no attached files: never a name relative to the working folder.
+    if (test.TempFolder.isEmpty())
+        return {};
     return test.TempFolder + TextCodec::FromCp1251(name);
 }
 

@@ -41,6 +41,13 @@ struct LoadTestResult {
     bool Ok() const { return status.Ok(); }
 };
 
+// The attached files of one test may take at most this much, whatever the disk holds: a real
+// test's pictures take a few megabytes, and a damaged or hostile file must not fill the disk.
+constexpr qint64 MaxAttachedBytes = qint64(4) << 30;
+// What the attached files must leave free on their disk, for the results and settings that the
+// session writes (the temporary folder is often on the same disk as the user's files).
+constexpr qint64 AttachedFilesReserve = qint64(64) << 20;
+
 struct LoadOptions {
     QString tempRoot;       // where the attached-files folder is made
     QString programFolder;  // its fallback when tempRoot is empty
@@ -51,6 +58,11 @@ struct LoadOptions {
     // Told, on the thread that loads, each time another piece of the container is taken: the
     // bytes taken so far and the container's size.
     std::function<void(qint64 done, qint64 total)> progress;
+    // A test whose attached files would need more than this, or more than the free space of the
+    // folder's disk minus AttachedFilesReserve, is refused before the file that would not fit is
+    // written. Tests lower the cap and stand in for the disk; freeBytes returns -1 when unknown.
+    qint64 maxAttachedBytes = MaxAttachedBytes;
+    std::function<qint64(const QString& folder)> freeBytes;
 };
 
 // With `stream` null, `path` names the file to read; otherwise `stream` holds the container and
@@ -65,5 +77,6 @@ void CountTasks(TTest& test, const std::vector<TTask>& tasks);
 
 // An attached file's name must stay inside the test's folder.
 bool IsSafeAttachmentName(QByteArrayView name);
-// Where an attached file (or a task's picture) of the test lives on disk.
+// Where an attached file (or a task's picture) of the test lives on disk; empty when the test has
+// no folder.
 QString AttachmentPath(const TTest& test, QByteArrayView name);

@@ -84,9 +84,12 @@ void NetServerLink::SendResult(const TTest& test, const TResultTest& result, con
         return;
     QByteArray record = EncodeResultRecord(result);
     QString file;
-    if (m_outbox && !m_outbox->Store(link.sessionId, record, file).Ok())
-        file.clear(); // the disk is full or the folder unwritable: the result still goes from memory
-    QueueResult(link.sessionId, std::move(record), file);
+    // The disk is full or the folder unwritable: the result still goes from memory, but if that
+    // fails too nothing is left to send it again.
+    const bool kept = !m_outbox || m_outbox->Store(link.sessionId, record, file).Ok();
+    if (!kept)
+        file.clear();
+    QueueResult(link.sessionId, std::move(record), file, kept);
 }
 
 bool NetServerLink::HoldsResult(const QByteArray& sessionId) {
@@ -100,14 +103,15 @@ bool NetServerLink::HoldsResult(const QByteArray& sessionId) {
     return false;
 }
 
-void NetServerLink::QueueResult(const QByteArray& sessionId, QByteArray record, QString outboxFile) {
+void NetServerLink::QueueResult(const QByteArray& sessionId, QByteArray record, QString outboxFile,
+                                bool kept) {
     if (!outboxFile.isEmpty())
         m_queuedFiles.insert(outboxFile);
     QByteArray message = ReportExchange::ResultMessage(sessionId, record);
     m_queue.Enqueue(
         {ExchangeKind::Result, sessionId, outboxFile},
         [this, message = std::move(message)] { return new ReportExchange(Server(), m_limits, message); },
-        [this, sessionId, outboxFile](Exchange& done) {
+        [this, sessionId, outboxFile, kept](Exchange& done) {
             m_offline.remove(sessionId);
             if (!outboxFile.isEmpty()) {
                 m_queuedFiles.remove(outboxFile);
@@ -115,7 +119,7 @@ void NetServerLink::QueueResult(const QByteArray& sessionId, QByteArray record, 
                     m_outbox->Remove(outboxFile);
             }
             if (!done.Outcome().Ok())
-                Notify(NetNotice::NoConnection());
+                Notify(kept ? NetNotice::NoConnection() : NetNotice::ResultLost());
         });
 }
 

@@ -92,7 +92,8 @@ private:
     void Notify(const Notice& notice);
     void SessionReportFailed(const QByteArray& sessionId);
     void QueueReport(ExchangeKind kind, const QByteArray& sessionId, QByteArray message);
-    void QueueResult(const QByteArray& sessionId, QByteArray record, QString outboxFile);
+    // `kept`: the result is in the outbox (or there is none), so a failure is not a loss.
+    void QueueResult(const QByteArray& sessionId, QByteArray record, QString outboxFile, bool kept);
     void QueueOutboxFile(const QString& path);
     void ForgetQueued(const QList<QueueTag>& dropped);
 

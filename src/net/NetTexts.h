@@ -25,6 +25,9 @@ inline QString FetchRefused() {
 inline QString ConnectionOk() {
     return QStringLiteral("Соединение прошло успешно...");
 }
+inline QString ResultLost() {
+    return QStringLiteral("Результат не отправлен на сервер и не сохранён для повторной отправки!");
+}
 inline QString SelectTestCaption() {
     return QStringLiteral("Вибір тесту ...");
 }
@@ -36,6 +39,11 @@ namespace NetNotice {
 // A report (start, progress, result) or the connection test could not reach the server.
 inline Notice NoConnection() {
     return {NetTexts::ErrorCaption(), NetTexts::NoConnection(), MsgIcon::Error};
+}
+// A result reached neither the server nor the outbox (the disk refused it): nobody will send it
+// again, though the results files on this computer may have it.
+inline Notice ResultLost() {
+    return {NetTexts::ErrorCaption(), NetTexts::ResultLost(), MsgIcon::Error};
 }
 // Fetching a test failed on the way.
 inline Notice FetchFailed() {

@@ -111,8 +111,11 @@ std::optional<QByteArray> IniFile::Value(QByteArrayView section, QByteArrayView 
     for (qsizetype i = header + 1; i < end; ++i) {
         const Line& line = m_lines[i];
         if (line.isEntry && line.key == k) {
-            const QByteArray value = Trimmed(QByteArrayView(line.text).sliced(line.text.indexOf('=') + 1));
-            return value.left(MaxValueLength);
+            QByteArray value = QByteArrayView(line.text).sliced(line.text.indexOf('=') + 1).toByteArray();
+            // Lines end at LF, so a CR may be left inside one: it reads as the blank that writing
+            // the value makes of it, or a value would change each time it is saved.
+            value.replace('\r', ' ');
+            return Trimmed(value).left(MaxValueLength);
         }
     }
     return std::nullopt;

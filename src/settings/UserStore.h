@@ -3,6 +3,8 @@
 // counters of the tests and the main window's placement. It is a QSettings in the native format
 // of organisation "Quizar3", application "Student"; tests construct it over a QSettings of their
 // own in a temporary folder, so the real home folder is never touched.
+#include "model/Status.h"
+
 #include <QByteArray>
 #include <QSettings>
 #include <QString>
@@ -21,8 +23,17 @@ public:
     static inline const QString Organisation = QStringLiteral("Quizar3");
     static inline const QString Application = QStringLiteral("Student");
 
-    // The store of the user who runs the program.
+    // The store of the user who runs the program, screened first (RemoveDecodedValues).
     static std::unique_ptr<QSettings> OpenDefault();
+    // The file of a per-user store in the native format ("<config folder>/<org>/<app>.conf").
+    static QString NativeFilePath(const QString& organisation, const QString& application);
+    // Removes from a store file every value that QSettings would decode as a serialised object
+    // ("@Variant(...)", also when escaped, quoted or inside a list). Such a value announces a count
+    // of items, and Qt reserves room for all of them before it reads one: one damaged or hostile
+    // line asks for gigabytes, and the program would end as it starts. The program writes only
+    // texts, so these values are never its own. A missing file is fine; the file is rewritten only
+    // when something goes.
+    static Status RemoveDecodedValues(const QString& path);
 
     explicit UserStore(QSettings& settings) : m_settings(settings) {}
 

@@ -14,9 +14,12 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSettings>
 #include <QTest>
 #include <QTimer>
 #include <QWindow>
+
+#include <algorithm>
 
 namespace {
 
@@ -206,6 +209,76 @@ private slots:
         QVERIFY(f.ResultLog().contains("Outputs"));
         QVERIFY(w.Test());
         QVERIFY(w.Action(QStringLiteral("ABeginTest"))->isEnabled());
+    }
+
+    // Folders the program cannot use: a program folder or a temporary folder whose name a file
+    // holds (so that nobody, the administrator included, can write there) and a per-user store
+    // that cannot be saved. The program starts all the same, says what it cannot do, runs the
+    // session and shows the pupil's result; what it could write is all there.
+    void FoldersThatCannotBeUsed_data() {
+        QTest::addColumn<QString>("blocked");
+        QTest::newRow("program folder") << QStringLiteral("program");
+        QTest::newRow("temporary folder") << QStringLiteral("temp");
+        QTest::newRow("per-user store") << QStringLiteral("store");
+    }
+    void FoldersThatCannotBeUsed() {
+        QFETCH(QString, blocked);
+        MainFormFixture f;
+        const QString path = f.dir.filePath(blocked);
+        QDir(path).removeRecursively();
+        {
+            QFile holder(path);
+            QVERIFY(holder.open(QIODevice::WriteOnly));
+            holder.write("a file, not a folder");
+        }
+        if (blocked == QLatin1String("store"))
+            f.store = std::make_unique<QSettings>(path + QStringLiteral("/store.ini"), QSettings::IniFormat);
+        const QString logWriteFailed = QStringLiteral("Помилка запису у файл результатів.");
+        const auto told = [&](const QString& text) {
+            return std::count_if(f.prompts.messages.cbegin(), f.prompts.messages.cend(),
+                                 [&](const auto& m) { return m.text == text; });
+        };
+
+        TStudentMainForm& w = f.Open();
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QCOMPARE(told(logWriteFailed), blocked == QLatin1String("program") ? 1 : 0);
+
+        // A test with an attached file needs the temporary folder; without it the load is refused
+        // with its message, and the window waits for another test.
+        TTest pictured({}, {}, Created);
+        TTask withPicture = Choice("pictured");
+        withPicture.Picture = "pic.png";
+        w.LoadTestFile(f.SaveTest(QStringLiteral("p.qzf"), pictured, {withPicture}, {{"pic.png", "png"}}));
+        if (blocked == QLatin1String("temp")) {
+            QCOMPARE(w.State(), SessionState::NoTest);
+            QCOMPARE(told(QStringLiteral("Помилка завантаження тесту!")), 1);
+        } else {
+            QCOMPARE(w.State(), SessionState::TestLoaded);
+            w.Action(QStringLiteral("ACloseTest"))->trigger();
+        }
+
+        TTest plain({}, {}, Created);
+        plain.Title = "Plain";
+        w.LoadTestFile(f.SaveTest(QStringLiteral("t.qzf"), plain, {Choice("only")}));
+        f.AnswerNameDialog("Olena", "9-B");
+        QCOMPARE(w.State(), SessionState::TestLoaded);
+        w.Action(QStringLiteral("ABeginTest"))->trigger();
+        QCOMPARE(w.State(), SessionState::Testing);
+        ChooseRow(w, 0);
+        ModalWatcher watcher;
+        w.Area().GoCheckButton()->click();
+        QCOMPARE(w.State(), SessionState::TestLoaded);
+        QVERIFY2(watcher.titles.contains(QStringLiteral("Результати тесування (Olena 9-B)")),
+                 qPrintable(watcher.titles.join(u'|')));
+        if (blocked == QLatin1String("program")) {
+            QVERIFY(told(logWriteFailed) >= 2);
+        } else {
+            QCOMPARE(told(logWriteFailed), 0);
+            QVERIFY(f.ResultLog().contains("Plain"));
+            QVERIFY(f.ResultLog().contains("Olena"));
+        }
+        QVERIFY(f.Close());
     }
 
     // A test in the exclusive mode: the window covers the screen for the session, the session's

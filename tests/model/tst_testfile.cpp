@@ -1,3 +1,4 @@
+#include "FailingDisk.h"
 #include "ScriptedPrompts.h"
 #include "TestFixtures.h"
 #include "model/AttachmentWriter.h"
@@ -9,6 +10,7 @@
 #include <QFile>
 #include <QTest>
 
+#include <sys/stat.h>
 #include <zlib.h>
 
 namespace {
@@ -372,6 +374,119 @@ private slots:
         writer.Close();
         QVERIFY(!writer.Finish().Ok());
         QVERIFY(QFileInfo::exists(good));
+    }
+
+    // The temporary folder is shared by every user of the computer: a test's folder is made new,
+    // for its user alone, and a name someone took first (with a folder or a link) is never used.
+    void attachedFilesFolderIsNewAndPrivate() {
+        const QString path = Save(WriteTestFile(TTest({}, {}, {}), {}, TwoPictures()));
+        LoadTestResult r = LoadTest(path, nullptr, Options());
+        QVERIFY(r.Ok());
+        struct stat made {};
+        QCOMPARE(::lstat(QFile::encodeName(r.loaded->test->TempFolder).constData(), &made), 0);
+        QVERIFY(S_ISDIR(made.st_mode));
+        QCOMPARE(made.st_mode & 07777, mode_t(0700));
+
+        // Names someone else took: a link to another user's folder, a folder, a dangling link.
+        const QString victim = m_dir.filePath("victim");
+        QVERIFY(QDir().mkpath(victim));
+        QVERIFY(QFile::link(victim, m_temp + "/taken-link"));
+        QVERIFY(QDir().mkpath(m_temp + "/taken-folder"));
+        QVERIFY(QFile::link(m_temp + "/nowhere", m_temp + "/taken-dangling"));
+        QStringList names = {"taken-link", "taken-folder", "taken-dangling", "fresh"};
+        QString error;
+        const QString folder = MakePrivateFolder(m_temp, error, [&] { return names.takeFirst(); });
+        QCOMPARE(folder, m_temp + "/fresh/");
+        QVERIFY(error.isEmpty());
+        QVERIFY(FolderIsEmpty(victim));
+        QVERIFY(FolderIsEmpty(m_temp + "/taken-folder"));
+        QVERIFY(QFileInfo(m_temp + "/taken-dangling").isSymLink());
+        QVERIFY(!QFileInfo::exists(m_temp + "/nowhere"));
+
+        // When every name is taken there is no folder, and the reason names the last one tried.
+        const QString none = MakePrivateFolder(m_temp, error, [] { return QStringLiteral("taken-link"); });
+        QVERIFY(none.isEmpty());
+        QVERIFY2(error.contains("taken-link"), qPrintable(error));
+        QVERIFY(FolderIsEmpty(victim));
+    }
+
+    // A folder that cannot be made: a test with attached files is refused, one without any loads,
+    // and no picture is ever looked for beside the working folder.
+    void aTestWithoutItsFolder() {
+        const QString blocker = m_dir.filePath("file-not-folder");
+        Save("x", "file-not-folder");
+        LoadOptions o = Options();
+        o.tempRoot = blocker + "/temp";
+        const QString withFiles = Save(WriteTestFile(TTest({}, {}, {}), {}, TwoPictures()));
+        const LoadTestResult refused = LoadTest(withFiles, nullptr, o);
+        QCOMPARE(refused.status.Failure(), Fault::WriteFailed);
+        QVERIFY2(refused.status.Detail().contains("file-not-folder"), qPrintable(refused.status.Detail()));
+        const QString withoutFiles = Save(WriteTestFile(TTest({}, {}, {}), EveryKind(), {}), "plain.qzf");
+        const LoadTestResult loaded = LoadTest(withoutFiles, nullptr, o);
+        QVERIFY(loaded.Ok());
+        QVERIFY(loaded.loaded->test->TempFolder.isEmpty());
+        QCOMPARE(AttachmentPath(*loaded.loaded->test, "pic.png"), QString());
+    }
+
+    // Attached files that would take more than the cap, or more than the disk has free beyond what
+    // the results need, are refused before the file that would not fit is written; the folder goes.
+    void attachedFilesThatWouldNotFit_data() {
+        QTest::addColumn<qint64>("cap");
+        QTest::addColumn<qint64>("free"); // -1: the system does not say
+        QTest::addColumn<bool>("loads");
+        const qint64 total = 100000; // TwoPictures
+        QTest::newRow("fits") << total << AttachedFilesReserve + total << true;
+        QTest::newRow("over the cap") << total - 1 << AttachedFilesReserve + total << false;
+        QTest::newRow("the disk has no room") << total << AttachedFilesReserve + total - 1 << false;
+        QTest::newRow("a disk that is full already") << total << qint64(0) << false;
+        QTest::newRow("free space unknown") << total << qint64(-1) << true;
+    }
+    void attachedFilesThatWouldNotFit() {
+        QFETCH(qint64, cap);
+        QFETCH(qint64, free);
+        QFETCH(bool, loads);
+        LoadOptions o = Options();
+        o.maxAttachedBytes = cap;
+        QString asked;
+        o.freeBytes = [&](const QString& folder) {
+            asked = folder;
+            return free;
+        };
+        const QByteArray bytes = WriteTestFile(TTest({}, {}, {}), {}, TwoPictures());
+        const LoadTestResult r = LoadTest("t.qzf", &bytes, o);
+        QVERIFY(asked.startsWith(m_temp + "/{"));
+        QCOMPARE(r.Ok(), loads);
+        if (!loads) {
+            QCOMPARE(r.status.Failure(), Fault::WriteFailed);
+            QCOMPARE(LoadFailureNotice(r.status.Failure())->text, u"Помилка завантаження тесту!"_qs);
+            QVERIFY(FolderIsEmpty(m_temp));
+        }
+    }
+
+    // The disk fills up or refuses while the attached files are written: the load fails with its
+    // message and leaves no folder behind.
+    void failingDiskWhileWritingAttachedFiles_data() {
+        QTest::addColumn<DiskFault>("fault");
+        QTest::newRow("full inside the first file") << DiskFault{NoDiskCall, 0, 100};
+        QTest::newRow("full inside the second file") << DiskFault{NoDiskCall, 0, 1000};
+        QTest::newRow("files cannot be created") << DiskFault{FailCreate, EROFS, -1};
+        QTest::newRow("the folder cannot be made") << DiskFault{FailMakeFolder, ENOSPC, -1};
+    }
+    void failingDiskWhileWritingAttachedFiles() {
+        SKIP_IF_FORKED_CHILDREN_CANNOT_START_THREADS();
+        QFETCH(DiskFault, fault);
+        std::vector<Attachment> files = TwoPictures();
+        files.insert(files.begin(), {"small.png", QByteArray(500, 's')});
+        const QString path = Save(WriteTestFile(TTest({}, {}, {}), EveryKind(), files));
+        const int result = RunOnFailingDisk(fault, [&] {
+            const LoadTestResult r = LoadTest(path, nullptr, Options());
+            return r.status.Failure() == Fault::WriteFailed && !r.loaded &&
+                           LoadFailureNotice(r.status.Failure())->text == u"Помилка завантаження тесту!"_qs
+                       ? 0
+                       : 1;
+        });
+        QCOMPARE(result, 0);
+        QVERIFY(FolderIsEmpty(m_temp));
     }
 
     void headerDefaultsAndTopics() {

@@ -1,11 +1,13 @@
-// The outbox's files: what reads back is exactly what was stored, anything else is refused, and
-// the waiting files come oldest first.
+// The outbox's files: what reads back is exactly what was stored, anything else is refused, the
+// waiting files come oldest first, and a result the disk will not take leaves nothing behind.
+#include "FailingDisk.h"
 #include "net/Outbox.h"
 #include "net/Records.h"
 
 #include "model/ByteWriter.h"
 #include "model/Crc32.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
@@ -28,6 +30,11 @@ QByteArray Forged(const QByteArray& id, const QByteArray& record) {
     w.WriteString(record);
     w.WriteUInt32(BufferCrc32(out));
     return out;
+}
+
+QByteArray ReadAll(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 } // namespace
 
@@ -99,6 +106,49 @@ private slots:
         QCOMPARE(outbox.Pending(), stored.mid(1, 1));
         QVERIFY(
             QFile::exists(outbox.DamagedFolder() + QStringLiteral("/") + QFileInfo(stored[2]).fileName()));
+    }
+
+    // A result the disk will not take leaves no file behind, and the results already waiting stay
+    // exactly as they were, whichever step fails.
+    void storeOnAFailingDisk_data() {
+        QTest::addColumn<DiskFault>("fault");
+        QTest::addColumn<bool>("firstResult"); // nothing waits yet: the folder is still to be made
+        QTest::newRow("folder cannot be made") << DiskFault{FailMakeFolder, EACCES, -1} << true;
+        QTest::newRow("file cannot be created") << DiskFault{FailCreate, EROFS, -1} << false;
+        QTest::newRow("disk full at once") << DiskFault{NoDiskCall, 0, 0} << false;
+        QTest::newRow("disk full inside the record") << DiskFault{NoDiskCall, 0, 60} << false;
+        QTest::newRow("forcing to disk fails") << DiskFault{FailSync, EIO, -1} << false;
+        QTest::newRow("putting in place fails") << DiskFault{FailRename, EIO, -1} << false;
+    }
+    void storeOnAFailingDisk() {
+        QFETCH(DiskFault, fault);
+        QFETCH(bool, firstResult);
+        QTemporaryDir dir;
+        Outbox outbox(dir.filePath(QStringLiteral("outbox")));
+        QStringList waiting;
+        QByteArray waitingBytes;
+        if (!firstResult) {
+            QString path;
+            QVERIFY(outbox.Store(Id, Record("earlier"), path).Ok());
+            waiting.append(path);
+            waitingBytes = ReadAll(path);
+        }
+        const int result = RunOnFailingDisk(fault, [&] {
+            QString path;
+            const Status s = outbox.Store(Id, Record("new"), path);
+            return s.Failure() == Fault::WriteFailed && path.isEmpty() ? 0 : 1;
+        });
+        QCOMPARE(result, 0);
+        QCOMPARE(outbox.Pending(), waiting);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+                 firstResult ? QStringList() : QStringList{"outbox"});
+        if (!firstResult) {
+            QCOMPARE(QDir(outbox.Folder())
+                         .entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden)
+                         .size(),
+                     1);
+            QCOMPARE(ReadAll(waiting[0]), waitingBytes);
+        }
     }
 
     void storeRefusesAnIdThatCannotBeSent() {

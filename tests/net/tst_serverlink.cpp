@@ -292,6 +292,26 @@ private slots:
         QVERIFY(!link->HasNotices());
     }
 
+    // With an outbox the disk will not take, a result still goes out from memory; when that fails
+    // too, the pupil is told that nothing will send it again, not only that the server is away.
+    void resultTheOutboxCannotKeep() {
+        QFile blocker(OutboxFolder()); // a file where the folder would be made
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        {
+            auto link = MakeLink();
+            Session(*link, IdA, 0);
+            QVERIFY(WaitIdle(*link));
+            QCOMPARE(Trace(*m_journal), (QStringList{T("INFOBEGIN", IdA), T("RESULT", IdA)}));
+            QVERIFY(!link->HasNotices());
+        }
+        m_journal->Stop();
+        auto link = MakeLink();
+        Session(*link, IdB, 0);
+        QVERIFY(WaitIdle(*link));
+        QCOMPARE(link->TakeNotices(), (QList<Notice>{NetNotice::NoConnection(), NetNotice::ResultLost()}));
+    }
+
     void damagedOutboxFilesAreSetAside() {
         Outbox outbox(OutboxFolder());
         QString valid;

@@ -11,7 +11,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "FileSizeLimit.h"
+#include "FailingDisk.h"
 #include "TestFiles.h"
 
 #include <zlib.h>
@@ -405,17 +405,30 @@ private slots:
         QCOMPARE(f.prompts.messages.first().text, u"Помилка запису у захищений файл результатів."_qs);
     }
 
-    // A full disk: writes past a limit fail. Nothing that was on the disk before is lost or cut,
-    // and the pupil is told. The log's limit lies inside the new block, so part of it is written
-    // before the disk is full.
-    void fullDiskKeepsEveryFile_data() {
+    // A disk that fills up or refuses a step of the write: nothing that was on the disk before is
+    // lost or cut, and the pupil is told. The log's limit lies inside the new block, so part of it
+    // is written before the disk is full.
+    void failingDiskKeepsEveryFile_data() {
         QTest::addColumn<bool>("protectedFile");
+        QTest::addColumn<DiskFault>("fault");
         QTest::addColumn<QString>("message");
-        QTest::newRow("protected results") << true << u"Помилка запису у захищений файл результатів."_qs;
-        QTest::newRow("results log") << false << u"Помилка запису у файл результатів."_qs;
+        const QString protectedMessage = u"Помилка запису у захищений файл результатів."_qs;
+        const QString logMessage = u"Помилка запису у файл результатів."_qs;
+        QTest::newRow("protected results: disk full")
+            << true << DiskFault{NoDiskCall, 0, 64} << protectedMessage;
+        QTest::newRow("protected results: new file refused")
+            << true << DiskFault{FailCreate, EROFS, -1} << protectedMessage;
+        QTest::newRow("protected results: forcing to disk fails")
+            << true << DiskFault{FailSync, EIO, -1} << protectedMessage;
+        QTest::newRow("protected results: putting in place fails")
+            << true << DiskFault{FailRename, EIO, -1} << protectedMessage;
+        QTest::newRow("results log: disk full") << false << DiskFault{NoDiskCall, 0, 40} << logMessage;
+        QTest::newRow("results log: forcing to disk fails")
+            << false << DiskFault{FailSync, EIO, -1} << logMessage;
     }
-    void fullDiskKeepsEveryFile() {
+    void failingDiskKeepsEveryFile() {
         QFETCH(bool, protectedFile);
+        QFETCH(DiskFault, fault);
         QFETCH(QString, message);
         Fixture f;
         f.settings.IsSaveProtectionResult = true;
@@ -423,8 +436,9 @@ private slots:
         QVERIFY(f.AppendLogBlock(Session("a")).Ok());
         const QString path = protectedFile ? f.ProtectedPath() : f.LogPath();
         const QByteArray old = ReadFile(path);
-        const qint64 limit = protectedFile ? 64 : old.size() + 40;
-        const int result = RunWithFileSizeLimit(limit, [&] {
+        if (!protectedFile && fault.sizeLimit >= 0) // the log's limit counts from its old end
+            fault.sizeLimit += old.size();
+        const int result = RunOnFailingDisk(fault, [&] {
             const Status status =
                 protectedFile ? f.SaveProtectedResult(Session("b")) : f.AppendLogBlock(Session("b"));
             if (status.Failure() != Fault::WriteFailed)

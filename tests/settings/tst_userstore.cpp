@@ -1,8 +1,11 @@
 #include "settings/IniFile.h"
 #include "settings/NiceSettings.h"
+#include "settings/PlacementValue.h"
 #include "settings/UserStore.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QMap>
 #include <QTemporaryDir>
 #include <QTest>
@@ -97,6 +100,65 @@ private slots:
         QVERIFY(store->fileName().startsWith(m_home.path()));
     }
 
+    // Values that QSettings would decode as serialised objects go before the store is read: a
+    // list that announces two billion items would have Qt ask for 48 GB as the program starts
+    // (the first case is what the fuzzer found). Only those lines go; a store without any is
+    // left as it is, byte for byte.
+    void decodedValuesAreRemovedBeforeReading_data() {
+        QTest::addColumn<QByteArray>("store");
+        QTest::addColumn<QStringList>("files"); // the recent files left (none given: whatever Qt reads)
+        const auto data = [](const char* name) {
+            QFile f(QStringLiteral(QUIZAR_TEST_DATA "/userstore/") + QLatin1String(name));
+            return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+        };
+        const QByteArray huge = R"(\0\0\0\xb\x7f\xff\xff\xff))"; // a QStringList of 2^31 - 1
+        const QByteArray head = "[PreviousFiles]\n1=/a.qzf\n";
+        QTest::newRow("found by fuzzing") << data("huge-list-in-a-value.bin") << QStringList();
+        QTest::newRow("plain") << head + "2=@Variant(" + huge + "\n3=/c.qzf\n"
+                               << QStringList{"/a.qzf", "/c.qzf"};
+        QTest::newRow("escaped at sign") << head + R"(2=\x40Variant()" + huge + "\n" << QStringList{"/a.qzf"};
+        QTest::newRow("quoted") << head + "2=\"@Variant(" + huge + "\"\n" << QStringList{"/a.qzf"};
+        QTest::newRow("in a list") << head + "2=x, @Variant(" + huge + "\n" << QStringList{"/a.qzf"};
+        QTest::newRow("after a lone CR") << head + "[Other]\r2=@Variant(" + huge + "\n"
+                                         << QStringList{"/a.qzf"};
+        QTest::newRow("nothing to remove") << head + "2=@ByteArray(/b.qzf)\n"
+                                           << QStringList{"/a.qzf", "/b.qzf"};
+    }
+    void decodedValuesAreRemovedBeforeReading() {
+        QFETCH(QByteArray, store);
+        QFETCH(QStringList, files);
+        QVERIFY(!store.isEmpty());
+        const QString path = UserStore::NativeFilePath(UserStore::Organisation, UserStore::Application);
+        QVERIFY(QDir().mkpath(QFileInfo(path).absolutePath()));
+        {
+            QFile f(path);
+            QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            f.write(store);
+        }
+        const bool untouched = !store.contains("Variant(");
+        {
+            const auto settings = UserStore::OpenDefault();
+            QCOMPARE(settings->fileName(), path);
+            const UserStore user(*settings);
+            const QStringList read = user.PreviousFiles();
+            if (!files.isEmpty())
+                QCOMPARE(read, files);
+            user.Password();
+            user.PasswordIsText();
+            for (const QString& key : settings->allKeys())
+                settings->value(key);
+        }
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QByteArray left = f.readAll();
+        if (untouched)
+            QCOMPARE(left, store);
+        else
+            QVERIFY(!left.contains("Variant("));
+        f.close();
+        QVERIFY(f.remove());
+    }
+
     void passwordRecentFilesAndCounters() {
         QTemporaryDir dir;
         {
@@ -164,6 +226,78 @@ private slots:
         QCOMPARE(f.window.props["PanelQuestion.Height"], u"250"_qs);
         QCOMPARE(f.window.props["Width"], u"800"_qs);
         QCOMPARE(f.window.props["Left"], u"10"_qs);
+    }
+
+    // What the main window takes of a stored placement value. The store is its user's to edit: a
+    // coordinate or size beyond any screen is refused, since the window's geometry would overflow.
+    void placementValues_data() {
+        QTest::addColumn<QString>("component");
+        QTest::addColumn<QString>("property");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("kind"); // -1: refused
+        QTest::addColumn<int>("number");
+        using K = PlacementValue::Kind;
+        QTest::newRow("left") << ""
+                              << "Left"
+                              << " -40" << int(K::Left) << -40;
+        QTest::newRow("left at the limit") << ""
+                                           << "Left"
+                                           << "-16777215" << int(K::Left) << -16777215;
+        QTest::newRow("left beyond any screen") << ""
+                                                << "Left"
+                                                << "-2147483648" << -1 << 0;
+        QTest::newRow("top beyond any screen") << ""
+                                               << "Top"
+                                               << "16777216" << -1 << 0;
+        QTest::newRow("width") << ""
+                               << "Width"
+                               << "800" << int(K::Width) << 800;
+        QTest::newRow("no width") << ""
+                                  << "Width"
+                                  << "0" << -1 << 0;
+        QTest::newRow("height beyond any screen") << ""
+                                                  << "Height"
+                                                  << "2147483647" << -1 << 0;
+        QTest::newRow("not a number") << ""
+                                      << "Height"
+                                      << "7e2" << -1 << 0;
+        QTest::newRow("maximised") << ""
+                                   << "WindowState"
+                                   << "wsMaximized" << int(K::Maximised) << 0;
+        QTest::newRow("never minimised") << ""
+                                         << "WindowState"
+                                         << "wsMinimized" << int(K::Restored) << 0;
+        QTest::newRow("unknown state") << ""
+                                       << "WindowState"
+                                       << "wsGone" << -1 << 0;
+        QTest::newRow("any position") << ""
+                                      << "Position"
+                                      << "poDesigned" << int(K::Position) << 0;
+        QTest::newRow("panel") << "PanelQuestion"
+                               << "Height"
+                               << "0" << int(K::PanelHeight) << 0;
+        QTest::newRow("negative panel") << "PanelQuestion"
+                                        << "Height"
+                                        << "-1" << -1 << 0;
+        QTest::newRow("other child") << "Panel"
+                                     << "Height"
+                                     << "10" << -1 << 0;
+        QTest::newRow("other property") << ""
+                                        << "Colour"
+                                        << "10" << -1 << 0;
+    }
+    void placementValues() {
+        QFETCH(QString, component);
+        QFETCH(QString, property);
+        QFETCH(QString, text);
+        QFETCH(int, kind);
+        QFETCH(int, number);
+        const std::optional<PlacementValue> v = ParsePlacementValue(component, property, text);
+        QCOMPARE(v.has_value(), kind >= 0);
+        if (v) {
+            QCOMPARE(int(v->kind), kind);
+            QCOMPARE(v->number, number);
+        }
     }
 
     void saveRemovesStaleValuesAndSkipsUnknownEntries() {

@@ -1,5 +1,7 @@
 #include "MainWindowPlacement.h"
 
+#include "settings/PlacementValue.h"
+
 #include <QMainWindow>
 #include <QSettings>
 #include <QSplitter>
@@ -67,44 +69,38 @@ std::optional<QString> TMainWindowPlacement::GetProperty(const QString& componen
 
 bool TMainWindowPlacement::SetProperty(const QString& component, const QString& property,
                                        const QString& value) {
-    bool ok = false;
-    if (component == QStringLiteral("PanelQuestion")) {
-        const int h = value.toInt(&ok);
-        if (property != QStringLiteral("Height") || !ok || h < 0)
-            return false;
-        m_pendingHeight = h;
-        if (m_window.isVisible())
-            m_splitter.setSizes({h, std::max(0, m_splitter.height() - h)});
-        return true;
-    }
-    if (!component.isEmpty())
+    const std::optional<PlacementValue> parsed = ParsePlacementValue(component, property, value);
+    if (!parsed)
         return false;
-    if (property == QStringLiteral("Position"))
-        return value.startsWith(QStringLiteral("po"));
-    if (property == QStringLiteral("WindowState")) {
-        if (value == QStringLiteral("wsMaximized"))
-            m_window.setWindowState(m_window.windowState() | Qt::WindowMaximized);
-        else if (value == QStringLiteral("wsNormal") || value == QStringLiteral("wsMinimized"))
-            // A window never opens minimised: the pupil would not find it.
-            m_window.setWindowState(m_window.windowState() & ~(Qt::WindowMaximized | Qt::WindowMinimized));
-        else
-            return false;
-        return true;
-    }
-    const int n = value.toInt(&ok);
-    if (!ok)
-        return false;
+    using Kind = PlacementValue::Kind;
     QRect g = m_window.geometry();
-    if (property == QStringLiteral("Left"))
-        g.moveLeft(n);
-    else if (property == QStringLiteral("Top"))
-        g.moveTop(n);
-    else if (property == QStringLiteral("Width") && n > 0)
-        g.setWidth(n);
-    else if (property == QStringLiteral("Height") && n > 0)
-        g.setHeight(n);
-    else
-        return false;
+    switch (parsed->kind) {
+    case Kind::PanelHeight:
+        m_pendingHeight = parsed->number;
+        if (m_window.isVisible())
+            m_splitter.setSizes({m_pendingHeight, std::max(0, m_splitter.height() - m_pendingHeight)});
+        return true;
+    case Kind::Position:
+        return true;
+    case Kind::Maximised:
+        m_window.setWindowState(m_window.windowState() | Qt::WindowMaximized);
+        return true;
+    case Kind::Restored:
+        m_window.setWindowState(m_window.windowState() & ~(Qt::WindowMaximized | Qt::WindowMinimized));
+        return true;
+    case Kind::Left:
+        g.moveLeft(parsed->number);
+        break;
+    case Kind::Top:
+        g.moveTop(parsed->number);
+        break;
+    case Kind::Width:
+        g.setWidth(parsed->number);
+        break;
+    case Kind::Height:
+        g.setHeight(parsed->number);
+        break;
+    }
     m_window.setGeometry(g);
     return true;
 }

@@ -26,7 +26,8 @@ bool LoadPicture(QLabel& control, const QString& name, const QString& folder, Pr
         return false;
     }
     const QString path = folder + name;
-    if (!QFileInfo(path).isFile()) {
+    // Without the test's folder (it could not be made) no picture is looked for elsewhere.
+    if (folder.isEmpty() || !QFileInfo(path).isFile()) {
         hide();
         prompts.ShowMessage(UiTexts::Text(UiTexts::ProgramTitle),
                             UiTexts::Text(UiTexts::PictureMissing).arg(path), MsgIcon::None);
