@@ -1,5 +1,6 @@
 // The real pupil's program killed in the middle of a test: started again, it offers to continue,
 // and the session finishes through the dialog as if nothing had happened, each result written once.
+#include "PrivateHome.h"
 #include "TestFiles.h"
 #include "model/TestWriter.h"
 #include "results/ResultFiles.h"
@@ -100,16 +101,9 @@ private slots:
         const QString testPath = dir.filePath(u"crash.qzf"_qs);
         WriteFile(testPath, WriteTestFile(test, tasks, {}));
 
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        QProcessEnvironment env;
         const QString home = dir.filePath(u"home"_qs);
-        for (const char* sub : {"", "/run", "/data", "/config"})
-            QVERIFY(QDir().mkpath(home + QLatin1String(sub)));
-        QFile::setPermissions(home + u"/run"_qs,
-                              QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-        env.insert(u"HOME"_qs, home);
-        env.insert(u"XDG_RUNTIME_DIR"_qs, home + u"/run"_qs);
-        env.insert(u"XDG_DATA_HOME"_qs, home + u"/data"_qs);
-        env.insert(u"XDG_CONFIG_HOME"_qs, home + u"/config"_qs);
+        QVERIFY(PrivateHomeEnvironment(home, env));
         const QString journals = home + u"/data/Quizar3/QuizarStudent/journal"_qs;
 
         QProcess pupil;

@@ -1,6 +1,7 @@
 // quizar-journal as a teacher runs it: the serving program in a process of its own with a scripted
 // pupil against it, stopped by SIGTERM, and the results and import commands on its database.
 #include "JournalFixture.h"
+#include "PrivateHome.h"
 #include "TestFiles.h"
 #include "model/TestLoader.h"
 #include "model/TestWriter.h"
@@ -298,16 +299,9 @@ private slots:
         QVERIFY(SaveConfig(settings, m_dir.filePath(u"pupil"_qs)).Ok());
 
         QProcess pupil;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        QProcessEnvironment env;
         const QString home = m_dir.filePath(u"home"_qs);
-        for (const char* folder : {"", "/run", "/data", "/config"})
-            QVERIFY(QDir().mkpath(home + QLatin1String(folder)));
-        QFile::setPermissions(home + u"/run"_qs,
-                              QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-        env.insert(u"HOME"_qs, home);
-        env.insert(u"XDG_RUNTIME_DIR"_qs, home + u"/run"_qs);
-        env.insert(u"XDG_DATA_HOME"_qs, home + u"/data"_qs);
-        env.insert(u"XDG_CONFIG_HOME"_qs, home + u"/config"_qs);
+        QVERIFY(PrivateHomeEnvironment(home, env));
         pupil.setProcessEnvironment(env);
         pupil.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         pupil.start(program, {});
