@@ -24,13 +24,7 @@ void DocumentReader::AppendBytes(QByteArrayView bytes) {
     if (cp != m_bytesCp && !m_bytes.empty())
         DecodePending();
     m_bytesCp = cp;
-    for (const char c : bytes) {
-        if (c != '\0')
-            m_bytes.push_back(c);
-        if (uchar(c) > ' ')
-            ++m_appended;
-    }
-    m_textBytes = &m_bytes;
+    KeepTextBytes(bytes, m_bytes);
 }
 
 void DocumentReader::AppendChars(QStringView chars) {
@@ -40,8 +34,7 @@ void DocumentReader::AppendChars(QStringView chars) {
     if (!m_bytes.empty())
         DecodePending();
     m_text.append(chars);
-    for (const QChar c : chars)
-        m_appended += c.unicode() > ' ';
+    CountVisible(chars);
 }
 
 // Everything that must happen before content lands: a lone high surrogate is given up, the

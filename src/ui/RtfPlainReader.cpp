@@ -42,13 +42,7 @@ void PlainReader::AppendBytes(QByteArrayView bytes) {
     if (cp != m_bytesCp && !m_bytes.empty())
         DecodePending();
     m_bytesCp = cp;
-    for (const char c : bytes) {
-        if (c != '\0')
-            m_bytes.push_back(c);
-        if (uchar(c) > ' ')
-            ++m_appended;
-    }
-    m_textBytes = &m_bytes;
+    KeepTextBytes(bytes, m_bytes);
 }
 
 void PlainReader::AppendChars(QStringView chars) {
@@ -58,8 +52,7 @@ void PlainReader::AppendChars(QStringView chars) {
     if (!m_bytes.empty())
         DecodePending();
     Put(chars);
-    for (const QChar c : chars)
-        m_appended += c.unicode() > ' ';
+    CountVisible(chars);
 }
 
 void PlainReader::Put(QStringView chars) {

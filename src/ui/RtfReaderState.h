@@ -94,6 +94,22 @@ protected:
     Group& Top() { return m_stack.back(); }
     int CurrentCp();
 
+    // Both builders keep a run's text bytes until the run ends and decode them together: the bytes
+    // join `pending` (NULs dropped, visible ones counted), and the next text bytes go there directly.
+    void KeepTextBytes(QByteArrayView bytes, std::string& pending) {
+        for (const char c : bytes) {
+            if (c != '\0')
+                pending.push_back(c);
+            if (static_cast<unsigned char>(c) > ' ')
+                ++m_appended;
+        }
+        m_textBytes = &pending;
+    }
+    void CountVisible(QStringView chars) {
+        for (const QChar c : chars)
+            m_appended += c.unicode() > ' ';
+    }
+
     std::vector<Group> m_stack;
     bool m_done = false;
     // Document tables.
