@@ -112,6 +112,8 @@ struct Window {
         test.AllowSkipping = true; // the task list holds every wording's plain text
         test.ReportInNormalMode = true;
         const QString path = f.SaveTest(QStringLiteral("big.qzf"), test, Tasks());
+        // Every step goes to the session's journal and onto the disk, as in the program.
+        f.journalFolder = f.dir.filePath(QStringLiteral("journals"));
         f.nameDialog = [this](NameDialogData& d) {
             d.userName = "Ivan Petrenko";
             d.userGroup = "7-A";

@@ -5,6 +5,7 @@
 #include "MainFormServices.h"
 #include "MainStatusBar.h"
 #include "SessionArea.h"
+#include "TaskListModel.h"
 #include "model/TestLoader.h"
 #include "model/TextCodec.h"
 #include "results/ResultFiles.h"
@@ -34,7 +35,6 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QStandardItemModel>
 #include <QTimer>
 #include <QWheelEvent>
 
@@ -129,6 +129,10 @@ SessionWindowView::SessionWindowView(SessionWindowHost& host, const SessionWindo
     // The answer area reads numbers with the engine's locale.
     m_answers = new AnswerArea(parts.area, *parts.actions.checkAskTask, m_prompts, QLocale());
     QComboBox* list = parts.area.TaskList();
+    m_taskList = new TaskListModel({TaskListIcon(TaskListImage::NotShown), TaskListIcon(TaskListImage::Shown),
+                                    TaskListIcon(TaskListImage::Answered)},
+                                   list);
+    list->setModel(m_taskList);
     QObject::connect(list, &QComboBox::activated, &form, [this](int index) { ComboBoxEx1Click(index); });
     list->installEventFilter(new NoWheel(list));
 }
@@ -170,22 +174,7 @@ void SessionWindowView::SessionStarted(const SessionStartView& start) {
     a.Progress()->setMaximum(std::max(start.askCount, 1));
     a.Progress()->setValue(0);
     QComboBox* list = a.TaskList();
-    list->clear();
-    if (start.offerSkipping) {
-        const QIcon notShown = TaskListIcon(TaskListImage::NotShown);
-        // The items of a long test go into the list's model in one insertion: one by one, the
-        // list would take every item's notice on its own.
-        if (auto* model = qobject_cast<QStandardItemModel*>(list->model())) {
-            QList<QStandardItem*> items;
-            items.reserve(start.taskList.size());
-            for (const QString& item : start.taskList)
-                items.append(new QStandardItem(notShown, item));
-            model->invisibleRootItem()->appendRows(items);
-        } else {
-            for (const QString& item : start.taskList)
-                list->addItem(notShown, item);
-        }
-    }
+    m_taskList->SetWordings(start.offerSkipping ? start.taskWordings : QStringList());
     list->setCurrentIndex(-1);
     a.PanelGoToTask()->setVisible(start.offerSkipping);
     a.PanelGoToTask()->setEnabled(start.offerSkipping);
@@ -242,9 +231,7 @@ void SessionWindowView::ReleaseTaskPicture() {
 }
 
 void SessionWindowView::SetTaskListImage(qint32 position, TaskListImage image) {
-    QComboBox* list = m_parts.area.TaskList();
-    if (position >= 0 && position < list->count())
-        list->setItemIcon(position, TaskListIcon(image));
+    m_taskList->SetImage(position, image);
 }
 
 TaskAnswer SessionWindowView::CurrentAnswer() {

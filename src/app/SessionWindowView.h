@@ -49,6 +49,8 @@ struct SessionWindowParts {
     const TSettings& settings;
 };
 
+class TaskListModel;
+
 class SessionWindowView final : public SessionView, public ResultsSink {
 public:
     static constexpr int ClockTickMs = 1000;
@@ -118,4 +120,5 @@ private:
     QTimer* m_timerTest = nullptr;
     // Owned by the window, like the widgets it works on.
     AnswerArea* m_answers = nullptr;
+    TaskListModel* m_taskList = nullptr;
 };

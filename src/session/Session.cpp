@@ -290,10 +290,9 @@ SessionStartView Session::StartView(const TResultTest& result) const {
     start.offerDontKnow = test.PenaliseWrong;
     start.offerSkipping = test.AllowSkipping;
     if (test.AllowSkipping) {
-        start.taskList.reserve(result.Order.size());
-        for (qsizetype i = 0; i < result.Order.size(); ++i)
-            start.taskList.append(QString::number(i + 1) + QStringLiteral(") ") +
-                                  PlainWordingOf(result.Order[i]));
+        start.taskWordings.reserve(result.Order.size());
+        for (const qint32 t : result.Order)
+            start.taskWordings.append(PlainWordingOf(t));
     }
     return start;
 }

@@ -36,9 +36,16 @@ struct NameDialogData {
 // The picture of a position in the task list.
 enum class TaskListImage { NotShown = 0, Shown = 1, Answered = 2 };
 
+// The text of a position's item in the task list (`position` from 0): "1) wording".
+inline QString TaskListItemText(qsizetype position, const QString& wording) {
+    return QString::number(position + 1) + QStringLiteral(") ") + wording;
+}
+
 // What the window sets up when a session starts.
 struct SessionStartView {
-    QStringList taskList;       // "1) wording" per position; empty when skipping is not allowed
+    // The plain wording per position, in the order of asking, for the task list (its items are
+    // TaskListItemText of them); empty when skipping is not allowed.
+    QStringList taskWordings;
     qint32 askCount = 0;        // the progress bar's maximum
     bool offerDontKnow = false; // "Я не знаю..." is shown and enabled
     bool offerSkipping = false; // "Пропустити..." and the task list are shown and enabled

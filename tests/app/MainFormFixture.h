@@ -37,6 +37,8 @@ struct MainFormFixture {
     std::function<std::unique_ptr<NetServerLink>(const TSettings&)> makeServerLink;
     // How the name dialog answers; without an answer it is confirmed as it stands.
     std::function<bool(NameDialogData&)> nameDialog;
+    // Where sessions keep their journals; none when empty.
+    QString journalFolder;
 
     MainFormFixture() {
         QDir(dir.path()).mkpath(QStringLiteral("program"));
@@ -53,6 +55,7 @@ struct MainFormFixture {
         s.store = store.get();
         s.paths.programFolder = ProgramFolder();
         s.paths.tempFolder = dir.filePath(QStringLiteral("temp"));
+        s.paths.journalFolder = journalFolder;
         s.clock = &clock;
         s.arguments = arguments;
         s.instance = instance;

@@ -68,7 +68,8 @@ private slots:
         QVERIFY(f.session.Link().online);
         QCOMPARE(f.server.startedId, f.session.Link().sessionId);
         QCOMPARE(f.results.lines, (QList<QByteArray>{Cp("02.03.2026 09:15:00 Начат тест: \"Алгебра\"")}));
-        QCOMPARE(f.view.starts.last().taskList, (QStringList{"1) plain q", "2) plain q"}));
+        QCOMPARE(f.view.starts.last().taskWordings, (QStringList{"plain q", "plain q"}));
+        QCOMPARE(TaskListItemText(1, QStringLiteral("plain q")), QStringLiteral("2) plain q"));
         QVERIFY(!f.view.starts.last().offerDontKnow);
         QVERIFY(f.view.starts.last().offerSkipping);
         QCOMPARE(f.log.events,

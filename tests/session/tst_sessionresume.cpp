@@ -565,7 +565,7 @@ private slots:
         QCOMPARE(p.Shown().taskNumber, shown.taskNumber);
         QCOMPARE(p.Shown().variantOrder, shown.variantOrder);
         QCOMPARE(p.Shown().askedCount, shown.askedCount);
-        QCOMPARE(p.view.starts.constLast().taskList.size(), 4);
+        QCOMPARE(p.view.starts.constLast().taskWordings.size(), 4);
         // Answered, left open, shown now; the last one not shown yet.
         QCOMPARE(p.view.listImages, (QMap<qint32, int>{{0, 2}, {1, 1}, {2, 1}}));
         QVERIFY(p.log.events.contains("enter mono"));
