@@ -174,7 +174,7 @@ void SessionWindowView::SessionStarted(const SessionStartView& start) {
     a.Progress()->setMaximum(std::max(start.askCount, 1));
     a.Progress()->setValue(0);
     QComboBox* list = a.TaskList();
-    m_taskList->SetWordings(start.offerSkipping ? start.taskWordings : QStringList());
+    m_taskList->SetWordings(start.taskWordings); // none when skipping is not allowed
     list->setCurrentIndex(-1);
     a.PanelGoToTask()->setVisible(start.offerSkipping);
     a.PanelGoToTask()->setEnabled(start.offerSkipping);

@@ -18,7 +18,6 @@ public:
 
     // One item per wording, each not shown yet.
     void SetWordings(QStringList wordings);
-    void Clear() { SetWordings({}); }
     void SetImage(int position, TaskListImage image);
 
     int rowCount(const QModelIndex& parent = {}) const override;
